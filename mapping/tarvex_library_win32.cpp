@@ -1,0 +1,9 @@
+#include <windows.h>
+
+#include "tarvex_library.h"
+
+void* LoadTarvexLibrary() { return reinterpret_cast<void*>(LoadLibraryA("Tarvex.dll")); }
+
+void* FindTarvexEntry(void* library, const char* name) {
+    return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
+}

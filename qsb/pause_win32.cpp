@@ -1,0 +1,5 @@
+#include <windows.h>
+
+#include "pause.h"
+
+void SleepMilliseconds(unsigned milliseconds) { Sleep(milliseconds); }
