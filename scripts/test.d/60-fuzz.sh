@@ -1,0 +1,40 @@
+# A short fixed-time run of every fuzz harness from its committed seed
+# corpus; any crash, sanitizer report or broken property fails the stage.
+# FUZZ_SECONDS sets the time per harness (30 s by default). New inputs go to
+# a scratch corpus in the build tree, never into the committed one.
+set -eu
+seconds=${FUZZ_SECONDS:-30}
+build=build/fuzz
+
+cmake --preset fuzz
+cmake --build --preset fuzz -j2
+
+# A comma locale for the harnesses that format and read numbers, built into
+# the tree so no system locale has to be installed.
+locales="$PWD/$build/locale"
+if [ ! -d "$locales/de_DE.UTF-8" ]; then
+  mkdir -p "$locales"
+  localedef -i de_DE -f UTF-8 "$locales/de_DE.UTF-8" || echo "fuzz: no comma locale built; numbers run under C"
+fi
+export LOCPATH="$locales"
+
+status=0
+for harness in identity_reply counter_reply create_fields command_line; do
+  scratch="$build/corpus/$harness"
+  findings="$build/findings/$harness"
+  rm -rf "$findings"
+  mkdir -p "$scratch" "$findings"
+  echo "fuzz: $harness for $seconds s"
+  if "$build/fuzz/fuzz_$harness" -max_total_time="$seconds" -print_final_stats=1 \
+      -artifact_prefix="$findings/" "$scratch" "fuzz/corpus/$harness" \
+      >"$build/findings/$harness.log" 2>&1; then
+    grep -E '^(stat::number_of_executed_units|stat::new_units_added)|^Done' \
+      "$build/findings/$harness.log" || true
+    echo "fuzz: $harness corpus $(ls "$scratch" | wc -l) inputs, nothing found"
+  else
+    tail -40 "$build/findings/$harness.log"
+    echo "fuzz: $harness FOUND a failing input: $(ls "$findings")"
+    status=1
+  fi
+done
+exit $status
