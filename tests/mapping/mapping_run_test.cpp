@@ -1,0 +1,260 @@
+// RunMapping against fake controller libraries loaded through the real
+// run-time linking, one variant per test suite (CTest points LD_LIBRARY_PATH
+// at the variant's directory), with the simulated QSB on a pty.
+
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <string>
+#include <vector>
+
+#include "mapping_run.h"
+#include "run_recorder.h"
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+struct SequenceCase {
+    const char* name;
+    char axis;
+    float start, end, increment;
+    bool disableFirst;
+    std::vector<std::int64_t> counts;  // QSB counter at points 0, 1, ...
+    Lines lines;
+};
+
+// Point 1 reads 10036 counts (1.000153), so its entry is 1 - e = -0.000153.
+const SequenceCase kSequences[] = {
+    {"UpByOneWithBox", 'X', 0, 1, 1, true, {0, 10036},
+     {"L600", "L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X1.0000", "G4D1",
+      "L606 N1 V-0.0002", "L601"}},
+    {"UpByOneWithoutBox", 'X', 0, 1, 1, false, {0, 10036},
+     {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X1.0000", "G4D1", "L606 N1 V-0.0002",
+      "L601"}},
+    {"StartEqualsEnd", 'Y', 3.5f, 3.5f, 1, true, {123},
+     {"L600", "L602YY", "G0Y3.5000", "G4D1", "L606 N0 V0", "L601"}},
+    // Downwards the QSB counts negative travel; each entry is the commanded
+    // travel -2i less the reading, here 0.01 * i short of it.
+    {"DownFromTenByTwo", 'X', 10, 0, 2, false,
+     {0, CountsFor(-1.99), CountsFor(-3.98), CountsFor(-5.97), CountsFor(-7.96), CountsFor(-9.95)},
+     {"L602XX", "G0X10.0000", "G4D1", "L606 N0 V0", "G1X-2.0000", "G4D1", "L606 N1 V-0.0100",
+      "G1X-4.0000", "G4D1", "L606 N2 V-0.0200", "G1X-6.0000", "G4D1", "L606 N3 V-0.0300",
+      "G1X-8.0000", "G4D1", "L606 N4 V-0.0400", "G1X-10.0000", "G4D1", "L606 N5 V-0.0500",
+      "L601"}},
+    // The start never enters targets or entries; 2.5 by 1 stops short at 2.
+    {"TwoAndAHalfByOne", 'Z', -1, 1.5f, 1, false, {0, CountsFor(1.25), CountsFor(1.9)},
+     {"L602ZZ", "G0Z-1.0000", "G4D1", "L606 N0 V0", "G1Z1.0000", "G4D1", "L606 N1 V-0.2500",
+      "G1Z2.0000", "G4D1", "L606 N2 V0.1000", "L601"}},
+    // A step count that is not a number, or beyond a 32-bit integer, counts
+    // as negative: no points at all, and the run still closes.
+    {"NotANumberSteps", 'X', 0, std::numeric_limits<float>::quiet_NaN(), 1, false, {},
+     {"L602XX", "G0X0.0000", "L601"}},
+    {"HugeSteps", 'X', 0, 3e9f, 1, false, {}, {"L602XX", "G0X0.0000", "L601"}},
+    {"JustBeyondInt32Steps", 'X', 0, 2147483648.0f, 1, false, {}, {"L602XX", "G0X0.0000", "L601"}},
+    {"InfiniteSpan", 'X', -3e38f, 3e38f, 1, false, {},
+     {"L602XX", "G0X-299999994960115009090115268538208108544.0000", "L601"}},
+};
+
+class Recording : public ::testing::TestWithParam<SequenceCase> {};
+
+TEST_P(Recording, SendsExactlyTheseLines) {
+    const SequenceCase& c = GetParam();
+    CRunRecorder recorder;
+    recorder.SetCountsAtPoints(c.counts);
+
+    EXPECT_EQ(RunMapping(c.axis, c.start, c.end, c.increment, c.disableFirst), MAP_DONE);
+
+    EXPECT_EQ(recorder.Lines(), c.lines);
+    EXPECT_EQ(recorder.Calls().front(), "Tvx_Init");
+    EXPECT_EQ(recorder.Calls().back(), "Tvx_Finish");
+    EXPECT_EQ(recorder.CallsOf("Tvx_Finish"), 1);
+    EXPECT_EQ(recorder.CallsOf("Tvx_GetMachinePositionEx"), 0);
+    // Zeroed once after the G0 move, read once per point.
+    Lines qsb = {"W092!\n"};
+    qsb.insert(qsb.end(), c.counts.size(), "R0E0!\n");
+    EXPECT_EQ(recorder.QsbCommands(), qsb);
+}
+
+INSTANTIATE_TEST_SUITE_P(Examples, Recording, ::testing::ValuesIn(kSequences),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(RecordingOrder, EveryLineSettlesAndTheQsbIsZeroedAfterTheStartMove) {
+    CRunRecorder recorder;
+    recorder.SetCountsAtPoints({0, 10036});
+    ASSERT_EQ(RunMapping('X', 0, 1, 1, true), MAP_DONE);
+    const Lines expected = {
+        "Tvx_Init 1",
+        "line L600", "poll 0",
+        "line L602XX", "poll 0",
+        "line G0X0.0000", "poll 0",
+        "pause 500", "qsb W092", "pause 500",
+        "line G4D1", "poll 0",
+        "pause 500", "qsb R0E0", "pause 500",
+        "line L606 N0 V0", "poll 0",
+        "line G1X1.0000", "poll 0",
+        "line G4D1", "poll 0",
+        "pause 500", "qsb R0E0", "pause 500",
+        "line L606 N1 V-0.0002", "poll 0",
+        "line L601", "poll 0",
+        "Tvx_Finish 1",
+    };
+    EXPECT_EQ(recorder.Log(), expected);
+}
+
+TEST(RecordingOrder, TheStartIsReadAtPointZeroThoughItsValueIsNotUsed) {
+    CRunRecorder recorder;
+    recorder.SetCountsAtPoints({CountsFor(0.5), CountsFor(1.0)});
+    ASSERT_EQ(RunMapping('X', 0, 1, 1, false), MAP_DONE);
+    Lines lines = recorder.Lines();
+    ASSERT_EQ(lines.size(), 8u);
+    EXPECT_EQ(lines[3], "L606 N0 V0");
+    EXPECT_EQ(lines[6], "L606 N1 V0.0000");
+    EXPECT_EQ(recorder.QsbCommands(), (Lines{"W092!\n", "R0E0!\n", "R0E0!\n"}));
+}
+
+TEST(RecordingOrder, SecondRunInTheSameProcessFindsTheSameLibraryStillLoaded) {
+    for (int run = 1; run <= 2; ++run) {
+        CRunRecorder recorder;
+        recorder.SetCountsAtPoints({0, 10036});
+        ASSERT_EQ(RunMapping('X', 0, 1, 1, false), MAP_DONE) << "run " << run;
+        EXPECT_EQ(recorder.Lines().size(), 8u) << "run " << run;
+        // The library keeps its own count across runs only if it was never
+        // unloaded in between.
+        EXPECT_EQ(recorder.LibraryInitCount(), run);
+    }
+    EXPECT_NE(dlopen("libTarvex.so", RTLD_NOW | RTLD_NOLOAD), nullptr);
+}
+
+struct ReadFailureCase {
+    const char* name;
+    int point;
+    ReadFault fault;
+    Lines lines;
+};
+
+const ReadFailureCase kReadFailures[] = {
+    {"GarbledAtStart", 0, ReadFault::GARBLED, {"L602XX", "G0X0.0000", "G4D1"}},
+    {"ShortAtStart", 0, ReadFault::SHORT_REPLY, {"L602XX", "G0X0.0000", "G4D1"}},
+    {"UnpluggedAtStart", 0, ReadFault::UNPLUGGED, {"L602XX", "G0X0.0000", "G4D1"}},
+    {"GarbledMidway", 2, ReadFault::GARBLED,
+     {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X1.0000", "G4D1", "L606 N1 V0.0000",
+      "G1X2.0000", "G4D1"}},
+    {"UnpluggedMidway", 2, ReadFault::UNPLUGGED,
+     {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X1.0000", "G4D1", "L606 N1 V0.0000",
+      "G1X2.0000", "G4D1"}},
+};
+
+class ReadFailure : public ::testing::TestWithParam<ReadFailureCase> {};
+
+// A reading that did not arrive must never become a correction: the run ends
+// there, with nothing sent for that point and the table left unclosed.
+TEST_P(ReadFailure, EndsTheRunWithoutAnEntryForThatPoint) {
+    const ReadFailureCase& c = GetParam();
+    CRunRecorder recorder;
+    recorder.SetCountsAtPoints({0, CountsFor(1), CountsFor(2), CountsFor(3), CountsFor(4)});
+    recorder.FailReadingAt(c.point, c.fault);
+
+    EXPECT_EQ(RunMapping('X', 0, 4, 1, false), MAP_READ_FAILED);
+
+    EXPECT_EQ(recorder.Lines(), c.lines);
+    EXPECT_EQ(recorder.CallsOf("Tvx_Finish"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, ReadFailure, ::testing::ValuesIn(kReadFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The German locale writes "1,5"; the controller only understands "1.5".
+TEST(RecordingLocale, CommaDecimalLocaleStillSendsPoints) {
+    std::string previous = std::setlocale(LC_ALL, nullptr);
+    ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr)
+        << "the de_DE.UTF-8 locale must be available (LOCPATH)";
+    ASSERT_STREQ(std::localeconv()->decimal_point, ",");
+    CRunRecorder recorder;
+    recorder.SetCountsAtPoints({0, CountsFor(1.25)});
+    MapResult result = RunMapping('X', 0.5f, 2.0f, 1.5f, false);
+    std::setlocale(LC_ALL, previous.c_str());
+
+    EXPECT_EQ(result, MAP_DONE);
+    const Lines expected = {"L602XX", "G0X0.5000", "G4D1", "L606 N0 V0", "G1X1.5000", "G4D1",
+                            "L606 N1 V0.2500", "L601"};
+    EXPECT_EQ(recorder.Lines(), expected);
+}
+
+// Variant: Tvx_InMotion answers 1 three times after each line, then 0.
+TEST(SlowMotion, PollsAtOnceThenEveryMotionPollUntilStill) {
+    CRunRecorder recorder;
+    recorder.SetCountsAtPoints({0, 10036});
+    ASSERT_EQ(RunMapping('X', 0, 1, 1, false), MAP_DONE);
+
+    Lines log = recorder.Log();
+    const Lines settle = {"poll 1", "pause 100", "poll 1", "pause 100", "poll 1", "pause 100",
+                          "poll 0"};
+    int linesChecked = 0;
+    for (std::size_t i = 0; i < log.size(); ++i) {
+        if (log[i].rfind("line ", 0) != 0) continue;
+        ASSERT_LE(i + 1 + settle.size(), log.size()) << log[i];
+        Lines after(log.begin() + i + 1, log.begin() + i + 1 + settle.size());
+        EXPECT_EQ(after, settle) << "after " << log[i];
+        ++linesChecked;
+    }
+    EXPECT_EQ(linesChecked, 8);
+    EXPECT_EQ(MOTION_POLL_MS, 100u);
+}
+
+// Variant: the 14th line since Tvx_Init is refused, which for 0 to 5 by 1 is
+// the move that leads to point 4.
+TEST(RefuseLine, RefusedMoveToPointFourLeavesEntriesZeroToThree) {
+    CRunRecorder recorder;
+    EXPECT_EQ(RunMapping('X', 0, 5, 1, false), MAP_COMMAND_FAILED);
+    Lines lines = recorder.Lines();
+    ASSERT_EQ(lines.size(), 14u);
+    EXPECT_EQ(lines.back(), "G1X4.0000");
+    EXPECT_EQ(lines[12], "L606 N3 V3.0000");
+    for (const std::string& line : lines) EXPECT_NE(line, "L601");
+    EXPECT_EQ(recorder.CallsOf("Tvx_Finish"), 0);
+    // The refused line started nothing, so nothing is polled after it.
+    EXPECT_EQ(recorder.Calls().back(), "Tvx_GCodeLine");
+}
+
+// Variant: the closing L601 is refused.
+TEST(RefuseL601, RefusedClosingLineIsACommandFailure) {
+    CRunRecorder recorder;
+    recorder.SetCountsAtPoints({0, 10036});
+    EXPECT_EQ(RunMapping('X', 0, 1, 1, true), MAP_COMMAND_FAILED);
+    const Lines expected = {"L600", "L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X1.0000",
+                            "G4D1", "L606 N1 V-0.0002", "L601"};
+    EXPECT_EQ(recorder.Lines(), expected);
+    EXPECT_EQ(recorder.CallsOf("Tvx_Finish"), 0);
+}
+
+// Variant: Tvx_Init reports failure.
+TEST(InitFails, NothingIsSentAndTheQsbIsLeftAlone) {
+    CRunRecorder recorder;
+    EXPECT_EQ(RunMapping('X', 0, 1, 1, true), MAP_INIT_FAILED);
+    const Lines calls = {"Tvx_Init"};
+    EXPECT_EQ(recorder.Calls(), calls);
+    EXPECT_TRUE(recorder.QsbCommands().empty());
+}
+
+// Variants: one of the five entries is missing each time.
+TEST(MissingEntry, NoEntryIsCalledWhenAnyIsMissing) {
+    CRunRecorder recorder;
+    EXPECT_EQ(RunMapping('X', 0, 1, 1, true), MAP_NO_ENTRY);
+    EXPECT_TRUE(recorder.Calls().empty());
+    EXPECT_TRUE(recorder.QsbCommands().empty());
+}
+
+// Variant: no libTarvex.so anywhere on the search path.
+TEST(NoLibrary, MissingLibraryIsReported) {
+    CRunRecorder recorder;
+    EXPECT_EQ(RunMapping('X', 0, 1, 1, true), MAP_NO_LIBRARY);
+    EXPECT_TRUE(recorder.QsbCommands().empty());
+    // And again: a failed load leaves nothing behind that a retry would trip on.
+    EXPECT_EQ(RunMapping('X', 0, 1, 1, true), MAP_NO_LIBRARY);
+}
+
+}  // namespace
