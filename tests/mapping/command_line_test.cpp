@@ -1,5 +1,7 @@
 // Step counts and command-line formatting: pure functions, one row per case.
 
+#include "command_line.h"
+
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -7,7 +9,6 @@
 #include <limits>
 #include <string>
 
-#include "command_line.h"
 #include "mapping_run.h"
 
 namespace {
@@ -73,7 +74,7 @@ std::vector<FormatCase> FormatCases() {
         {"G1Y1.5000", FormatCommandLine("G1%c%.4f", 'Y', 1.5)},
         {"L606 N0 V0", FormatCommandLine("L606 N%d V0", 0)},
         {"L606 N7 V-0.0000", FormatCommandLine("L606 N%d V%.4f", 7, -0.00004)},
-        {"L606 N3 V0.0002", FormatCommandLine("L606 N%d V%.4f", 3, 0.00015)},
+        {"L606 N3 V0.0002", FormatCommandLine("L606 N%d V%.4f", 3, 0.00016)},
         {largestPositive.c_str(), FormatCommandLine("G1%c%.4f", 'X', largest)},
         {largestNegative.c_str(), FormatCommandLine("L606 N%d V%.4f", 2147483647, -largest)},
         {"G1Xnan", FormatCommandLine("G1%c%.4f", 'X', static_cast<double>(kNaN))},
@@ -88,7 +89,9 @@ void ExpectFormats() {
     }
 }
 
-TEST(FormatCommandLine, UsesAPointAndHoldsAnyFloat) { ExpectFormats(); }
+TEST(FormatCommandLine, UsesAPointAndHoldsAnyFloat) {
+    ExpectFormats();
+}
 
 // A desktop toolkit takes the user's locale, which may write "1,5".
 TEST(FormatCommandLine, CommaDecimalLocaleStillGivesPoints) {

@@ -80,10 +80,17 @@ void CRunRecorder::Record(const char* entry, const char* line, int result, int i
             m_qsb.SetCounts(point < static_cast<int>(m_counts.size()) ? m_counts[point] : 0);
             if (point == m_faultPoint) {
                 switch (m_fault) {
-                    case ReadFault::GARBLED: m_qsb.QueueCounterReply("R0E0 0000G734\r\n"); break;
-                    case ReadFault::SHORT_REPLY: m_qsb.QueueCounterReply("R0E0 000027\r\n"); break;
-                    case ReadFault::UNPLUGGED: m_qsb.Unplug(); break;
-                    case ReadFault::NONE: break;
+                    case ReadFault::GARBLED:
+                        m_qsb.QueueCounterReply("R0E0 0000G734\r\n");
+                        break;
+                    case ReadFault::SHORT_REPLY:
+                        m_qsb.QueueCounterReply("R0E0 000027\r\n");
+                        break;
+                    case ReadFault::UNPLUGGED:
+                        m_qsb.Unplug();
+                        break;
+                    case ReadFault::NONE:
+                        break;
                 }
             }
         }

@@ -14,7 +14,7 @@
 enum class ReadFault { NONE, GARBLED, SHORT_REPLY, UNPLUGGED };
 
 class CRunRecorder {
-public:
+  public:
     // Plugs the simulated QSB in as COM1 and opens thePort on it.
     CRunRecorder();
     ~CRunRecorder();
@@ -42,7 +42,7 @@ public:
 
     void Record(const char* entry, const char* line, int result, int initCount);
 
-private:
+  private:
     CQsbSimulator m_qsb;
     CRecordingClock m_clock;
     std::vector<std::int64_t> m_counts;

@@ -34,11 +34,13 @@ int Report(const char* entry, const char* line, int result) {
     return result;
 }
 
-bool Refused(const char* line) {
-#ifdef FAKE_TVX_REFUSE_TEXT
-    if (std::strcmp(line, FAKE_TVX_REFUSE_TEXT) == 0) return true;
+#ifndef FAKE_TVX_REFUSE_TEXT
+#define FAKE_TVX_REFUSE_TEXT ""  // refuses no line by its text
 #endif
-    return theLinesSinceInit == FAKE_TVX_REFUSE_LINE;
+
+[[maybe_unused]] bool Refused(const char* line) {
+    return theLinesSinceInit == FAKE_TVX_REFUSE_LINE ||
+           std::strcmp(line, FAKE_TVX_REFUSE_TEXT) == 0;
 }
 
 }  // namespace
@@ -79,5 +81,7 @@ FAKE_TVX_EXPORT int Tvx_GetMachinePositionEx(void) {
 #endif
 
 #ifndef FAKE_TVX_OMIT_FINISH
-FAKE_TVX_EXPORT int Tvx_Finish(void) { return Report("Tvx_Finish", nullptr, 1); }
+FAKE_TVX_EXPORT int Tvx_Finish(void) {
+    return Report("Tvx_Finish", nullptr, 1);
+}
 #endif
