@@ -28,6 +28,8 @@ run() {
 
 run injected "$tree/perf/pitchwise_perf_injected" --benchmark_out="$out/injected.json" \
   --benchmark_out_format=json
+run realtime "$tree/perf/pitchwise_perf_realtime" --benchmark_out="$out/realtime.json" \
+  --benchmark_out_format=json
 
 echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg) at the end" >"$out/machine.txt"
 
