@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -35,6 +36,19 @@ std::string ReadAvailable(int fd) {
         }
         if (got < 0 && errno == EINTR) continue;
         return bytes;
+    }
+}
+
+// The kernel hands bytes written on a pty's master to the slave side a
+// moment later, on a worker thread. A program read that finds older bytes
+// already there returns just those, so when the test drives the device by
+// Pump() we wait until the reply is readable: the run stays deterministic.
+// Nothing else reads meanwhile, so the slave's input count only grows.
+void WaitUntilReadable(int slave, int before, std::size_t added) {
+    for (int tries = 0; tries < 2000; ++tries) {
+        int now = 0;
+        if (ioctl(slave, TIOCINQ, &now) != 0 || now >= before + static_cast<int>(added)) return;
+        usleep(50);
     }
 }
 
@@ -227,6 +241,15 @@ void CQsbSimulator::SetCounterReply(std::optional<std::string> reply) {
     m_counterReply = std::move(reply);
 }
 
+void CQsbSimulator::SendUnprompted(const std::string& bytes) {
+    std::vector<QsbSimTraffic> records;
+    {
+        std::lock_guard<std::mutex> lock(m_mutex);
+        SendLocked(bytes, records);
+    }
+    Notify(records);
+}
+
 void CQsbSimulator::StopReading(bool fillLine) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_reading = false;
@@ -279,6 +302,8 @@ void CQsbSimulator::RecordLocked(QsbSimTraffic::Direction direction, int port,
 
 void CQsbSimulator::SendLocked(const std::string& bytes, std::vector<QsbSimTraffic>& records) {
     if (m_device.master < 0) return;
+    int before = 0;
+    ioctl(m_device.slave, TIOCINQ, &before);
     std::size_t done = 0;
     while (done < bytes.size()) {
         ssize_t written = write(m_device.master, bytes.data() + done, bytes.size() - done);
@@ -288,6 +313,7 @@ void CQsbSimulator::SendLocked(const std::string& bytes, std::vector<QsbSimTraff
             break;  // the program's side is full: the rest is lost, as on a real line
         }
     }
+    if (!m_running) WaitUntilReadable(m_device.slave, before, done);
     RecordLocked(QsbSimTraffic::SENT, m_port, bytes.substr(0, done), records);
 }
 

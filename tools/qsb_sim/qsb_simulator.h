@@ -97,6 +97,9 @@ class CQsbSimulator {
     // Every counter reply is exactly `reply` until nullopt is set.
     void SetCounterReply(std::optional<std::string> reply);
 
+    // Puts bytes on the line now, unasked (noise, a late reply).
+    void SendUnprompted(const std::string& bytes);
+
     // --- a device that stops reading --------------------------------------
     // The device stops taking bytes from the line. With fillLine, the pty's
     // buffer towards the device is filled first, so the program's very next
