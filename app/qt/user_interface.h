@@ -1,0 +1,14 @@
+// The toolkit's life and the application-wide resources of the Qt front end.
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+// Ends what InitUserInterface started; call after the main dialog ended.
+void EndUserInterface();
+
+// The executable's file name without folder and extension.
+QString ApplicationName();
+
+// Icon resource `iconId` in all its sizes; a null icon for unknown numbers.
+QIcon ResourceIcon(int iconId);
