@@ -128,6 +128,9 @@ void ZeroQsbCounter() {
 bool ReadQsbPosition(float& position) {
     position = 0.0f;
     Pause(QSB_SETTLE_MS);
+    // A reply still pending from an earlier exchange (one that came late,
+    // after a stalled write) would otherwise be read as this point's count.
+    Discard();
     Send(CMD_COUNTER);
     Pause(QSB_SETTLE_MS);
     ReplyBuffer reply;
