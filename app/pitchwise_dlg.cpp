@@ -1,5 +1,7 @@
 #include "pitchwise_dlg.h"
 
+#include <cstdio>
+
 #include "create_fields.h"
 #include "mapping_run.h"
 #include "point_format.h"
@@ -22,11 +24,21 @@ bool CPitchwiseDlg::OnInitDialog() {
 
 void CPitchwiseDlg::OnCommand(int id) {
     switch (id) {
-        case IDC_FIND_QSB: OnFindQsb(); break;
-        case IDC_TEST_READING: OnTestReading(); break;
-        case IDC_SET_ZERO: OnSetZero(); break;
-        case IDC_CREATE: OnCreate(); break;
-        default: CDialog::OnCommand(id); break;
+        case IDC_FIND_QSB:
+            OnFindQsb();
+            break;
+        case IDC_TEST_READING:
+            OnTestReading();
+            break;
+        case IDC_SET_ZERO:
+            OnSetZero();
+            break;
+        case IDC_CREATE:
+            OnCreate();
+            break;
+        default:
+            CDialog::OnCommand(id);
+            break;
     }
 }
 
@@ -45,16 +57,18 @@ void CPitchwiseDlg::OnFindQsb() {
         SetDlgItemText(IDC_QSB_INFO, "No QSB Device Found!");
         return;
     }
+    // Plain formatting: the line holds no decimal number, and the device's own
+    // texts must reach the box unchanged whatever the locale's separator is.
     char line[64];
-    FormatWithPoint(line, sizeof line, "COM:%d SERNUM:%s DEV:%s REV:%s", port,
-                    identity.serialNumber, identity.device, identity.revision);
+    std::snprintf(line, sizeof line, "COM:%d SERNUM:%s DEV:%s REV:%s", port, identity.serialNumber,
+                  identity.device, identity.revision);
     SetDlgItemText(IDC_QSB_INFO, line);
     EnableMappingControls();
 }
 
 void CPitchwiseDlg::EnableMappingControls() {
-    static const int order[] = {IDC_SET_ZERO, IDC_TEST_READING, IDC_AXIS,
-                                IDC_START_POS, IDC_END_POS, IDC_MAP_INC,
+    static const int order[] = {IDC_SET_ZERO,        IDC_TEST_READING, IDC_AXIS,
+                                IDC_START_POS,       IDC_END_POS,      IDC_MAP_INC,
                                 IDC_DISABLE_MAPPING, IDC_CREATE};
     for (int id : order) EnableDlgItem(id, true);
 

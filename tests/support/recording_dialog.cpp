@@ -19,7 +19,9 @@ CDialog::CDialog(int templateId, CDialog* parent)
     }
 }
 
-CDialog::~CDialog() { delete m_impl; }
+CDialog::~CDialog() {
+    delete m_impl;
+}
 
 int CDialog::DoModal() {
     OnInitDialog();
@@ -31,17 +33,20 @@ void CDialog::EndDialog(int result) {
     m_impl->ended = true;
 }
 
-void CDialog::SetDlgItemText(int id, const char* text) { m_impl->controls[id].text = text; }
+void CDialog::SetDlgItemText(int id, const char* text) {
+    m_impl->controls[id].text = text;
+}
 
 int CDialog::GetDlgItemText(int id, char* text, int maxCount) const {
+    m_impl->textReads.push_back(id);
     if (maxCount <= 0) return 0;
     const RecordedControl& control = m_impl->controls[id];
     std::string value = control.text;
     if (!control.entries.empty() || control.selection >= 0) {
-        value = control.selection >= 0 &&
-                        control.selection < static_cast<int>(control.entries.size())
-                    ? control.entries[control.selection]
-                    : std::string();
+        value =
+            control.selection >= 0 && control.selection < static_cast<int>(control.entries.size())
+                ? control.entries[control.selection]
+                : std::string();
     }
     int n = static_cast<int>(value.size());
     if (n > maxCount - 1) n = maxCount - 1;
@@ -65,13 +70,21 @@ int CDialog::AddComboString(int id, const char* text) {
     return static_cast<int>(m_impl->controls[id].entries.size()) - 1;
 }
 
-void CDialog::SetComboCurSel(int id, int index) { m_impl->controls[id].selection = index; }
+void CDialog::SetComboCurSel(int id, int index) {
+    m_impl->controls[id].selection = index;
+}
 
-void CDialog::CheckDlgButton(int id, bool checked) { m_impl->controls[id].checked = checked; }
+void CDialog::CheckDlgButton(int id, bool checked) {
+    m_impl->controls[id].checked = checked;
+}
 
-bool CDialog::IsDlgButtonChecked(int id) const { return m_impl->controls[id].checked; }
+bool CDialog::IsDlgButtonChecked(int id) const {
+    return m_impl->controls[id].checked;
+}
 
-void CDialog::MessageBox(const char* text) { m_impl->messages.push_back(text); }
+void CDialog::MessageBox(const char* text) {
+    m_impl->messages.push_back(text);
+}
 
 bool CDialog::AppendSystemMenuItem(unsigned, const char* text) {
     m_impl->systemMenu.push_back(text);
@@ -87,6 +100,10 @@ int CDialog::LoadResourceString(int id, char* text, int maxCount) const {
     return n;
 }
 
-void CDialog::SetWindowIcon(int iconId) { m_impl->icon = iconId; }
+void CDialog::SetWindowIcon(int iconId) {
+    m_impl->icon = iconId;
+}
 
-CDialogImpl& Recorded(CDialog& dialog) { return *dialog.Impl(); }
+CDialogImpl& Recorded(CDialog& dialog) {
+    return *dialog.Impl();
+}

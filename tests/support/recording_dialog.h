@@ -18,9 +18,10 @@ struct RecordedControl {
 
 struct CDialogImpl {
     std::map<int, RecordedControl> controls;
-    std::vector<std::string> messages;     // message boxes, in order
-    std::vector<int> enableOrder;          // ids passed to EnableDlgItem(…, true)
-    std::vector<std::string> systemMenu;   // appended system-menu items
+    std::vector<std::string> messages;    // message boxes, in order
+    std::vector<int> enableOrder;         // ids passed to EnableDlgItem(…, true)
+    std::vector<int> textReads;           // ids passed to GetDlgItemText, in order
+    std::vector<std::string> systemMenu;  // appended system-menu items
     int icon = 0;
     int result = 0;
     bool ended = false;
