@@ -1,0 +1,78 @@
+// pitchwise-bench: the simulated machine as a program, for running
+// Pitchwise against it by hand, from the demo or from a script.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <string>
+
+#include "bench_options.h"
+
+namespace {
+
+volatile sig_atomic_t theStopRequested = 0;
+
+void RequestStop(int) {
+    theStopRequested = 1;
+}
+
+bool WriteFile(const std::string& path, const std::string& text) {
+    // Written aside and renamed, so a script that waits for it never reads half.
+    std::string partial = path + ".partial";
+    {
+        std::ofstream out(partial, std::ios::trunc);
+        out << text;
+        if (!out) return false;
+    }
+    return std::rename(partial.c_str(), path.c_str()) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    BenchCommandLine options;
+    std::string error;
+    if (!ParseBenchCommandLine(argc, argv, options, error)) {
+        std::fprintf(stderr, "pitchwise-bench: %s\n\n%s", error.c_str(), BENCH_USAGE);
+        return 2;
+    }
+    if (options.help) {
+        std::fputs(BENCH_USAGE, stdout);
+        return 0;
+    }
+
+    CBench bench(options.bench);
+    if (!bench.Start(error)) {
+        std::fprintf(stderr, "pitchwise-bench: %s\n", error.c_str());
+        return 2;
+    }
+    // Both lines are ready to eval in a shell; the file form also exports them.
+    std::string address = "TARVEX_SIM_ADDRESS=" + bench.Address() + "\n";
+    std::string portDir = "PITCHWISE_PORT_DIR=" + bench.PortDir() + "\n";
+    std::fputs((address + portDir).c_str(), stdout);
+    std::fflush(stdout);
+    if (!options.envFile.empty() &&
+        !WriteFile(options.envFile, "export " + address + "export " + portDir)) {
+        std::fprintf(stderr, "pitchwise-bench: cannot write %s\n", options.envFile.c_str());
+        return 2;
+    }
+
+    signal(SIGINT, RequestStop);
+    signal(SIGTERM, RequestStop);
+    const auto tick = std::chrono::milliseconds(100);
+    double waited = 0;
+    while (!theStopRequested && !bench.WaitForRuns(options.runs, tick, true)) {
+        waited += 0.1;
+        if (options.timeoutSeconds > 0 && waited >= options.timeoutSeconds) break;
+    }
+
+    std::string report = bench.ReportText();
+    std::fputs(report.c_str(), stdout);
+    if (!options.csvFile.empty() && !WriteFile(options.csvFile, bench.ReportCsv())) {
+        std::fprintf(stderr, "pitchwise-bench: cannot write %s\n", options.csvFile.c_str());
+    }
+    bool agree = bench.Verdict().agree;
+    bench.Stop();
+    return agree ? 0 : 1;
+}

@@ -1,0 +1,79 @@
+#include <netdb.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+
+#include "bench_link.h"
+
+struct BenchSocket {
+    int fd;
+};
+
+namespace {
+
+// A bench that stops answering must not hang the run for ever.
+constexpr int kReplyTimeoutSeconds = 30;
+
+}  // namespace
+
+BenchSocket* BenchConnect(const char* host, unsigned port) {
+    addrinfo hints{};
+    hints.ai_family = AF_UNSPEC;
+    hints.ai_socktype = SOCK_STREAM;
+    char service[16];
+    std::snprintf(service, sizeof service, "%u", port);
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host, service, &hints, &found) != 0) return nullptr;
+    int fd = -1;
+    for (addrinfo* a = found; a != nullptr && fd < 0; a = a->ai_next) {
+        fd = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
+        if (fd >= 0 && connect(fd, a->ai_addr, a->ai_addrlen) != 0) {
+            close(fd);
+            fd = -1;
+        }
+    }
+    freeaddrinfo(found);
+    if (fd < 0) return nullptr;
+    int one = 1;
+    setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+    timeval timeout{kReplyTimeoutSeconds, 0};
+    setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout);
+    return new BenchSocket{fd};
+}
+
+bool BenchSend(BenchSocket* socket, const char* bytes, std::size_t count) {
+    while (count > 0) {
+        ssize_t sent = send(socket->fd, bytes, count, MSG_NOSIGNAL);
+        if (sent < 0 && errno == EINTR) continue;
+        if (sent <= 0) return false;
+        bytes += sent;
+        count -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+bool BenchReceiveLine(BenchSocket* socket, char* line, std::size_t size) {
+    std::size_t length = 0;
+    for (;;) {
+        char c;
+        ssize_t got = recv(socket->fd, &c, 1, 0);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        if (c == '\n') break;
+        if (length + 1 >= size) return false;
+        line[length++] = c;
+    }
+    line[length] = '\0';
+    return true;
+}
+
+void BenchClose(BenchSocket* socket) {
+    if (socket == nullptr) return;
+    close(socket->fd);
+    delete socket;
+}
