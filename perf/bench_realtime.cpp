@@ -3,15 +3,15 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <memory>
 #include <vector>
 
 #include "com_port.h"
-#include "instant_qsb.h"
 #include "perf_table.h"
 #include "process_stats.h"
-#include "pty_port.h"
 #include "qsb.h"
+#include "qsb_simulator.h"
 
 namespace {
 
@@ -21,26 +21,26 @@ constexpr int CONFIGURE_PAUSES = 3;  // the two configuration commands
 constexpr int PROBE_EXCHANGES = 2;   // drain, identity
 constexpr int CONFIGURE_EXCHANGES = 2;
 
-// Ports COM1 to COM<qsbPort>: silent ptys below it, the answering QSB on it.
+// Ports COM1 to COM<qsbPort>: silent ptys below it, the answering QSB on it,
+// served by the simulator's own thread.
 class CRealTimeRig {
   public:
     explicit CRealTimeRig(int qsbPort) {
-        for (int n = 1; n <= qsbPort; ++n) {
-            m_ptys.push_back(std::make_unique<CPtyPort>());
-            if (!m_ptys.back()->IsValid() || !m_ports.Link(n, m_ptys.back()->SlavePath())) return;
-        }
-        m_device = std::make_unique<CQsbResponderThread>(m_ptys.back()->Master());
+        m_ready = m_device.Plug(qsbPort);
+        for (int n = 1; n < qsbPort; ++n) m_ready = m_ready && m_device.AddSilentPort(n);
+        m_device.ExportPortDir();
+        m_device.Start();
     }
     ~CRealTimeRig() {
         thePort.Close();  // before its pty goes away
+        m_device.Stop();
     }
-    bool IsValid() const { return m_device != nullptr; }
-    const CInstantQsb& Device() const { return m_device->Device(); }
+    bool IsValid() const { return m_ready; }
+    CQsbSimulator& Device() { return m_device; }
 
   private:
-    CPortDirectory m_ports;
-    std::vector<std::unique_ptr<CPtyPort>> m_ptys;
-    std::unique_ptr<CQsbResponderThread> m_device;
+    CQsbSimulator m_device;
+    bool m_ready = false;
 };
 
 double Median(std::vector<double> values) {
@@ -115,7 +115,7 @@ class CFoundQsb {
         m_found = m_rig.IsValid() && FindQsb(port, identity);
     }
     bool IsFound() const { return m_found; }
-    const CInstantQsb& Device() const { return m_rig.Device(); }
+    CQsbSimulator& Device() { return m_rig.Device(); }
 
   private:
     CRealTimeRig m_rig;
@@ -138,6 +138,31 @@ void BM_ZeroQsbCounter(benchmark::State& state) {
 }
 BENCHMARK(BM_ZeroQsbCounter)->Iterations(7)->Unit(benchmark::kMillisecond);
 
+double MillisecondsBetween(std::chrono::steady_clock::time_point from,
+                           std::chrono::steady_clock::time_point to) {
+    return std::chrono::duration<double, std::milli>(to - from).count();
+}
+
+struct Exchange {
+    std::chrono::steady_clock::time_point received, replied;
+};
+
+// The last reply the device sent and the arrival of the command it answered.
+bool LastExchange(const CQsbSimulator& device, Exchange& exchange) {
+    std::vector<QsbSimTraffic> traffic = device.Traffic();
+    bool replied = false;
+    for (auto record = traffic.rbegin(); record != traffic.rend(); ++record) {
+        if (!replied && record->direction == QsbSimTraffic::SENT) {
+            exchange.replied = record->at;
+            replied = true;
+        } else if (replied && record->direction == QsbSimTraffic::RECEIVED) {
+            exchange.received = record->at;
+            return true;
+        }
+    }
+    return false;
+}
+
 // Also times the bytes' wait in the line: from the device's reply to the
 // moment the program has them. The program reads only when its pause after
 // the write is over, so that wait's floor is the pause less the device's own
@@ -149,6 +174,7 @@ void BM_ReadQsbPosition(benchmark::State& state) {
         return;
     }
     Timing timing;
+    qsb.Device().ClearTraffic();
     std::vector<double> latencyMs;
     std::vector<double> latencyFloorMs;
     for (auto _ : state) {
@@ -156,15 +182,19 @@ void BM_ReadQsbPosition(benchmark::State& state) {
         timing.Start();
         bool read = ReadQsbPosition(position);
         timing.Stop();
-        std::int64_t readNs = SteadyNowNs();
+        auto readAt = std::chrono::steady_clock::now();
         if (!read) {
             state.SkipWithError("no reading");
             return;
         }
-        double replyNs = static_cast<double>(qsb.Device().LastReplyNs());
-        double commandNs = static_cast<double>(qsb.Device().LastCommandNs());
-        latencyMs.push_back((static_cast<double>(readNs) - replyNs) / 1e6);
-        latencyFloorMs.push_back(SETTLE_MS - (replyNs - commandNs) / 1e6);
+        Exchange exchange;
+        if (!LastExchange(qsb.Device(), exchange)) {
+            state.SkipWithError("no exchange recorded");
+            return;
+        }
+        latencyMs.push_back(MillisecondsBetween(exchange.replied, readAt));
+        latencyFloorMs.push_back(SETTLE_MS -
+                                 MillisecondsBetween(exchange.received, exchange.replied));
     }
     KeepPerfRow(PacedRow("ReadQsbPosition", 2 * SETTLE_MS, timing.MedianMs(), 1));
     KeepPerfRow(PacedRow("ReadQsbPosition, device reply to program's reading",

@@ -14,3 +14,6 @@ std::int64_t PeakResidentKiB();
 
 // Steady-clock time in seconds.
 double WallSeconds();
+
+// Steady-clock time in nanoseconds, comparable across processes.
+long long SteadyNowNs();

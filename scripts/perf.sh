@@ -30,6 +30,36 @@ run injected "$tree/perf/pitchwise_perf_injected" --benchmark_out="$out/injected
   --benchmark_out_format=json
 run realtime "$tree/perf/pitchwise_perf_realtime" --benchmark_out="$out/realtime.json" \
   --benchmark_out_format=json
+program=""
+[ -x "$tree/app/qt/pitchwise" ] && program="$tree/app/qt/pitchwise"
+[ -n "$program" ] || echo "perf: no Linux executable app/qt/pitchwise in this tree" >&2
+# shellcheck disable=SC2086
+run startup "$tree/perf/pitchwise_perf_startup" "$tree/perf/libpitchwise_first_paint_probe.so" 9 \
+  "$tree/perf/pitchwise_perf_trivial_dialog" $program
+
+size_row() {
+  # name, file, reference file or ""
+  [ -f "$2" ] || { echo "perf: $2 not built" >&2; return 0; }
+  kib=$(( $(stat -c %s "$2") / 1024 ))
+  ref=0
+  [ -n "$3" ] && [ -f "$3" ] && ref=$(( $(stat -c %s "$3") / 1024 ))
+  ratio=0
+  [ "$ref" -gt 0 ] && ratio=$(awk "BEGIN { print $kib / $ref }")
+  echo "$1,KiB,$ref,$kib,$ratio,size only,yes" >>"$csv"
+}
+[ -n "$program" ] && size_row "size, Linux executable pitchwise (floor: reference dialog)" \
+  "$program" "$tree/perf/pitchwise_perf_trivial_dialog"
+
+# The Windows executable, from the cross build's own tree.
+if command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1; then
+  echo "--- mingw" >&2
+  if cmake --preset mingw >"$out/mingw.log" 2>&1 && cmake --build --preset mingw -j2 >>"$out/mingw.log" 2>&1; then
+    exe=$(find "$root/build/mingw" -name Pitchwise.exe | head -1)
+    [ -n "$exe" ] && size_row "size, Pitchwise.exe" "$exe" ""
+  else
+    echo "perf: the mingw build failed, see $out/mingw.log" >&2
+  fi
+fi
 
 echo "machine: $(nproc) cores, load $(cut -d' ' -f1-3 /proc/loadavg) at the end" >"$out/machine.txt"
 
