@@ -1,0 +1,44 @@
+// LinuxCNC's compensation file of type 0: per line the nominal position,
+// the actual position when moving positive and when moving negative.
+#pragma once
+
+#include <string>
+#include <vector>
+
+constexpr std::size_t COMP_TABLE_MAX = 256;  // LinuxCNC's limit per joint
+
+struct CompPoint {
+    double nominal;
+    double positive;
+    double negative;
+};
+
+// Reads lines of three numbers, stopping at the first line that is not, as
+// LinuxCNC's loader does.
+std::vector<CompPoint> ParseCompTable(const std::string& text);
+
+// Numbers only, ascending nominals: a header line would end LinuxCNC's
+// reading there.
+std::string FormatCompTable(const std::vector<CompPoint>& table);
+
+// The actual position of one direction's column at a nominal, linearly
+// between points and held at the ends; the nominal itself for an empty table.
+double ActualAt(const std::vector<CompPoint>& table, bool positive, double nominal);
+
+// One run's measured actual positions, ascending by nominal.
+struct RunPoint {
+    double nominal;
+    double actual;
+};
+
+// The table after a run in one direction. Nominals are the union of the old
+// table's and the run's. The run's column takes the run's values inside the
+// run's range and keeps the old ones outside it; the other column keeps its
+// old values and is interpolated at nominals new to it (no correction when
+// the old table is empty).
+std::vector<CompPoint> MergeRun(const std::vector<CompPoint>& old, const std::vector<RunPoint>& run,
+                                bool positive);
+
+// Writes the table through a temporary file, keeping the previous file as
+// `path`.bak. False with a reason on failure; the old file then stays.
+bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table, std::string& error);

@@ -1,0 +1,41 @@
+#include "tarvex_log.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+
+namespace {
+
+std::string theLogPath;
+
+}  // namespace
+
+std::string DefaultLogPath() {
+    const char* home = std::getenv("HOME");
+    return std::string(home != nullptr ? home : "/tmp") + "/.local/state/tarvex-linuxcnc.log";
+}
+
+void SetLogPath(const std::string& path) { theLogPath = path; }
+
+void LogMessage(const std::string& message) {
+    char stamp[32];
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+    std::fprintf(stderr, "tarvex-linuxcnc: %s\n", message.c_str());
+    std::string path = theLogPath;
+    if (path.empty()) {
+        // The default lies in the user's state folder, which may not exist yet.
+        path = DefaultLogPath();
+        std::string folder = path.substr(0, path.rfind('/'));
+        mkdir(folder.substr(0, folder.rfind('/')).c_str(), 0755);
+        mkdir(folder.c_str(), 0755);
+    }
+    if (std::FILE* file = std::fopen(path.c_str(), "a")) {
+        std::fprintf(file, "%s %s\n", stamp, message.c_str());
+        std::fclose(file);
+    }
+}
