@@ -14,7 +14,9 @@
 namespace {
 
 // Nominals written with "%.6f" that print alike are the same point.
-bool SameNominal(double a, double b) { return std::fabs(a - b) < 5e-7; }
+bool SameNominal(double a, double b) {
+    return std::fabs(a - b) < 5e-7;
+}
 
 double RunActualAt(const std::vector<RunPoint>& run, double nominal) {
     if (nominal <= run.front().nominal) return run.front().actual;
@@ -38,8 +40,8 @@ std::vector<CompPoint> ParseCompTable(const std::string& text) {
     while (std::getline(lines, line)) {
         CompPoint point;
         char rest = 0;
-        if (std::sscanf(line.c_str(), "%lf %lf %lf %c", &point.nominal, &point.positive, &point.negative,
-                        &rest) != 3) {
+        if (std::sscanf(line.c_str(), "%lf %lf %lf %c", &point.nominal, &point.positive,
+                        &point.negative, &rest) != 3) {
             break;
         }
         table.push_back(point);
@@ -51,7 +53,8 @@ std::string FormatCompTable(const std::vector<CompPoint>& table) {
     std::string text;
     char line[96];
     for (const CompPoint& point : table) {
-        std::snprintf(line, sizeof line, "%.6f %.6f %.6f\n", point.nominal, point.positive, point.negative);
+        std::snprintf(line, sizeof line, "%.6f %.6f %.6f\n", point.nominal, point.positive,
+                      point.negative);
         text += line;
     }
     return text;
@@ -61,7 +64,8 @@ double ActualAt(const std::vector<CompPoint>& table, bool positive, double nomin
     if (table.empty()) return nominal;
     auto column = [positive](const CompPoint& p) { return positive ? p.positive : p.negative; };
     // Held at the ends: the correction there, not the actual position, carries on.
-    if (nominal <= table.front().nominal) return nominal + column(table.front()) - table.front().nominal;
+    if (nominal <= table.front().nominal)
+        return nominal + column(table.front()) - table.front().nominal;
     for (std::size_t i = 1; i < table.size(); ++i) {
         if (nominal <= table[i].nominal) {
             const CompPoint& a = table[i - 1];
@@ -92,14 +96,17 @@ std::vector<CompPoint> MergeRun(const std::vector<CompPoint>& old, const std::ve
                 ownOld = positive ? p.positive : p.negative;
             }
         }
-        bool inRun = !run.empty() && nominal >= run.front().nominal - 5e-7 && nominal <= run.back().nominal + 5e-7;
+        bool inRun = !run.empty() && nominal >= run.front().nominal - 5e-7 &&
+                     nominal <= run.back().nominal + 5e-7;
         double own = inRun ? RunActualAt(run, nominal) : ownOld;
-        merged.push_back(positive ? CompPoint{nominal, own, otherOld} : CompPoint{nominal, otherOld, own});
+        merged.push_back(positive ? CompPoint{nominal, own, otherOld}
+                                  : CompPoint{nominal, otherOld, own});
     }
     return merged;
 }
 
-bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table, std::string& error) {
+bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table,
+                    std::string& error) {
     const std::string temporary = path + ".new";
     std::FILE* file = std::fopen(temporary.c_str(), "w");
     if (file == nullptr) {

@@ -41,4 +41,5 @@ std::vector<CompPoint> MergeRun(const std::vector<CompPoint>& old, const std::ve
 
 // Writes the table through a temporary file, keeping the previous file as
 // `path`.bak. False with a reason on failure; the old file then stays.
-bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table, std::string& error);
+bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table,
+                    std::string& error);

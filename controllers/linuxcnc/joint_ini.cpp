@@ -14,7 +14,8 @@ std::string Trim(const std::string& text) {
 
 }  // namespace
 
-bool ParseJointIni(const std::string& text, const std::string& iniFolder, int joint, JointIni& result) {
+bool ParseJointIni(const std::string& text, const std::string& iniFolder, int joint,
+                   JointIni& result) {
     const std::string wanted = "[JOINT_" + std::to_string(joint) + "]";
     std::istringstream lines(text);
     std::string line;
@@ -44,7 +45,8 @@ bool ParseJointIni(const std::string& text, const std::string& iniFolder, int jo
         } else if (key == "COMP_FILE_TYPE") {
             result.compFileType = std::atoi(value.c_str());
         } else if (key == "COMP_FILE" && !value.empty()) {
-            result.compFile = value[0] == '/' || iniFolder.empty() ? value : iniFolder + "/" + value;
+            result.compFile =
+                value[0] == '/' || iniFolder.empty() ? value : iniFolder + "/" + value;
         }
     }
     result.hasLimits = hasMin && hasMax;

@@ -13,4 +13,5 @@ struct JointIni {
 
 // Reads [JOINT_<joint>] of the INI text; `iniFolder` resolves a relative
 // COMP_FILE. False when the section is missing.
-bool ParseJointIni(const std::string& text, const std::string& iniFolder, int joint, JointIni& result);
+bool ParseJointIni(const std::string& text, const std::string& iniFolder, int joint,
+                   JointIni& result);

@@ -36,7 +36,8 @@ bool ApplySetting(const std::string& key, const std::string& value, LinuxCncConf
         config.host = value;
         return !value.empty();
     }
-    if (key == "port") return ParseInteger(value, config.port) && config.port > 0 && config.port < 65536;
+    if (key == "port")
+        return ParseInteger(value, config.port) && config.port > 0 && config.port < 65536;
     if (key == "connect_password") {
         config.connectPassword = value;
         return true;
@@ -65,12 +66,18 @@ bool ApplySetting(const std::string& key, const std::string& value, LinuxCncConf
         return true;
     }
     if (!ParseNumber(value, number)) return false;
-    if (key == "feed") config.feed = number;
-    else if (key == "dwell") config.dwellSeconds = number;
-    else if (key == "max_correction") config.maxCorrection = number;
-    else if (key == "max_change_per_spacing") config.maxChangeRatio = number;
-    else if (key == "in_position_tolerance") config.inPositionTolerance = number;
-    else return false;
+    if (key == "feed")
+        config.feed = number;
+    else if (key == "dwell")
+        config.dwellSeconds = number;
+    else if (key == "max_correction")
+        config.maxCorrection = number;
+    else if (key == "max_change_per_spacing")
+        config.maxChangeRatio = number;
+    else if (key == "in_position_tolerance")
+        config.inPositionTolerance = number;
+    else
+        return false;
     // Every number setting is a length, a time or a ratio: none may be negative,
     // and feed and tolerance must be positive to move at all.
     if (key == "feed" || key == "in_position_tolerance") return number > 0.0;
@@ -81,10 +88,14 @@ bool ApplySetting(const std::string& key, const std::string& value, LinuxCncConf
 
 int AxisIndex(char axis) {
     switch (axis) {
-    case 'X': return 0;
-    case 'Y': return 1;
-    case 'Z': return 2;
-    default: return -1;
+        case 'X':
+            return 0;
+        case 'Y':
+            return 1;
+        case 'Z':
+            return 2;
+        default:
+            return -1;
     }
 }
 
@@ -100,7 +111,8 @@ bool ParseConfig(const std::string& text, LinuxCncConfig& config, std::string& e
         if (line.empty()) continue;
         std::size_t equals = line.find('=');
         std::string key = equals == std::string::npos ? line : Trim(line.substr(0, equals));
-        std::string value = equals == std::string::npos ? std::string() : Trim(line.substr(equals + 1));
+        std::string value =
+            equals == std::string::npos ? std::string() : Trim(line.substr(equals + 1));
         if (equals == std::string::npos || !ApplySetting(key, value, config)) {
             error = "line " + std::to_string(number) + ": cannot use \"" + line + "\"";
             return false;
@@ -126,7 +138,8 @@ bool LoadConfig(LinuxCncConfig& config, std::string& path, std::string& error) {
     if (chosen != nullptr && *chosen != '\0') {
         candidates[count++] = chosen;
     } else {
-        if (home != nullptr) candidates[count++] = std::string(home) + "/.config/tarvex-linuxcnc.conf";
+        if (home != nullptr)
+            candidates[count++] = std::string(home) + "/.config/tarvex-linuxcnc.conf";
         candidates[count++] = "/etc/tarvex-linuxcnc.conf";
     }
     for (int i = 0; i < count; ++i) {
@@ -139,6 +152,7 @@ bool LoadConfig(LinuxCncConfig& config, std::string& path, std::string& error) {
         }
         return true;
     }
-    error = "no configuration file (" + candidates[0] + (count > 1 ? " or " + candidates[1] : "") + ")";
+    error =
+        "no configuration file (" + candidates[0] + (count > 1 ? " or " + candidates[1] : "") + ")";
     return false;
 }

@@ -9,15 +9,15 @@ struct LinuxCncConfig {
     int port = 5007;
     std::string connectPassword = "EMC";
     std::string enablePassword = "EMCTOO";
-    std::string iniFile;         // the running machine's INI: limits and COMP_FILE
-    int joint[3] = {0, 1, 2};    // joint of X, Y and Z
-    std::string compFile[3];     // used when the INI names no COMP_FILE for the joint
-    double feed = 300.0;         // machine units per minute for the steps
-    double dwellSeconds = 1.0;   // what "G4D1" waits for the machine to settle
-    double maxCorrection = 0.5;  // largest correction accepted, machine units
+    std::string iniFile;                 // the running machine's INI: limits and COMP_FILE
+    int joint[3] = {0, 1, 2};            // joint of X, Y and Z
+    std::string compFile[3];             // used when the INI names no COMP_FILE for the joint
+    double feed = 300.0;                 // machine units per minute for the steps
+    double dwellSeconds = 1.0;           // what "G4D1" waits for the machine to settle
+    double maxCorrection = 0.5;          // largest correction accepted, machine units
     double maxChangeRatio = 1.0 / 64.0;  // largest change between points per unit of spacing
     double inPositionTolerance = 0.001;
-    std::string logFile;         // empty: $HOME/.local/state/tarvex-linuxcnc.log
+    std::string logFile;  // empty: $HOME/.local/state/tarvex-linuxcnc.log
 };
 
 // Index 0..2 for 'X', 'Y', 'Z'; -1 for anything else.

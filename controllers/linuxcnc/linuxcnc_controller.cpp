@@ -21,7 +21,8 @@ std::string Format(const char* format, double value) {
 }
 
 bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() && text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+    return text.size() >= tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
 }
 
 std::string LastWord(const std::string& text) {
@@ -31,7 +32,8 @@ std::string LastWord(const std::string& text) {
 
 }  // namespace
 
-CLinuxCncController::CLinuxCncController(const LinuxCncConfig& config, std::unique_ptr<CRshLink> link)
+CLinuxCncController::CLinuxCncController(const LinuxCncConfig& config,
+                                         std::unique_ptr<CRshLink> link)
     : m_config(config), m_link(std::move(link)) {}
 
 bool CLinuxCncController::Refuse(const std::string& line, const std::string& why) {
@@ -66,7 +68,8 @@ bool CLinuxCncController::Init() {
     *this = CLinuxCncController(m_config, std::move(m_link));
     SetLogPath(m_config.logFile);
     if (!m_link->Connect(m_config.host, m_config.port)) {
-        LogMessage("cannot reach linuxcncrsh at " + m_config.host + ":" + std::to_string(m_config.port));
+        LogMessage("cannot reach linuxcncrsh at " + m_config.host + ":" +
+                   std::to_string(m_config.port));
         return false;
     }
     m_connected = true;
@@ -89,27 +92,28 @@ bool CLinuxCncController::Line(const char* text) {
     if (m_faulted) return Refuse(line, "an earlier move did not end in position");
     const MapCommand command = ParseMapCommand(text);
     switch (command.kind) {
-    case MapCommandKind::DISABLE_COMPENSATION:
-        if (m_mapping) return Refuse(line, "only before the axis line");
-        m_withoutCompensation = true;
-        return true;
-    case MapCommandKind::BEGIN_MAPPING:
-        return BeginMapping(line, command.axis);
-    case MapCommandKind::MOVE_TO_START:
-        return MoveToStart(line, command.axis, command.value);
-    case MapCommandKind::DWELL:
-        if (!m_mapping) return Refuse(line, "no mapping begun");
-        if (!Mdi(Format("G4 P%.3f", m_config.dwellSeconds))) return Refuse(line, "LinuxCNC refused the dwell");
-        m_motion = Motion::DWELL;
-        return true;
-    case MapCommandKind::ENTRY:
-        return Entry(line, command.index, command.value);
-    case MapCommandKind::STEP:
-        return Step(line, command.axis, command.value);
-    case MapCommandKind::END_MAPPING:
-        return EndMapping(line);
-    case MapCommandKind::UNKNOWN:
-        break;
+        case MapCommandKind::DISABLE_COMPENSATION:
+            if (m_mapping) return Refuse(line, "only before the axis line");
+            m_withoutCompensation = true;
+            return true;
+        case MapCommandKind::BEGIN_MAPPING:
+            return BeginMapping(line, command.axis);
+        case MapCommandKind::MOVE_TO_START:
+            return MoveToStart(line, command.axis, command.value);
+        case MapCommandKind::DWELL:
+            if (!m_mapping) return Refuse(line, "no mapping begun");
+            if (!Mdi(Format("G4 P%.3f", m_config.dwellSeconds)))
+                return Refuse(line, "LinuxCNC refused the dwell");
+            m_motion = Motion::DWELL;
+            return true;
+        case MapCommandKind::ENTRY:
+            return Entry(line, command.index, command.value);
+        case MapCommandKind::STEP:
+            return Step(line, command.axis, command.value);
+        case MapCommandKind::END_MAPPING:
+            return EndMapping(line);
+        case MapCommandKind::UNKNOWN:
+            break;
     }
     return Refuse(line, "not a command of a mapping run");
 }
@@ -119,7 +123,8 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
     const int axisIndex = AxisIndex(axis);
     m_joint = m_config.joint[axisIndex];
     std::string reply;
-    if (!Get("machine", reply) || reply != "MACHINE ON") return Refuse(line, "the machine is not on");
+    if (!Get("machine", reply) || reply != "MACHINE ON")
+        return Refuse(line, "the machine is not on (\"" + reply + "\")");
     if (!Get("joint_homed " + std::to_string(m_joint), reply) || LastWord(reply) != "YES") {
         return Refuse(line, "joint " + std::to_string(m_joint) + " is not homed");
     }
@@ -132,7 +137,8 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
     if (!folder.empty()) folder.pop_back();
     m_ini = JointIni();
     if (!ParseJointIni(iniText, folder, m_joint, m_ini) || !m_ini.hasLimits) {
-        return Refuse(line, "the INI file has no limits for [JOINT_" + std::to_string(m_joint) + "]");
+        return Refuse(line,
+                      "the INI file has no limits for [JOINT_" + std::to_string(m_joint) + "]");
     }
     // LinuxCNC reads the file only at start: with COMP_FILE set, that file's
     // table is in force now, and nothing from outside can switch it off.
@@ -147,19 +153,23 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
     }
     if (m_withoutCompensation && m_compensationInForce) {
         return Refuse(line, "L600: the compensation in " + m_ini.compFile +
-                                " is in force; remove COMP_FILE from [JOINT_" + std::to_string(m_joint) +
+                                " is in force; remove COMP_FILE from [JOINT_" +
+                                std::to_string(m_joint) +
                                 "] and restart LinuxCNC to measure without it");
     }
     m_compFile = m_compensationInForce ? m_ini.compFile : configured;
     if (m_compFile.empty()) return Refuse(line, "no compensation file named for the axis");
 
     std::string tableText;
-    m_oldTable = ReadTextFile(m_compFile, tableText) ? ParseCompTable(tableText) : std::vector<CompPoint>();
+    m_oldTable =
+        ReadTextFile(m_compFile, tableText) ? ParseCompTable(tableText) : std::vector<CompPoint>();
     if (!Set("mode mdi")) return Refuse(line, "LinuxCNC refused MDI mode");
     m_mapping = true;
     m_axis = axis;
-    LogMessage("mapping axis " + std::string(1, axis) + " (joint " + std::to_string(m_joint) + ") into " +
-               m_compFile + (m_compensationInForce ? ", refining the table in force" : ", no compensation in force"));
+    LogMessage(
+        "mapping axis " + std::string(1, axis) + " (joint " + std::to_string(m_joint) + ") into " +
+        m_compFile +
+        (m_compensationInForce ? ", refining the table in force" : ", no compensation in force"));
     return true;
 }
 
@@ -183,8 +193,10 @@ bool CLinuxCncController::MoveToStart(const std::string& line, char axis, double
 
 bool CLinuxCncController::Step(const std::string& line, char axis, double offset) {
     if (!m_haveStart || axis != m_axis) return Refuse(line, "no start on this axis");
-    if (static_cast<int>(m_entries.size()) != m_moves) return Refuse(line, "the point reached has no entry yet");
-    if (m_moves >= static_cast<int>(COMP_TABLE_MAX)) return Refuse(line, "the table would exceed 256 points");
+    if (static_cast<int>(m_entries.size()) != m_moves)
+        return Refuse(line, "the point reached has no entry yet");
+    if (m_moves >= static_cast<int>(COMP_TABLE_MAX))
+        return Refuse(line, "the table would exceed 256 points");
     const double target = m_start + offset;
     const int direction = target > m_target ? 1 : target < m_target ? -1 : 0;
     if (direction == 0 || (m_direction != 0 && direction != m_direction)) {
@@ -206,9 +218,11 @@ bool CLinuxCncController::Entry(const std::string& line, int index, double corre
     if (index != static_cast<int>(m_entries.size()) || index != m_moves - 1) {
         return Refuse(line, "expected the entry for point " + std::to_string(m_moves - 1));
     }
-    if (index == 0 && correction != 0.0) return Refuse(line, "the start is the reference: its entry is 0");
+    if (index == 0 && correction != 0.0)
+        return Refuse(line, "the start is the reference: its entry is 0");
     if (std::fabs(correction) > m_config.maxCorrection) {
-        return Refuse(line, Format("the correction exceeds max_correction %g", m_config.maxCorrection));
+        return Refuse(line,
+                      Format("the correction exceeds max_correction %g", m_config.maxCorrection));
     }
     if (index > 0) {
         const MapEntry& previous = m_entries.back();
@@ -220,7 +234,8 @@ bool CLinuxCncController::Entry(const std::string& line, int index, double corre
     // Kept as nominal and correction until the end, when the run's direction is known.
     m_entries.push_back(MapEntry{m_target, correction});
     // The old table's points stay, so the union of both must fit.
-    if (MergeRun(m_oldTable, RunActuals(m_direction >= 0), m_direction >= 0).size() > COMP_TABLE_MAX) {
+    if (MergeRun(m_oldTable, RunActuals(m_direction >= 0), m_direction >= 0).size() >
+        COMP_TABLE_MAX) {
         m_entries.pop_back();
         return Refuse(line, "the table with the file's other points would exceed 256 points");
     }
@@ -233,7 +248,8 @@ bool CLinuxCncController::EndMapping(const std::string& line) {
     }
     const bool positive = m_direction >= 0;
     std::vector<CompPoint> table = MergeRun(m_oldTable, RunActuals(positive), positive);
-    if (table.size() > COMP_TABLE_MAX) return Refuse(line, "the merged table would exceed 256 points");
+    if (table.size() > COMP_TABLE_MAX)
+        return Refuse(line, "the merged table would exceed 256 points");
     std::string error;
     if (!WriteCompTable(m_compFile, table, error)) return Refuse(line, error);
     LogMessage("wrote " + std::to_string(table.size()) + " points to " + m_compFile + " (" +
@@ -254,10 +270,12 @@ std::vector<RunPoint> CLinuxCncController::RunActuals(bool positive) const {
     }
     std::vector<RunPoint> run;
     for (const MapEntry& entry : m_entries) {
-        double base = m_compensationInForce ? ActualAt(m_oldTable, positive, entry.nominal) : entry.nominal;
+        double base =
+            m_compensationInForce ? ActualAt(m_oldTable, positive, entry.nominal) : entry.nominal;
         run.push_back(RunPoint{entry.nominal, base - entry.correction + tie});
     }
-    std::sort(run.begin(), run.end(), [](const RunPoint& a, const RunPoint& b) { return a.nominal < b.nominal; });
+    std::sort(run.begin(), run.end(),
+              [](const RunPoint& a, const RunPoint& b) { return a.nominal < b.nominal; });
     return run;
 }
 
@@ -286,7 +304,8 @@ bool CLinuxCncController::InMotion() {
     if (++m_idlePolls < IDLE_POLLS_MAX) return true;
     std::string error;
     Get("error", error);
-    LogMessage(Format("the move stopped at %.6f, not at the target", position) + Format(" %.6f: ", m_target) + error);
+    LogMessage(Format("the move stopped at %.6f, not at the target", position) +
+               Format(" %.6f: ", m_target) + error);
     m_motion = Motion::NONE;
     m_faulted = true;
     return false;

@@ -25,7 +25,7 @@ struct MapEntry {
 };
 
 class CLinuxCncController {
-public:
+  public:
     CLinuxCncController(const LinuxCncConfig& config, std::unique_ptr<CRshLink> link);
 
     bool Init();  // connects, says hello and takes control
@@ -33,7 +33,7 @@ public:
     bool InMotion();
     void Finish();
 
-private:
+  private:
     enum class Motion { NONE, MOVE, DWELL };
 
     bool Refuse(const std::string& line, const std::string& why);
@@ -64,9 +64,9 @@ private:
 
     bool m_haveStart = false;
     double m_start = 0.0;
-    double m_target = 0.0;  // absolute position of the point being measured
-    int m_direction = 0;    // +1 or -1 once the first step is known
-    int m_moves = 0;        // points reached: the start and every step
+    double m_target = 0.0;            // absolute position of the point being measured
+    int m_direction = 0;              // +1 or -1 once the first step is known
+    int m_moves = 0;                  // points reached: the start and every step
     std::vector<MapEntry> m_entries;  // in run order
 
     Motion m_motion = Motion::NONE;

@@ -6,7 +6,9 @@
 
 namespace {
 
-bool IsAxis(char c) { return c == 'X' || c == 'Y' || c == 'Z'; }
+bool IsAxis(char c) {
+    return c == 'X' || c == 'Y' || c == 'Z';
+}
 
 // A plain decimal as "%.4f" prints it: optional '-', digits, optional
 // fraction. No exponent, no "inf", no locale: what strtod takes beyond that

@@ -5,7 +5,7 @@
 #include <string>
 
 class CRshLink {
-public:
+  public:
     virtual ~CRshLink() = default;
     virtual bool Connect(const std::string& host, int port) = 0;
     // Sends `request` with its line end and reads one reply line, without

@@ -6,6 +6,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cstring>
 
 #include "rsh_link.h"
@@ -17,7 +19,7 @@ namespace {
 constexpr int REPLY_TIMEOUT_MS = 10000;
 
 class CSocketRshLink : public CRshLink {
-public:
+  public:
     ~CSocketRshLink() override { Close(); }
 
     bool Connect(const std::string& host, int port) override {
@@ -26,7 +28,8 @@ public:
         hints.ai_family = AF_UNSPEC;
         hints.ai_socktype = SOCK_STREAM;
         addrinfo* found = nullptr;
-        if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0) return false;
+        if (getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found) != 0)
+            return false;
         for (addrinfo* a = found; a != nullptr && m_socket < 0; a = a->ai_next) {
             int s = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
             if (s < 0) continue;
@@ -57,7 +60,15 @@ public:
             if (end != std::string::npos) {
                 reply = m_pending.substr(0, end);
                 m_pending.erase(0, end + 1);
-                while (!reply.empty() && (reply.back() == '\r' || reply.back() == '\n')) reply.pop_back();
+                // linuxcncrsh sends some replies with their terminating zero byte.
+                reply.erase(std::remove(reply.begin(), reply.end(), '\0'), reply.end());
+                while (!reply.empty() && std::isspace(static_cast<unsigned char>(reply.back())))
+                    reply.pop_back();
+                std::size_t first = 0;
+                while (first < reply.size() &&
+                       std::isspace(static_cast<unsigned char>(reply[first])))
+                    ++first;
+                reply.erase(0, first);
                 if (reply.empty()) continue;  // the "\r\n" pair may arrive split
                 return true;
             }
@@ -75,7 +86,7 @@ public:
         m_socket = -1;
     }
 
-private:
+  private:
     bool Fail() {
         Close();
         return false;
@@ -87,4 +98,6 @@ private:
 
 }  // namespace
 
-std::unique_ptr<CRshLink> MakeSocketRshLink() { return std::make_unique<CSocketRshLink>(); }
+std::unique_ptr<CRshLink> MakeSocketRshLink() {
+    return std::make_unique<CSocketRshLink>();
+}

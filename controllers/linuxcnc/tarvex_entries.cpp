@@ -35,11 +35,15 @@ TVX_EXPORT int Tvx_GCodeLine(const char* line) {
     return theController->Line(line) ? 1 : 0;
 }
 
-TVX_EXPORT int Tvx_InMotion(void) { return theController && theController->InMotion() ? 1 : 0; }
+TVX_EXPORT int Tvx_InMotion(void) {
+    return theController && theController->InMotion() ? 1 : 0;
+}
 
 // Present because Pitchwise requires the entry; it never calls it. It
 // reports nothing, so a caller that did would learn that at once.
-TVX_EXPORT int Tvx_GetMachinePositionEx(void) { return 0; }
+TVX_EXPORT int Tvx_GetMachinePositionEx(void) {
+    return 0;
+}
 
 TVX_EXPORT int Tvx_Finish(void) {
     if (theController) theController->Finish();

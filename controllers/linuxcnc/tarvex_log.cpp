@@ -17,7 +17,9 @@ std::string DefaultLogPath() {
     return std::string(home != nullptr ? home : "/tmp") + "/.local/state/tarvex-linuxcnc.log";
 }
 
-void SetLogPath(const std::string& path) { theLogPath = path; }
+void SetLogPath(const std::string& path) {
+    theLogPath = path;
+}
 
 void LogMessage(const std::string& message) {
     char stamp[32];
