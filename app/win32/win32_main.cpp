@@ -1,0 +1,11 @@
+// Entry of the Windows executable: the application object does the work,
+// and the process ends when its main dialog ends. thePort's destructor then
+// closes any port still open.
+#include <windows.h>
+
+#include "pitchwise_app.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    theApp.InitInstance();
+    return 0;
+}
