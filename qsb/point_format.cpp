@@ -46,10 +46,14 @@ double ReadNumberWithPoint(const char* text) {
     // Hand atof the locale's own separator in place of the point.
     const char* point = LocalePoint();
     std::size_t pointLength = std::strlen(point);
+    const bool pointDiffers = std::strcmp(point, ".") != 0;
     char local[256];
     std::size_t n = 0;
     for (const char* c = text; *c && n + pointLength + 1 < sizeof local; ++c) {
-        if (*c == '.' && std::strcmp(point, ".") != 0) {
+        // The locale's separator is no separator in a point text: C's atof
+        // stops there, and so does this.
+        if (pointDiffers && std::strncmp(c, point, pointLength) == 0) break;
+        if (*c == '.' && pointDiffers) {
             std::memcpy(local + n, point, pointLength);
             n += pointLength;
         } else {
