@@ -12,4 +12,6 @@ cmake --build --preset sanitize -j2
 export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1:detect_stack_use_after_return=1:check_initialization_order=1"
 export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 export LSAN_OPTIONS="suppressions=$root/tests/faults/lsan.supp:print_suppressions=0"
-ctest --preset sanitize -j2
+# One test at a time, as in the default stage: the instrumented GUI tests
+# are slow enough that a parallel neighbour can push them past their waits.
+ctest --preset sanitize
