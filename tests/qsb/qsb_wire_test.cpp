@@ -47,6 +47,13 @@ Log QsbProbe(int port, const std::string& identityReply = IDENTITY) {
             "pause 500"};
 }
 
+void ExpectIdentity(const QsbIdentity& identity, const char* serialNumber, const char* device,
+                    const char* revision) {
+    EXPECT_STREQ(identity.serialNumber, serialNumber);
+    EXPECT_STREQ(identity.device, device);
+    EXPECT_STREQ(identity.revision, revision);
+}
+
 Log Joined(std::initializer_list<Log> parts) {
     Log all;
     for (const Log& part : parts) all.insert(all.end(), part.begin(), part.end());
@@ -65,11 +72,19 @@ class QsbWire : public ::testing::Test {
     }
     void TearDown() override { thePort.Close(); }
 
+    // Runs FindQsb: the port found, 0 for none.
+    int Find(QsbIdentity& identity) {
+        int port = 0;
+        return FindQsb(port, identity) ? port : 0;
+    }
+    int Find() {
+        QsbIdentity identity{};
+        return Find(identity);
+    }
+
     // Finds the QSB and forgets the log of the scan.
     void FindAndClear() {
-        int port = 0;
-        QsbIdentity identity{};
-        ASSERT_TRUE(FindQsb(port, identity));
+        ASSERT_NE(Find(), 0);
         clock.Clear();
     }
 
@@ -88,13 +103,9 @@ class QsbWire : public ::testing::Test {
 
 TEST_F(QsbWire, FindQsbDrainsQueriesAndConfiguresInOrder) {
     ASSERT_TRUE(sim.Plug(1));
-    int port = 0;
     QsbIdentity identity{};
-    ASSERT_TRUE(FindQsb(port, identity));
-    EXPECT_EQ(port, 1);
-    EXPECT_STREQ(identity.serialNumber, "10234");
-    EXPECT_STREQ(identity.device, "4");
-    EXPECT_STREQ(identity.revision, "12");
+    EXPECT_EQ(Find(identity), 1);
+    ExpectIdentity(identity, "10234", "4", "12");
     // No pause after the last read.
     EXPECT_EQ(clock.Log(), QsbProbe(1));
     EXPECT_TRUE(thePort.IsOpen());
@@ -105,12 +116,9 @@ TEST_F(QsbWire, FindQsbDiscardsWhatWasPendingBeforeTheQuery) {
     // A stale identity on the line: if it were not drained, it would be read
     // as the reply.
     sim.SendUnprompted(CQsbSimulator::IdentityReply("99999", "Z", "99"));
-    int port = 0;
     QsbIdentity identity{};
-    ASSERT_TRUE(FindQsb(port, identity));
-    EXPECT_STREQ(identity.serialNumber, "10234");
-    EXPECT_STREQ(identity.device, "4");
-    EXPECT_STREQ(identity.revision, "12");
+    ASSERT_NE(Find(identity), 0);
+    ExpectIdentity(identity, "10234", "4", "12");
 }
 
 TEST_F(QsbWire, SilentFirstPortIsClosedBeforeTheScanGoesOn) {
@@ -121,10 +129,8 @@ TEST_F(QsbWire, SilentFirstPortIsClosedBeforeTheScanGoesOn) {
         firstPortHeld.push_back(Held(1));
         sim.Pump();
     });
-    int port = 0;
     QsbIdentity identity{};
-    ASSERT_TRUE(FindQsb(port, identity));
-    EXPECT_EQ(port, 4);
+    EXPECT_EQ(Find(identity), 4);
     EXPECT_EQ(clock.Log(), Joined({SilentProbe(1), QsbProbe(4)}));
     const std::vector<bool> expected = {true,  true,  true,  true,  false, false,
                                         false, false, false, false, false};
@@ -133,9 +139,7 @@ TEST_F(QsbWire, SilentFirstPortIsClosedBeforeTheScanGoesOn) {
 }
 
 TEST_F(QsbWire, NothingToOpenIsNotFoundAtOnce) {
-    int port = -1;
-    QsbIdentity identity{};
-    EXPECT_FALSE(FindQsb(port, identity));
+    EXPECT_EQ(Find(), 0);
     EXPECT_TRUE(clock.Log().empty());  // a port that does not open costs no pause
     EXPECT_FALSE(thePort.IsOpen());
 }
@@ -143,9 +147,7 @@ TEST_F(QsbWire, NothingToOpenIsNotFoundAtOnce) {
 TEST_F(QsbWire, SevenSilentPortsAreAllProbedAndNoneLeftOpen) {
     for (int n = 1; n <= 7; ++n) ASSERT_TRUE(sim.AddSilentPort(n));
     ASSERT_TRUE(sim.AddSilentPort(8));  // past the scan
-    int port = -1;
-    QsbIdentity identity{};
-    EXPECT_FALSE(FindQsb(port, identity));
+    EXPECT_EQ(Find(), 0);
     Log expected;
     for (int n = 1; n <= 7; ++n) expected = Joined({expected, SilentProbe(n)});
     EXPECT_EQ(clock.Log(), expected);
@@ -158,10 +160,7 @@ TEST_F(QsbWire, SecondFindClosesAndRescansFromTheFirstPort) {
     ASSERT_TRUE(sim.AddSilentPort(1));
     ASSERT_TRUE(sim.Plug(2));
     FindAndClear();
-    int port = 0;
-    QsbIdentity identity{};
-    ASSERT_TRUE(FindQsb(port, identity));
-    EXPECT_EQ(port, 2);
+    EXPECT_EQ(Find(), 2);
     EXPECT_EQ(clock.Log(), Joined({SilentProbe(1), QsbProbe(2)}));
 }
 
@@ -169,10 +168,7 @@ TEST_F(QsbWire, DeviceReplugedElsewhereIsFoundOnItsNewPort) {
     ASSERT_TRUE(sim.Plug(2));
     FindAndClear();
     ASSERT_TRUE(sim.Plug(6));
-    int port = 0;
-    QsbIdentity identity{};
-    ASSERT_TRUE(FindQsb(port, identity));
-    EXPECT_EQ(port, 6);
+    EXPECT_EQ(Find(), 6);
 }
 
 TEST_F(QsbWire, IdentityReplyOfTwelveBytesIsAQsbWithOneRevisionCharacter) {
@@ -180,22 +176,16 @@ TEST_F(QsbWire, IdentityReplyOfTwelveBytesIsAQsbWithOneRevisionCharacter) {
     ASSERT_EQ(reply.size(), 12u);
     sim.SetIdentityReply(reply);
     ASSERT_TRUE(sim.Plug(3));
-    int port = 0;
     QsbIdentity identity{};
-    ASSERT_TRUE(FindQsb(port, identity));
-    EXPECT_EQ(port, 3);
-    EXPECT_STREQ(identity.serialNumber, "10234");
-    EXPECT_STREQ(identity.device, "4");
-    EXPECT_STREQ(identity.revision, "1");
+    EXPECT_EQ(Find(identity), 3);
+    ExpectIdentity(identity, "10234", "4", "1");
     EXPECT_EQ(clock.Log(), QsbProbe(3, reply));
 }
 
 TEST_F(QsbWire, IdentityReplyShorterThanTwelveBytesIsNoQsb) {
     sim.SetIdentityReply(std::string("R140 102344"));  // 11 bytes
     ASSERT_TRUE(sim.Plug(3));
-    int port = 0;
-    QsbIdentity identity{};
-    EXPECT_FALSE(FindQsb(port, identity));
+    EXPECT_EQ(Find(), 0);
     EXPECT_EQ(clock.Pauses().size(), 4u);  // probed, then given up without configuring
     EXPECT_EQ(sim.Commands(), std::vector<std::string>{"R140!\n"});
     EXPECT_FALSE(thePort.IsOpen());
@@ -207,11 +197,9 @@ TEST_F(QsbWire, OverlongRepliesAreCutAtFiftyBytes) {
     // configuration reads carry off the rest.
     sim.SetIdentityReply(IDENTITY + std::string(100, '#'));
     ASSERT_TRUE(sim.Plug(1));
-    int port = 0;
     QsbIdentity identity{};
-    ASSERT_TRUE(FindQsb(port, identity));
-    EXPECT_STREQ(identity.serialNumber, "10234");
-    EXPECT_STREQ(identity.revision, "12");
+    ASSERT_EQ(Find(identity), 1);
+    ExpectIdentity(identity, "10234", "4", "12");
 
     sim.SetCounterReply(std::string("R0E0 00002734") + std::string(300, '7'));
     float position = -1;
@@ -342,14 +330,11 @@ TEST_F(QsbWire, UnpluggedDeviceReadsAsFailedAndIsNotFoundAgain) {
     EXPECT_FALSE(ReadQsbPosition(position));
     EXPECT_EQ(clock.Pauses().size(), 6u);
 
-    int port = 0;
-    QsbIdentity identity{};
-    EXPECT_FALSE(FindQsb(port, identity));
+    EXPECT_EQ(Find(), 0);
     EXPECT_FALSE(thePort.IsOpen());
 
     ASSERT_TRUE(sim.Plug(7));
-    ASSERT_TRUE(FindQsb(port, identity));
-    EXPECT_EQ(port, 7);
+    EXPECT_EQ(Find(), 7);
 }
 
 }  // namespace
