@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 #include <cstring>
 
 #include "dialog.h"
@@ -204,6 +205,8 @@ void CDialog::MessageBox(const char* text) {
     QMessageBox box(QMessageBox::NoIcon, ApplicationName(), QString::fromLatin1(text),
                     QMessageBox::Ok, m_impl->window);
     box.setTextFormat(Qt::PlainText);
+    // The box takes the keyboard when it comes up, as a dialog does.
+    QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
     box.exec();
     ReturnKeyboardTo(m_impl->window);
 }
