@@ -3,16 +3,7 @@
 #include <cstdlib>
 #include <sstream>
 
-namespace {
-
-std::string Trim(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
-}  // namespace
+#include "linuxcnc_config.h"
 
 bool ParseJointIni(const std::string& text, const std::string& iniFolder, int joint,
                    JointIni& result) {

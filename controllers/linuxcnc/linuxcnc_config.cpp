@@ -8,13 +8,6 @@
 
 namespace {
 
-std::string Trim(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 bool ParseNumber(const std::string& text, double& value) {
     if (text.empty()) return false;
     char* end = nullptr;
@@ -85,6 +78,13 @@ bool ApplySetting(const std::string& key, const std::string& value, LinuxCncConf
 }
 
 }  // namespace
+
+std::string Trim(const std::string& text) {
+    const char* blanks = " \t\r\n";
+    std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) return std::string();
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
 
 int AxisIndex(char axis) {
     switch (axis) {

@@ -31,5 +31,8 @@ bool ParseConfig(const std::string& text, LinuxCncConfig& config, std::string& e
 // else /etc/tarvex-linuxcnc.conf. `path` says which one was read.
 bool LoadConfig(LinuxCncConfig& config, std::string& path, std::string& error);
 
+// The text without leading and trailing blanks.
+std::string Trim(const std::string& text);
+
 // Reads a whole file; false when it cannot be opened.
 bool ReadTextFile(const std::string& path, std::string& text);

@@ -1,6 +1,7 @@
 #include "linuxcnc_controller.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -60,12 +61,14 @@ bool CLinuxCncController::Set(const std::string& what) {
 
 bool CLinuxCncController::Mdi(const std::string& code) {
     if (!Set("mdi " + code)) return false;
-    m_idlePolls = 0;
+    m_run.idlePolls = 0;
     return true;
 }
 
 bool CLinuxCncController::Init() {
-    *this = CLinuxCncController(m_config, std::move(m_link));
+    m_run = RunState();
+    m_link->Close();
+    m_connected = false;
     SetLogPath(m_config.logFile);
     if (!m_link->Connect(m_config.host, m_config.port)) {
         LogMessage("cannot reach linuxcncrsh at " + m_config.host + ":" +
@@ -89,22 +92,22 @@ bool CLinuxCncController::Init() {
 bool CLinuxCncController::Line(const char* text) {
     const std::string line = text != nullptr ? text : "";
     if (!m_connected) return Refuse(line, "no session with linuxcncrsh");
-    if (m_faulted) return Refuse(line, "an earlier move did not end in position");
+    if (m_run.faulted) return Refuse(line, "an earlier move did not end in position");
     const MapCommand command = ParseMapCommand(text);
     switch (command.kind) {
         case MapCommandKind::DISABLE_COMPENSATION:
-            if (m_mapping) return Refuse(line, "only before the axis line");
-            m_withoutCompensation = true;
+            if (m_run.mapping) return Refuse(line, "only before the axis line");
+            m_run.withoutCompensation = true;
             return true;
         case MapCommandKind::BEGIN_MAPPING:
             return BeginMapping(line, command.axis);
         case MapCommandKind::MOVE_TO_START:
             return MoveToStart(line, command.axis, command.value);
         case MapCommandKind::DWELL:
-            if (!m_mapping) return Refuse(line, "no mapping begun");
+            if (!m_run.mapping) return Refuse(line, "no mapping begun");
             if (!Mdi(Format("G4 P%.3f", m_config.dwellSeconds)))
                 return Refuse(line, "LinuxCNC refused the dwell");
-            m_motion = Motion::DWELL;
+            m_run.motion = Motion::DWELL;
             return true;
         case MapCommandKind::ENTRY:
             return Entry(line, command.index, command.value);
@@ -119,14 +122,14 @@ bool CLinuxCncController::Line(const char* text) {
 }
 
 bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
-    if (m_mapping) return Refuse(line, "a mapping is already running");
+    if (m_run.mapping) return Refuse(line, "a mapping is already running");
     const int axisIndex = AxisIndex(axis);
-    m_joint = m_config.joint[axisIndex];
+    m_run.joint = m_config.joint[axisIndex];
     std::string reply;
     if (!Get("machine", reply) || reply != "MACHINE ON")
         return Refuse(line, "the machine is not on (\"" + reply + "\")");
-    if (!Get("joint_homed " + std::to_string(m_joint), reply) || LastWord(reply) != "YES") {
-        return Refuse(line, "joint " + std::to_string(m_joint) + " is not homed");
+    if (!Get("joint_homed " + std::to_string(m_run.joint), reply) || LastWord(reply) != "YES") {
+        return Refuse(line, "joint " + std::to_string(m_run.joint) + " is not homed");
     }
 
     std::string iniText;
@@ -135,88 +138,88 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
     }
     std::string folder = m_config.iniFile.substr(0, m_config.iniFile.find_last_of('/') + 1);
     if (!folder.empty()) folder.pop_back();
-    m_ini = JointIni();
-    if (!ParseJointIni(iniText, folder, m_joint, m_ini) || !m_ini.hasLimits) {
+    m_run.ini = JointIni();
+    if (!ParseJointIni(iniText, folder, m_run.joint, m_run.ini) || !m_run.ini.hasLimits) {
         return Refuse(line,
-                      "the INI file has no limits for [JOINT_" + std::to_string(m_joint) + "]");
+                      "the INI file has no limits for [JOINT_" + std::to_string(m_run.joint) + "]");
     }
     // LinuxCNC reads the file only at start: with COMP_FILE set, that file's
     // table is in force now, and nothing from outside can switch it off.
-    m_compensationInForce = !m_ini.compFile.empty();
+    m_run.compensationInForce = !m_run.ini.compFile.empty();
     const std::string& configured = m_config.compFile[axisIndex];
-    if (m_compensationInForce && m_ini.compFileType != 0) {
+    if (m_run.compensationInForce && m_run.ini.compFileType != 0) {
         return Refuse(line, "COMP_FILE_TYPE of the joint is not 0");
     }
-    if (m_compensationInForce && !configured.empty() && configured != m_ini.compFile) {
-        return Refuse(line, "comp_file_" + std::string(1, static_cast<char>(axis + 32)) +
-                                " differs from the INI's COMP_FILE " + m_ini.compFile);
+    if (m_run.compensationInForce && !configured.empty() && configured != m_run.ini.compFile) {
+        return Refuse(line, "comp_file_" + std::string(1, static_cast<char>(std::tolower(axis))) +
+                                " differs from the INI's COMP_FILE " + m_run.ini.compFile);
     }
-    if (m_withoutCompensation && m_compensationInForce) {
-        return Refuse(line, "L600: the compensation in " + m_ini.compFile +
+    if (m_run.withoutCompensation && m_run.compensationInForce) {
+        return Refuse(line, "L600: the compensation in " + m_run.ini.compFile +
                                 " is in force; remove COMP_FILE from [JOINT_" +
-                                std::to_string(m_joint) +
+                                std::to_string(m_run.joint) +
                                 "] and restart LinuxCNC to measure without it");
     }
-    m_compFile = m_compensationInForce ? m_ini.compFile : configured;
-    if (m_compFile.empty()) return Refuse(line, "no compensation file named for the axis");
+    m_run.compFile = m_run.compensationInForce ? m_run.ini.compFile : configured;
+    if (m_run.compFile.empty()) return Refuse(line, "no compensation file named for the axis");
 
     std::string tableText;
-    m_oldTable =
-        ReadTextFile(m_compFile, tableText) ? ParseCompTable(tableText) : std::vector<CompPoint>();
+    m_run.oldTable = ReadTextFile(m_run.compFile, tableText) ? ParseCompTable(tableText)
+                                                             : std::vector<CompPoint>();
     if (!Set("mode mdi")) return Refuse(line, "LinuxCNC refused MDI mode");
-    m_mapping = true;
-    m_axis = axis;
-    LogMessage(
-        "mapping axis " + std::string(1, axis) + " (joint " + std::to_string(m_joint) + ") into " +
-        m_compFile +
-        (m_compensationInForce ? ", refining the table in force" : ", no compensation in force"));
+    m_run.mapping = true;
+    m_run.axis = axis;
+    LogMessage("mapping axis " + std::string(1, axis) + " (joint " + std::to_string(m_run.joint) +
+               ") into " + m_run.compFile +
+               (m_run.compensationInForce ? ", refining the table in force"
+                                          : ", no compensation in force"));
     return true;
 }
 
 bool CLinuxCncController::WithinLimits(double position) const {
-    return position >= m_ini.minLimit && position <= m_ini.maxLimit;
+    return position >= m_run.ini.minLimit && position <= m_run.ini.maxLimit;
 }
 
 bool CLinuxCncController::MoveToStart(const std::string& line, char axis, double position) {
-    if (!m_mapping || axis != m_axis) return Refuse(line, "not the axis being mapped");
-    if (m_haveStart) return Refuse(line, "the start is already set");
+    if (!m_run.mapping || axis != m_run.axis) return Refuse(line, "not the axis being mapped");
+    if (m_run.haveStart) return Refuse(line, "the start is already set");
     if (!WithinLimits(position)) return Refuse(line, "the start lies outside the joint's limits");
     if (!Mdi(Format(("G53 G0 " + std::string(1, axis) + "%.6f").c_str(), position))) {
         return Refuse(line, "LinuxCNC refused the move");
     }
-    m_haveStart = true;
-    m_start = m_target = position;
-    m_moves = 1;
-    m_motion = Motion::MOVE;
+    m_run.haveStart = true;
+    m_run.start = m_run.target = position;
+    m_run.moves = 1;
+    m_run.motion = Motion::MOVE;
     return true;
 }
 
 bool CLinuxCncController::Step(const std::string& line, char axis, double offset) {
-    if (!m_haveStart || axis != m_axis) return Refuse(line, "no start on this axis");
-    if (static_cast<int>(m_entries.size()) != m_moves)
+    if (!m_run.haveStart || axis != m_run.axis) return Refuse(line, "no start on this axis");
+    if (static_cast<int>(m_run.entries.size()) != m_run.moves)
         return Refuse(line, "the point reached has no entry yet");
-    if (m_moves >= static_cast<int>(COMP_TABLE_MAX))
+    if (m_run.moves >= static_cast<int>(COMP_TABLE_MAX))
         return Refuse(line, "the table would exceed 256 points");
-    const double target = m_start + offset;
-    const int direction = target > m_target ? 1 : target < m_target ? -1 : 0;
-    if (direction == 0 || (m_direction != 0 && direction != m_direction)) {
+    const double target = m_run.start + offset;
+    const int direction = target > m_run.target ? 1 : target < m_run.target ? -1 : 0;
+    if (direction == 0 || (m_run.direction != 0 && direction != m_run.direction)) {
         return Refuse(line, "a step must go on in the run's direction");
     }
     if (!WithinLimits(target)) return Refuse(line, "the point lies outside the joint's limits");
     char code[96];
     std::snprintf(code, sizeof code, "G53 G1 %c%.6f F%.3f", axis, target, m_config.feed);
     if (!Mdi(code)) return Refuse(line, "LinuxCNC refused the move");
-    m_direction = direction;
-    m_target = target;
-    ++m_moves;
-    m_motion = Motion::MOVE;
+    m_run.direction = direction;
+    m_run.target = target;
+    ++m_run.moves;
+    m_run.motion = Motion::MOVE;
     return true;
 }
 
 bool CLinuxCncController::Entry(const std::string& line, int index, double correction) {
-    if (!m_haveStart) return Refuse(line, "no start yet");
-    if (index != static_cast<int>(m_entries.size()) || index != m_moves - 1) {
-        return Refuse(line, "expected the entry for point " + std::to_string(m_moves - 1));
+    if (!m_run.haveStart) return Refuse(line, "no start yet");
+    if (index != static_cast<int>(m_run.entries.size()) || index != m_run.moves - 1) {
+        return Refuse(line, "expected the entry for point " + std::to_string(m_run.moves - 1));
     }
     if (index == 0 && correction != 0.0)
         return Refuse(line, "the start is the reference: its entry is 0");
@@ -225,36 +228,37 @@ bool CLinuxCncController::Entry(const std::string& line, int index, double corre
                       Format("the correction exceeds max_correction %g", m_config.maxCorrection));
     }
     if (index > 0) {
-        const MapEntry& previous = m_entries.back();
-        const double allowed = std::fabs(m_target - previous.nominal) * m_config.maxChangeRatio;
+        const MapEntry& previous = m_run.entries.back();
+        const double allowed = std::fabs(m_run.target - previous.nominal) * m_config.maxChangeRatio;
         if (std::fabs(correction - previous.correction) > allowed + 1e-9) {
             return Refuse(line, Format("the change from the previous point exceeds %g", allowed));
         }
     }
     // Kept as nominal and correction until the end, when the run's direction is known.
-    m_entries.push_back(MapEntry{m_target, correction});
+    m_run.entries.push_back(MapEntry{m_run.target, correction});
     // The old table's points stay, so the union of both must fit.
-    if (MergeRun(m_oldTable, RunActuals(m_direction >= 0), m_direction >= 0).size() >
+    if (MergeRun(m_run.oldTable, RunActuals(m_run.direction >= 0), m_run.direction >= 0).size() >
         COMP_TABLE_MAX) {
-        m_entries.pop_back();
+        m_run.entries.pop_back();
         return Refuse(line, "the table with the file's other points would exceed 256 points");
     }
     return true;
 }
 
 bool CLinuxCncController::EndMapping(const std::string& line) {
-    if (!m_mapping || m_entries.empty() || static_cast<int>(m_entries.size()) != m_moves) {
+    if (!m_run.mapping || m_run.entries.empty() ||
+        static_cast<int>(m_run.entries.size()) != m_run.moves) {
         return Refuse(line, "the mapping is not complete");
     }
-    const bool positive = m_direction >= 0;
-    std::vector<CompPoint> table = MergeRun(m_oldTable, RunActuals(positive), positive);
+    const bool positive = m_run.direction >= 0;
+    std::vector<CompPoint> table = MergeRun(m_run.oldTable, RunActuals(positive), positive);
     if (table.size() > COMP_TABLE_MAX)
         return Refuse(line, "the merged table would exceed 256 points");
     std::string error;
-    if (!WriteCompTable(m_compFile, table, error)) return Refuse(line, error);
-    LogMessage("wrote " + std::to_string(table.size()) + " points to " + m_compFile + " (" +
+    if (!WriteCompTable(m_run.compFile, table, error)) return Refuse(line, error);
+    LogMessage("wrote " + std::to_string(table.size()) + " points to " + m_run.compFile + " (" +
                (positive ? "positive" : "negative") + " column); restart LinuxCNC to use it");
-    m_mapping = false;
+    m_run.mapping = false;
     return true;
 }
 
@@ -262,16 +266,16 @@ std::vector<RunPoint> CLinuxCncController::RunActuals(bool positive) const {
     // A run measures the actual position as nominal minus correction, on top
     // of whatever table was in force while it measured.
     double tie = 0.0;
-    if (!m_compensationInForce && !m_oldTable.empty()) {
+    if (!m_run.compensationInForce && !m_run.oldTable.empty()) {
         // The other direction's column already says where the machine really
         // was at this start: begin there, so the two columns share one
         // reference and no false backlash appears between them.
-        tie = ActualAt(m_oldTable, !positive, m_start) - m_start;
+        tie = ActualAt(m_run.oldTable, !positive, m_run.start) - m_run.start;
     }
     std::vector<RunPoint> run;
-    for (const MapEntry& entry : m_entries) {
-        double base =
-            m_compensationInForce ? ActualAt(m_oldTable, positive, entry.nominal) : entry.nominal;
+    for (const MapEntry& entry : m_run.entries) {
+        double base = m_run.compensationInForce ? ActualAt(m_run.oldTable, positive, entry.nominal)
+                                                : entry.nominal;
         run.push_back(RunPoint{entry.nominal, base - entry.correction + tie});
     }
     std::sort(run.begin(), run.end(),
@@ -280,34 +284,34 @@ std::vector<RunPoint> CLinuxCncController::RunActuals(bool positive) const {
 }
 
 bool CLinuxCncController::InMotion() {
-    if (m_motion == Motion::NONE) return false;
+    if (m_run.motion == Motion::NONE) return false;
     std::string reply;
     if (!Get("program_status", reply)) {
         LogMessage("lost linuxcncrsh while waiting for motion");
-        m_motion = Motion::NONE;
-        m_faulted = true;
+        m_run.motion = Motion::NONE;
+        m_run.faulted = true;
         return false;
     }
     if (reply != "PROGRAM_STATUS IDLE") return true;
-    if (m_motion == Motion::DWELL) {
-        m_motion = Motion::NONE;
+    if (m_run.motion == Motion::DWELL) {
+        m_run.motion = Motion::NONE;
         return false;
     }
     double position = 0.0;
-    if (Get("joint_pos " + std::to_string(m_joint), reply)) {
+    if (Get("joint_pos " + std::to_string(m_run.joint), reply)) {
         position = std::strtod(LastWord(reply).c_str(), nullptr);
-        if (std::fabs(position - m_target) <= m_config.inPositionTolerance) {
-            m_motion = Motion::NONE;
+        if (std::fabs(position - m_run.target) <= m_config.inPositionTolerance) {
+            m_run.motion = Motion::NONE;
             return false;
         }
     }
-    if (++m_idlePolls < IDLE_POLLS_MAX) return true;
+    if (++m_run.idlePolls < IDLE_POLLS_MAX) return true;
     std::string error;
     Get("error", error);
     LogMessage(Format("the move stopped at %.6f, not at the target", position) +
-               Format(" %.6f: ", m_target) + error);
-    m_motion = Motion::NONE;
-    m_faulted = true;
+               Format(" %.6f: ", m_run.target) + error);
+    m_run.motion = Motion::NONE;
+    m_run.faulted = true;
     return false;
 }
 

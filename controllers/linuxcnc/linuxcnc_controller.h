@@ -53,23 +53,27 @@ class CLinuxCncController {
     std::unique_ptr<CRshLink> m_link;
     bool m_connected = false;
 
-    bool m_withoutCompensation = false;  // "L600" seen for this run
-    bool m_mapping = false;
-    char m_axis = 0;
-    int m_joint = 0;
-    JointIni m_ini;
-    std::string m_compFile;
-    bool m_compensationInForce = false;
-    std::vector<CompPoint> m_oldTable;
+    // Everything one run learns; Init starts every run afresh.
+    struct RunState {
+        bool withoutCompensation = false;  // "L600" seen
+        bool mapping = false;
+        char axis = 0;
+        int joint = 0;
+        JointIni ini;
+        std::string compFile;
+        bool compensationInForce = false;
+        std::vector<CompPoint> oldTable;
 
-    bool m_haveStart = false;
-    double m_start = 0.0;
-    double m_target = 0.0;            // absolute position of the point being measured
-    int m_direction = 0;              // +1 or -1 once the first step is known
-    int m_moves = 0;                  // points reached: the start and every step
-    std::vector<MapEntry> m_entries;  // in run order
+        bool haveStart = false;
+        double start = 0.0;
+        double target = 0.0;            // absolute position of the point being measured
+        int direction = 0;              // +1 or -1 once the first step is known
+        int moves = 0;                  // points reached: the start and every step
+        std::vector<MapEntry> entries;  // in run order
 
-    Motion m_motion = Motion::NONE;
-    int m_idlePolls = 0;
-    bool m_faulted = false;  // a move ended out of position: refuse the rest
+        Motion motion = Motion::NONE;
+        int idlePolls = 0;
+        bool faulted = false;  // a move ended out of position: refuse the rest
+    };
+    RunState m_run;
 };

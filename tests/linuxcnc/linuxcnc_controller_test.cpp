@@ -252,6 +252,22 @@ TEST_F(ControllerTest, LostConnectionEndsTheWaitAndRefusesTheRest) {
     EXPECT_FALSE(c->Line("G4D1"));
 }
 
+TEST_F(ControllerTest, TableThatCannotBeWrittenRefusesTheEndAndKeepsTheOldFile) {
+    m_config.compFile[0] = m_folder + "/missing/comp_x.dat";
+    auto c = Make();
+    EXPECT_EQ(Send(*c, kPositiveRun), 11);
+    EXPECT_NE(Log().find("cannot create"), std::string::npos);
+}
+
+TEST_F(ControllerTest, NextInitStartsAFreshRun) {
+    auto c = Make();
+    ASSERT_EQ(Send(*c, {"L600", "L602XX", "G0X0.0000"}), -1);
+    ASSERT_TRUE(c->Init());
+    // The start and the L600 of the abandoned run are gone.
+    EXPECT_FALSE(c->Line("G4D1"));
+    EXPECT_EQ(Send(*c, kPositiveRun), -1) << Log();
+}
+
 TEST_F(ControllerTest, InitFailsWhenLinuxCncIsAbsentOrRefusesTheSession) {
     m_machine.reachable = false;
     CLinuxCncController absent(m_config, std::make_unique<CFakeRshLink>(m_machine));
