@@ -1,16 +1,28 @@
-# The Windows executable under Wine: cross-builds Pitchwise.exe and the
-# programs that test it, makes a fresh Wine prefix on a private virtual
-# display, and runs them there. The screenshot of the main dialog is left
-# in build/wine-stage/.
+# The Windows executable under Wine: cross-builds Pitchwise.exe, Tarvex.dll
+# and the programs that test them, makes a fresh Wine prefix on a private
+# virtual display, and runs them there:
+# - the dialogs in-process, driven by key presses and read back;
+# - Pitchwise.exe alone (no QSB, no Tarvex.dll);
+# - Pitchwise.exe against the bench: its QSB on a pty mapped to COM3 and
+#   Tarvex.dll beside the executable, from Find QSB to "Done." and the
+#   bench's verdict on the table it received.
+# The screenshot of the main dialog is left in build/wine-stage/.
 set -eu
 root=$(pwd)
 cmake --preset mingw
 cmake --build --preset mingw -j2
-bin=$root/build/mingw
+win=$root/build/mingw
+# The bench is a Linux program.
+cmake --preset ci >/dev/null
+cmake --build --preset ci -j2 --target pitchwise-bench
+bench_exe=$root/build/ci/tools/bench/pitchwise-bench
 
 stage=$root/build/wine-stage
 rm -rf "$stage"
-mkdir -p "$stage/shots"
+mkdir -p "$stage/alone" "$stage/with-bench"
+cp "$win/app/win32/Pitchwise.exe" "$stage/alone/"
+cp "$win/app/win32/Pitchwise.exe" "$win/tools/tarvex_sim/lib/Tarvex.dll" "$stage/with-bench/"
+
 export WINEPREFIX="$stage/prefix" WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko: nothing may be downloaded, and nothing here needs them.
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -21,14 +33,36 @@ while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
 done
 Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$stage/xvfb.log" 2>&1 &
 xvfb=$!
+bench=""
 export DISPLAY=":$display"
 cleanup() {
+  [ -n "$bench" ] && kill "$bench" 2>/dev/null
   wineserver -k 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
 }
 trap cleanup EXIT INT TERM
 
+echo "--- a fresh Wine prefix"
 sh "$root/tests/wine/make_prefix.sh"
 
 echo "--- the dialogs, driven by key presses"
-timeout 300 wine "$bin/tests/wine/pitchwise_dialog_tests.exe" "$(winepath -w "$stage/shots")"
+timeout 300 wine "$win/tests/wine/pitchwise_dialog_tests.exe" "$(winepath -w "$stage")"
+
+echo "--- Pitchwise.exe with no QSB and no Tarvex.dll"
+timeout 120 wine "$win/tests/wine/pitchwise_exe_tests.exe" \
+  "$(winepath -w "$stage/alone/Pitchwise.exe")" alone
+
+echo "--- Pitchwise.exe against the bench"
+"$bench_exe" --qsb-port 3 --runs 1 --timeout 240 --env-file "$stage/bench.env" \
+  --csv "$stage/bench.csv" >"$stage/bench.out" 2>&1 &
+bench=$!
+timeout 10 sh -c "until [ -f '$stage/bench.env' ]; do sleep 0.1; done"
+. "$stage/bench.env"
+sh "$root/tests/wine/map_com_port.sh" 3 "$(readlink -f "$PITCHWISE_PORT_DIR/COM3")"
+timeout 240 wine "$win/tests/wine/pitchwise_exe_tests.exe" \
+  "$(winepath -w "$stage/with-bench/Pitchwise.exe")" bench 3.000
+status=0
+wait "$bench" || status=$?
+bench=""
+cat "$stage/bench.out"
+[ "$status" -eq 0 ] || { echo "the bench does not accept the table (status $status)"; exit 1; }

@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -125,7 +126,9 @@ void CheckLiveControls(HWND dialog, const DialogTemplate& layout) {
             Check((GetWindowLongA(child, GWL_EXSTYLE) & WS_EX_CLIENTEDGE) != 0,
                   where + " has its border");
         }
-        if ((want.style & 0xF) != PW_SS_ICON || !SameText(want.windowClass, "Static")) {
+        const bool isIcon =
+            (want.style & 0xF) == PW_SS_ICON && SameText(want.windowClass, "Static");
+        if (!isIcon) {
             CheckText(WindowText(child), want.text, where + " text");
         }
         const RECT wantRect = DialogRect(dialog, want.x, want.y, want.width, want.height);
@@ -134,6 +137,11 @@ void CheckLiveControls(HWND dialog, const DialogTemplate& layout) {
             // A drop-down list's window has its closed height; the template's
             // height, with the list open, is checked in the resource above.
             rect.bottom = wantRect.bottom;
+        }
+        if (isIcon) {
+            // An icon control takes the size of its icon; its place is fixed.
+            rect.right = rect.left + (wantRect.right - wantRect.left);
+            rect.bottom = rect.top + (wantRect.bottom - wantRect.top);
         }
         Check(EqualRect(&rect, &wantRect) != 0,
               where + " rectangle " + RectText(rect) + " is " + RectText(wantRect));

@@ -8,6 +8,4 @@ for n in 1 2 3 4 5 6 7; do
   wine reg add 'HKLM\Software\Wine\Ports' /v "COM$n" /t REG_SZ /d "/nonexistent/com$n" /f >/dev/null 2>&1
 done
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
-# The port mapping is read when the server starts.
-wineserver -k || true
-wineserver -w
+sh "$(dirname "$0")/restart_wineserver.sh"

@@ -42,6 +42,12 @@ void PressKey(WORD virtualKey, bool withShift) {
     LetInputSettle();
 }
 
+void TypeText(const char* text) {
+    for (const char* c = text; *c != '\0'; ++c) {
+        PressKey(static_cast<WORD>(VkKeyScanA(*c) & 0xFF));
+    }
+}
+
 void ClickAt(int x, int y) {
     INPUT input{};
     input.type = INPUT_MOUSE;

@@ -19,6 +19,8 @@ bool WaitFor(Condition condition, int milliseconds = 5000) {
 // One press and release of a virtual key, optionally with Shift held, as
 // the keyboard would give them to the foreground window.
 void PressKey(WORD virtualKey, bool withShift = false);
+// Types `text` key by key (characters the keyboard has without Shift).
+void TypeText(const char* text);
 // A left click at screen position (x, y), as the mouse would give it.
 void ClickAt(int x, int y);
 // Gives the input time to reach the window and be handled.
