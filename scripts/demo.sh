@@ -1,70 +1,128 @@
 #!/bin/sh
 # The main job end to end: installs what is missing, builds, starts the
 # simulated machine (an axis with a pitch error, its QSB on a pty, its
-# controller) and maps the axis with Pitchwise. With a display the window
-# opens for you; without one a scripted operator drives the real dialog by
-# key presses on a virtual display.
+# controller) and maps the axis with Pitchwise.
 #
-# usage: scripts/demo.sh [START END INCREMENT]   (default 0 1 1: the dialog's defaults)
-# Leaves demo-out/: bench.csv, plot.svg, dialog.png.
+# With a display you can reach, the window opens for you and the demo waits
+# until you close it. Without one (a plain terminal, CI, root over ssh), it
+# starts a virtual display and a scripted operator drives the real dialog by
+# key presses: Find QSB, then Create with the values given.
+#
+# usage: scripts/demo.sh [START END INCREMENT]    (default 0 10 0.5)
+# Environment: DEMO_OUT, the output directory (default out/demo);
+#              DEMO_PRESET, the build preset (default).
+# Leaves in the output directory: bench.txt (the bench's report), bench.csv,
+# plot.svg (error, correction and residual along the axis), dialog.png (the
+# dialog after the run) and, on the virtual display, screen.png (the whole
+# screen with the run's closing message).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-"$root/scripts/install-deps.sh"
-cmake --preset default >/dev/null
-cmake --build --preset default -j2 --target pitchwise pitchwise-bench tarvex_sim
-build=$root/build/default
-out=$root/demo-out
-mkdir -p "$out"
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${DEMO_ON_XVFB:-}" ]; then
-  DEMO_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+if [ $# -ne 0 ] && [ $# -ne 3 ]; then
+  echo "usage: $0 [START END INCREMENT]" >&2
+  exit 2
+fi
+start=${1:-0}
+end=${2:-10}
+increment=${3:-0.5}
+preset=${DEMO_PRESET:-default}
+out=${DEMO_OUT:-$root/out/demo}
+window='^Pitchwise v2\.2$'
+message_box='^pitchwise$'
+
+if [ -z "${DEMO_ON_XVFB:-}" ]; then
+  "$root/scripts/install-deps.sh"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j2 --target pitchwise pitchwise-bench tarvex_sim
+  # A display that is set but cannot be reached is no display.
+  if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    DEMO_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+  fi
 fi
 
+build=$root/build/$preset
+mkdir -p "$out"
+rm -f "$out/bench.txt" "$out/bench.csv" "$out/plot.svg" "$out/dialog.png" "$out/screen.png"
 work=$(mktemp -d)
 bench=""
-cleanup() { [ -n "$bench" ] && kill "$bench" 2>/dev/null || true; rm -rf "$work"; }
+app=""
+cleanup() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  [ -n "$bench" ] && kill "$bench" 2>/dev/null || true
+  rm -rf "$work"
+}
 trap cleanup EXIT
+fail() {
+  echo "demo: $*" >&2
+  [ -n "${DEMO_ON_XVFB:-}" ] && import -window root "$out/screen.png" 2>/dev/null || true
+  [ -s "$work/bench.out" ] && cat "$work/bench.out" >&2
+  exit 1
+}
 
 "$build/tools/bench/pitchwise-bench" --env-file "$work/env" --csv "$out/bench.csv" \
   --runs 1 --speed 50 >"$work/bench.out" 2>&1 &
 bench=$!
 for _ in $(seq 50); do [ -e "$work/env" ] && break; sleep 0.1; done
+[ -e "$work/env" ] || fail "the bench did not come up"
 . "$work/env"
+echo "demo: the bench's QSB is COM1 in $PITCHWISE_PORT_DIR, its controller at $TARVEX_SIM_ADDRESS"
 export LD_LIBRARY_PATH="$build/tools/tarvex_sim/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
-"$build/app/qt/pitchwise" &
+"$build/app/qt/pitchwise" 2>"$work/app.err" &
 app=$!
-xdotool search --sync --onlyvisible --name '^Pitchwise v2\.2$' >/dev/null
+dialog=$(timeout 20 xdotool search --sync --onlyvisible --name "$window" | head -1) ||
+  fail "the Pitchwise window did not appear"
+
+# The dialog as a run left it, once its closing message has been closed.
+capture_dialog() {
+  sleep 0.3
+  import -window "$dialog" "$out/dialog.png" 2>/dev/null || true
+}
 
 if [ -n "${DEMO_ON_XVFB:-}" ]; then
-  echo "demo: no display; a scripted operator drives the dialog on a virtual one"
+  echo "demo: no display, so a scripted operator drives the dialog on a virtual one:"
+  echo "demo: Find QSB, then Create from $start to $end by $increment"
   sleep 0.5
-  xdotool key Return                        # Find QSB
-  if [ $# -ge 3 ]; then
-    xdotool key Tab Tab Tab Tab && xdotool type "$1"
-    xdotool key Tab && xdotool type "$2"
-    xdotool key Tab && xdotool type "$3"
-    xdotool key Tab
-  else
-    xdotool key Tab Tab Tab Tab Tab Tab Tab
-  fi
-  xdotool key Return                        # Create
-  xdotool search --sync --onlyvisible --name '^pitchwise$' >/dev/null
+  # Keys typed while a command runs wait in the queue; Tab into an entry
+  # field selects its text, so typing replaces the default.
+  xdotool key Return                    # Find QSB
+  xdotool key Tab Tab Tab Tab           # Set Zero, Test Reading, axis list, start
+  xdotool type "$start"
+  xdotool key Tab && xdotool type "$end"
+  xdotool key Tab && xdotool type "$increment"
+  xdotool key Tab Return                # Create
+  timeout 300 xdotool search --sync --onlyvisible --name "$message_box" >/dev/null ||
+    fail "the run never ended in a message"
   sleep 0.5
-  import -window root "$work/screen.png"
-  xdotool key Return
-  sleep 0.3
-  import -window "$(xdotool search --onlyvisible --name '^Pitchwise v2\.2$' | head -1)" "$out/dialog.png"
-  xdotool key Escape
+  import -window root "$out/screen.png"
+  xdotool key Return                    # close the message
+  capture_dialog
+  xdotool key Escape                    # end the program
 else
-  echo "demo: press Find QSB, then Create (the defaults map 0 to 1 by 1), then Done"
+  echo "demo: the Pitchwise window is open on $DISPLAY: press Find QSB, fill in the"
+  echo "demo: positions (or keep them), press Create, then Done when it says \"Done.\""
+  # After each message a command ends with, the dialog is taken again.
+  shown=""
+  while kill -0 "$app" 2>/dev/null; do
+    if xdotool search --onlyvisible --name "$message_box" >/dev/null 2>&1; then
+      shown=1
+    elif [ -n "$shown" ]; then
+      capture_dialog
+      shown=""
+    fi
+    sleep 1
+  done
 fi
-wait "$app" || true
+wait "$app" || fail "Pitchwise failed: $(cat "$work/app.err")"
+app=""
+# A person may close the window without a run; the bench then reports that.
+kill -0 "$bench" 2>/dev/null && { sleep 1; kill "$bench" 2>/dev/null || true; }
 status=0
 wait "$bench" || status=$?
 bench=""
-cat "$work/bench.out"
-python3 "$root/scripts/demo_plot.py" "$out/bench.csv" "$out/plot.svg"
-[ -e "$out/dialog.png" ] || import -window root "$out/dialog.png" 2>/dev/null || true
-echo "demo: wrote $out/bench.csv, $out/plot.svg and $out/dialog.png"
+cp "$work/bench.out" "$out/bench.txt"
+cat "$out/bench.txt"
+[ -s "$out/bench.csv" ] && python3 "$root/scripts/demo_plot.py" "$out/bench.csv" "$out/plot.svg"
+echo "demo: outputs in $out:"
+ls -1 "$out" | sed 's/^/  /'
 exit $status
