@@ -30,6 +30,33 @@ run injected "$tree/perf/pitchwise_perf_injected" --benchmark_out="$out/injected
   --benchmark_out_format=json
 run realtime "$tree/perf/pitchwise_perf_realtime" --benchmark_out="$out/realtime.json" \
   --benchmark_out_format=json
+# Mapping runs in real time against the simulated machine in its own
+# process, so the CPU figure is the program's alone.
+bench="$tree/tools/bench/pitchwise-bench"
+if [ -x "$bench" ]; then
+  speed=4     # units per second: a 1-unit step takes 250 ms, three polls
+  dwell=20    # ms for each G4D1, one poll
+  env_file="$out/bench.env"
+  rm -f "$env_file"
+  "$bench" --runs 2 --speed "$speed" --dwell-ms "$dwell" --env-file "$env_file" --timeout 600 \
+    >"$out/bench.log" 2>&1 &
+  bench_pid=$!
+  tries=0
+  while [ ! -f "$env_file" ] && [ $tries -lt 100 ]; do sleep 0.1; tries=$((tries + 1)); done
+  if [ -f "$env_file" ]; then
+    # shellcheck disable=SC1090
+    ( . "$env_file"; export LD_LIBRARY_PATH="$tree/tools/tarvex_sim/lib"
+      run mapping "$tree/perf/pitchwise_perf_mapping" --speed="$speed" --dwell-ms="$dwell" \
+        --benchmark_out="$out/mapping.json" --benchmark_out_format=json )
+  else
+    echo "perf: the bench did not start, see $out/bench.log" >&2
+  fi
+  kill "$bench_pid" 2>/dev/null || true
+  wait "$bench_pid" 2>/dev/null || true
+else
+  echo "perf: no tools/bench/pitchwise-bench in this tree: no real-time mapping runs" >&2
+fi
+
 program=""
 [ -x "$tree/app/qt/pitchwise" ] && program="$tree/app/qt/pitchwise"
 [ -n "$program" ] || echo "perf: no Linux executable app/qt/pitchwise in this tree" >&2
