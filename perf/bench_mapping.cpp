@@ -33,13 +33,17 @@ class CCountingSleepClock final : public CPauseClock {
   public:
     void Pause(unsigned milliseconds) override {
         m_sleptMs += milliseconds;
+        double begin = WallSeconds();
         SleepMilliseconds(milliseconds);
+        m_inPausesMs += (WallSeconds() - begin) * 1e3;
     }
+    // What was asked for, and how long the pauses really took.
     double SleptMs() const { return static_cast<double>(m_sleptMs); }
-    void Reset() { m_sleptMs = 0; }
+    double InPausesMs() const { return m_inPausesMs; }
 
   private:
     unsigned long long m_sleptMs = 0;
+    double m_inPausesMs = 0.0;
 };
 
 // Time spent polling a motion of the given length: the first poll comes at
@@ -94,6 +98,12 @@ void BM_RunMappingRealTime(benchmark::State& state) {
     const int exchanges = static_cast<int>(points) + 1;
     std::snprintf(name, sizeof name, "RunMapping %ld points, real time, bench", points);
     KeepPerfRow(PacedRow(name, floorMs, wall * 1e3, exchanges));
+    // Where the overhead went: waking late from the pauses, or outside them
+    // (the program and the controller library's calls to the bench).
+    std::snprintf(name, sizeof name, "  %ld points: late wake-ups from pauses", points);
+    KeepPerfRow(PerfRow{name, "ms", 0.0, clock.InPausesMs() - clock.SleptMs(), "breakdown", true});
+    std::snprintf(name, sizeof name, "  %ld points: time outside pauses", points);
+    KeepPerfRow(PerfRow{name, "ms", 0.0, wall * 1e3 - clock.InPausesMs(), "breakdown", true});
     std::snprintf(name, sizeof name, "CPU share (user+system), %ld-point real-time run", points);
     constexpr double MAX_SHARE_PERCENT = 1.0;
     double share = 100.0 * cpu / wall;
