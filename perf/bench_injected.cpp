@@ -111,7 +111,7 @@ void BM_RunMappingInjectedClock(benchmark::State& state) {
     state.counters["device_us_per_point"] = device * 1e6 / runs / points;
     overheadPerPointUs[SizeIndex(points)] = overheadPerPointMs * 1e3;
     char name[96];
-    std::snprintf(name, sizeof name, "RunMapping %ld points, injected clock, per point", points);
+    std::snprintf(name, sizeof name, "RunMapping %ld points - injected clock - per point", points);
     // Per point the floor is what the recorded pauses would have slept.
     KeepPerfRow(PacedRow(name, floorPerPointMs, floorPerPointMs + overheadPerPointMs, 1));
 }
@@ -164,14 +164,14 @@ void BM_FindQsbNoPortOpenable(benchmark::State& state) {
             return;
         }
     }
-    KeepPerfRow(PacedRow("FindQsb, no port openable", 0.0, wall * 1e3 / runs, 0));
+    KeepPerfRow(PacedRow("FindQsb - no port openable", 0.0, wall * 1e3 / runs, 0));
 }
 BENCHMARK(BM_FindQsbNoPortOpenable)->Unit(benchmark::kMicrosecond);
 
 void KeepFlatnessRow() {
     if (overheadPerPointUs[1] <= 0.0 || overheadPerPointUs[2] <= 0.0) return;
     constexpr double MAX_GROWTH = 1.5;
-    KeepPerfRow(PerfRow{"overhead per point, 100000 vs 1000 points", "us", overheadPerPointUs[1],
+    KeepPerfRow(PerfRow{"overhead per point - 100000 vs 1000 points", "us", overheadPerPointUs[1],
                         overheadPerPointUs[2], "ratio <= 1.5",
                         overheadPerPointUs[2] <= MAX_GROWTH * overheadPerPointUs[1]});
 }

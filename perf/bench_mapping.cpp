@@ -54,14 +54,19 @@ double SettleFloorMs(double motionMs) {
     return std::ceil(motionMs / MOTION_POLL_MS) * MOTION_POLL_MS;
 }
 
-// From start 0 at the bench's home: the G0 line does not move; every point
+// Where the bench's axis stands: at its home 0 first, then where the last
+// run left it, which the next run's G0 line moves back from.
+double theAxisAt = 0.0;
+
+// Every run starts at 0: the G0 line moves the axis back there; every point
 // dwells and is read (two pauses), every point but the last moves one
 // increment further.
 double MappingFloorMs(long points) {
     const double settle = 2.0 * QSB_SETTLE_MS;
     const double zero = settle;
     const double stepMs = 1000.0 * INCREMENT / theSpeed;
-    return zero + points * (SettleFloorMs(theDwellMs) + settle) +
+    const double toStartMs = 1000.0 * std::fabs(theAxisAt) / theSpeed;
+    return SettleFloorMs(toStartMs) + zero + points * (SettleFloorMs(theDwellMs) + settle) +
            (points - 1) * SettleFloorMs(stepMs);
 }
 
@@ -91,12 +96,13 @@ void BM_RunMappingRealTime(benchmark::State& state) {
         return;
     }
     const double floorMs = MappingFloorMs(points);
+    theAxisAt = static_cast<double>(points - 1) * INCREMENT;
     state.counters["slept_ms"] = clock.SleptMs();
     state.counters["floor_ms"] = floorMs;
     char name[80];
     // One QSB exchange per reading, and the zeroing.
     const int exchanges = static_cast<int>(points) + 1;
-    std::snprintf(name, sizeof name, "RunMapping %ld points, real time, bench", points);
+    std::snprintf(name, sizeof name, "RunMapping %ld points - real time on the bench", points);
     KeepPerfRow(PacedRow(name, floorMs, wall * 1e3, exchanges));
     // Where the overhead went: waking late from the pauses, or outside them
     // (the program and the controller library's calls to the bench).
@@ -104,7 +110,7 @@ void BM_RunMappingRealTime(benchmark::State& state) {
     KeepPerfRow(PerfRow{name, "ms", 0.0, clock.InPausesMs() - clock.SleptMs(), "breakdown", true});
     std::snprintf(name, sizeof name, "  %ld points: time outside pauses", points);
     KeepPerfRow(PerfRow{name, "ms", 0.0, wall * 1e3 - clock.InPausesMs(), "breakdown", true});
-    std::snprintf(name, sizeof name, "CPU share (user+system), %ld-point real-time run", points);
+    std::snprintf(name, sizeof name, "CPU share (user+system) - %ld-point real-time run", points);
     constexpr double MAX_SHARE_PERCENT = 1.0;
     double share = 100.0 * cpu / wall;
     KeepPerfRow(PerfRow{name, "%", 0.0, share, "< 1 %", share < MAX_SHARE_PERCENT});

@@ -97,12 +97,12 @@ void FindQsbOn(benchmark::State& state, int qsbPort, const char* name) {
 }
 
 void BM_FindQsbOnCom1(benchmark::State& state) {
-    FindQsbOn(state, 1, "FindQsb, QSB on COM1");
+    FindQsbOn(state, 1, "FindQsb - QSB on COM1");
 }
 BENCHMARK(BM_FindQsbOnCom1)->Iterations(2)->Unit(benchmark::kMillisecond);
 
 void BM_FindQsbOnCom7(benchmark::State& state) {
-    FindQsbOn(state, 7, "FindQsb, QSB on COM7, COM1-6 silent");
+    FindQsbOn(state, 7, "FindQsb - QSB on COM7 - COM1-6 silent");
 }
 BENCHMARK(BM_FindQsbOnCom7)->Iterations(1)->Unit(benchmark::kMillisecond);
 
@@ -197,8 +197,8 @@ void BM_ReadQsbPosition(benchmark::State& state) {
                                  MillisecondsBetween(exchange.received, exchange.replied));
     }
     KeepPerfRow(PacedRow("ReadQsbPosition", 2 * SETTLE_MS, timing.MedianMs(), 1));
-    KeepPerfRow(PacedRow("ReadQsbPosition, device reply to program's reading",
-                         Median(latencyFloorMs), Median(latencyMs), 1));
+    KeepPerfRow(PacedRow("ReadQsbPosition - device reply to program's read", Median(latencyFloorMs),
+                         Median(latencyMs), 1));
 }
 BENCHMARK(BM_ReadQsbPosition)->Iterations(7)->Unit(benchmark::kMillisecond);
 

@@ -146,16 +146,17 @@ int main(int argc, char** argv) {
     std::printf("reference dialog: first paint %.1f ms, life %.1f ms, peak %.1f MiB\n", refPaint,
                 refLife, refPeak);
     if (program.empty() || prog.lifeMs.empty()) {
-        WritePerfRow(PerfRow{"start-up to first paint, reference dialog", "ms", 0.0, refPaint,
+        WritePerfRow(PerfRow{"start-up to first paint - reference dialog", "ms", 0.0, refPaint,
                              "reference", true});
-        WritePerfRow(PerfRow{"peak RSS, reference dialog", "MiB", 0.0, refPeak, "reference", true});
+        WritePerfRow(
+            PerfRow{"peak RSS - reference dialog", "MiB", 0.0, refPeak, "reference", true});
         return program.empty() ? 0 : 1;
     }
-    WritePerfRow(Compared("start-up to first paint, pitchwise (floor: reference)", "ms", refPaint,
+    WritePerfRow(Compared("start-up to first paint - pitchwise (floor: reference)", "ms", refPaint,
                           Median(prog.firstPaintMs), 2.0));
-    WritePerfRow(Compared("start to exit, pitchwise (floor: reference)", "ms", refLife,
+    WritePerfRow(Compared("start to exit - pitchwise (floor: reference)", "ms", refLife,
                           Median(prog.lifeMs), 2.0));
-    WritePerfRow(Compared("peak RSS, pitchwise (floor: reference)", "MiB", refPeak,
+    WritePerfRow(Compared("peak RSS - pitchwise (floor: reference)", "MiB", refPeak,
                           Median(prog.peakMiB), 1.5));
     return failures ? 1 : 0;
 }

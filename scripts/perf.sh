@@ -95,10 +95,10 @@ awk -F, '
   {
     over = $4 - $3
     ratio = ($3 > 0) ? sprintf("%.4f", $5) : "-"
-    printf "%-52s %4s %14.4f %14.4f %9s %12.4f  %-22s %s\n", $1, $2, $3, $4, ratio, over, $6, $7
+    printf "%-56s %4s %14.4f %14.4f %9s %12.4f  %-22s %s\n", $1, $2, $3, $4, ratio, over, $6, $7
   }
   BEGIN {
-    printf "%-52s %4s %14s %14s %9s %12s  %-22s %s\n", "figure", "unit", "floor", "measured", "ratio", "overhead", "target", "met"
+    printf "%-56s %4s %14s %14s %9s %12s  %-22s %s\n", "figure", "unit", "floor", "measured", "ratio", "overhead", "target", "met"
   }' "$csv"
 cat "$out/machine.txt"
 echo "results: $csv"
