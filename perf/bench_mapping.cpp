@@ -7,6 +7,7 @@
 // U and D must be what the bench was started with: the floor is worked out
 // from them.
 #include <benchmark/benchmark.h>
+#include <dlfcn.h>
 
 #include <cmath>
 #include <cstdio>
@@ -70,6 +71,26 @@ double MappingFloorMs(long points) {
            (points - 1) * SettleFloorMs(stepMs);
 }
 
+// One call into the controller library while the axis rests: a round trip
+// to the bench, the unit of the library's share of a run's time.
+double LibraryRoundTripMs() {
+    void* library = dlopen("libTarvex.so", RTLD_NOW | RTLD_NOLOAD);
+    if (library == nullptr) return 0.0;
+    auto inMotion = reinterpret_cast<int (*)()>(dlsym(library, "Tvx_InMotion"));
+    if (inMotion == nullptr) return 0.0;
+    constexpr int CALLS = 200;
+    double begin = WallSeconds();
+    for (int i = 0; i < CALLS; ++i) inMotion();
+    return (WallSeconds() - begin) * 1e3 / CALLS;
+}
+
+// Calls a run makes into the library: each line, the poll right after it
+// and one poll after every motion pause, and Tvx_Init and Tvx_Finish.
+double LibraryCalls(long points, double motionPausesMs) {
+    const double lines = 3.0 * points + 3.0;  // L600 L602 G0, G4D1 L606 per point, G1s, L601
+    return 2.0 * lines + motionPausesMs / MOTION_POLL_MS + 2.0;
+}
+
 void BM_RunMappingRealTime(benchmark::State& state) {
     int port = 0;
     QsbIdentity identity{};
@@ -109,7 +130,13 @@ void BM_RunMappingRealTime(benchmark::State& state) {
     std::snprintf(name, sizeof name, "  %ld points: late wake-ups from pauses", points);
     KeepPerfRow(PerfRow{name, "ms", 0.0, clock.InPausesMs() - clock.SleptMs(), "breakdown", true});
     std::snprintf(name, sizeof name, "  %ld points: time outside pauses", points);
-    KeepPerfRow(PerfRow{name, "ms", 0.0, wall * 1e3 - clock.InPausesMs(), "breakdown", true});
+    const double outsideMs = wall * 1e3 - clock.InPausesMs();
+    KeepPerfRow(PerfRow{name, "ms", 0.0, outsideMs, "breakdown", true});
+    const double qsbPausesMs = 2.0 * QSB_SETTLE_MS * (points + 1);
+    const double libraryMs =
+        LibraryCalls(points, clock.SleptMs() - qsbPausesMs) * LibraryRoundTripMs();
+    std::snprintf(name, sizeof name, "  %ld points: of that in library calls (estimated)", points);
+    KeepPerfRow(PerfRow{name, "ms", 0.0, libraryMs, "breakdown", true});
     std::snprintf(name, sizeof name, "CPU share (user+system) - %ld-point real-time run", points);
     constexpr double MAX_SHARE_PERCENT = 1.0;
     double share = 100.0 * cpu / wall;
