@@ -28,6 +28,30 @@ bool Exchange(const std::string& request, long& reply) {
 
 }  // namespace
 
+bool BenchSend(BenchSocket* socket, const char* bytes, std::size_t count) {
+    while (count > 0) {
+        const long sent = BenchSendSome(socket, bytes, count);
+        if (sent <= 0) return false;
+        bytes += sent;
+        count -= static_cast<std::size_t>(sent);
+    }
+    return true;
+}
+
+bool BenchReceiveLine(BenchSocket* socket, char* line, std::size_t size) {
+    std::size_t length = 0;
+    char c;
+    while (BenchReceiveByte(socket, c)) {
+        if (c == '\n') {
+            line[length] = '\0';
+            return true;
+        }
+        if (length + 1 >= size) return false;
+        line[length++] = c;
+    }
+    return false;
+}
+
 bool ParseBenchAddress(const char* text, char* host, std::size_t hostSize, unsigned& port) {
     const char* colon = std::strrchr(text, ':');
     if (colon == nullptr || colon == text) return false;

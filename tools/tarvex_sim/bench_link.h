@@ -18,9 +18,15 @@ bool ParseBenchAddress(const char* text, char* host, std::size_t hostSize, unsig
 // --- the platform's socket, one file per platform ---------------------------
 struct BenchSocket;
 BenchSocket* BenchConnect(const char* host, unsigned port);
+// Writes some of the bytes; returns how many, or a negative number on failure.
+long BenchSendSome(BenchSocket* socket, const char* bytes, std::size_t count);
+// Reads one byte; false on failure, time-out or a closed connection.
+bool BenchReceiveByte(BenchSocket* socket, char& received);
+void BenchClose(BenchSocket* socket);
+
+// --- built on the platform's socket ----------------------------------------
 // Writes all bytes; false on any failure.
 bool BenchSend(BenchSocket* socket, const char* bytes, std::size_t count);
 // Reads up to the next line feed (not stored) into line; false on failure,
 // time-out or a line longer than the buffer.
 bool BenchReceiveLine(BenchSocket* socket, char* line, std::size_t size);
-void BenchClose(BenchSocket* socket);

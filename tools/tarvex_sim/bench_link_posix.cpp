@@ -46,30 +46,20 @@ BenchSocket* BenchConnect(const char* host, unsigned port) {
     return new BenchSocket{fd};
 }
 
-bool BenchSend(BenchSocket* socket, const char* bytes, std::size_t count) {
-    while (count > 0) {
+long BenchSendSome(BenchSocket* socket, const char* bytes, std::size_t count) {
+    for (;;) {
         ssize_t sent = send(socket->fd, bytes, count, MSG_NOSIGNAL);
         if (sent < 0 && errno == EINTR) continue;
-        if (sent <= 0) return false;
-        bytes += sent;
-        count -= static_cast<std::size_t>(sent);
+        return static_cast<long>(sent);
     }
-    return true;
 }
 
-bool BenchReceiveLine(BenchSocket* socket, char* line, std::size_t size) {
-    std::size_t length = 0;
+bool BenchReceiveByte(BenchSocket* socket, char& received) {
     for (;;) {
-        char c;
-        ssize_t got = recv(socket->fd, &c, 1, 0);
+        ssize_t got = recv(socket->fd, &received, 1, 0);
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return false;
-        if (c == '\n') break;
-        if (length + 1 >= size) return false;
-        line[length++] = c;
+        return got == 1;
     }
-    line[length] = '\0';
-    return true;
 }
 
 void BenchClose(BenchSocket* socket) {

@@ -57,28 +57,12 @@ BenchSocket* BenchConnect(const char* host, unsigned port) {
     return new BenchSocket{handle};
 }
 
-bool BenchSend(BenchSocket* socket, const char* bytes, std::size_t count) {
-    while (count > 0) {
-        const int sent = send(socket->handle, bytes, static_cast<int>(count), 0);
-        if (sent <= 0) return false;
-        bytes += sent;
-        count -= static_cast<std::size_t>(sent);
-    }
-    return true;
+long BenchSendSome(BenchSocket* socket, const char* bytes, std::size_t count) {
+    return send(socket->handle, bytes, static_cast<int>(count), 0);
 }
 
-bool BenchReceiveLine(BenchSocket* socket, char* line, std::size_t size) {
-    std::size_t length = 0;
-    for (;;) {
-        char c;
-        const int got = recv(socket->handle, &c, 1, 0);
-        if (got <= 0) return false;
-        if (c == '\n') break;
-        if (length + 1 >= size) return false;
-        line[length++] = c;
-    }
-    line[length] = '\0';
-    return true;
+bool BenchReceiveByte(BenchSocket* socket, char& received) {
+    return recv(socket->handle, &received, 1, 0) == 1;
 }
 
 void BenchClose(BenchSocket* socket) {
