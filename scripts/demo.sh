@@ -18,6 +18,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+. "$root/scripts/lib/bench_session.sh"
 
 if [ $# -ne 0 ] && [ $# -ne 3 ]; then
   echo "usage: $0 [START END INCREMENT]" >&2
@@ -60,14 +61,8 @@ fail() {
   exit 1
 }
 
-"$build/tools/bench/pitchwise-bench" --env-file "$work/env" --csv "$out/bench.csv" \
-  --runs 1 --speed 50 >"$work/bench.out" 2>&1 &
-bench=$!
-for _ in $(seq 50); do [ -e "$work/env" ] && break; sleep 0.1; done
-[ -e "$work/env" ] || fail "the bench did not come up"
-. "$work/env"
+start_bench "$build" "$work" --csv "$out/bench.csv" --runs 1 --speed 50
 echo "demo: the bench's QSB is COM1 in $PITCHWISE_PORT_DIR, its controller at $TARVEX_SIM_ADDRESS"
-export LD_LIBRARY_PATH="$build/tools/tarvex_sim/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 "$build/app/qt/pitchwise" 2>"$work/app.err" &
 app=$!
 dialog=$(timeout 20 xdotool search --sync --onlyvisible --name "$window" | head -1) ||
@@ -83,14 +78,7 @@ if [ -n "${DEMO_ON_XVFB:-}" ]; then
   echo "demo: no display, so a scripted operator drives the dialog on a virtual one:"
   echo "demo: Find QSB, then Create from $start to $end by $increment"
   sleep 0.5
-  # Keys typed while a command runs wait in the queue; Tab into an entry
-  # field selects its text, so typing replaces the default.
-  xdotool key Return                    # Find QSB
-  xdotool key Tab Tab Tab Tab           # Set Zero, Test Reading, axis list, start
-  xdotool type "$start"
-  xdotool key Tab && xdotool type "$end"
-  xdotool key Tab && xdotool type "$increment"
-  xdotool key Tab Return                # Create
+  type_find_and_create "$start" "$end" "$increment"
   timeout 300 xdotool search --sync --onlyvisible --name "$message_box" >/dev/null ||
     fail "the run never ended in a message"
   sleep 0.5

@@ -5,6 +5,7 @@
 set -eu
 root=$PWD
 build=$root/build/ci
+. "$root/scripts/lib/bench_session.sh"
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j2 --target pitchwise pitchwise-bench tarvex_sim >/dev/null
 
@@ -28,13 +29,7 @@ fail() {
   exit 1
 }
 
-"$build/tools/bench/pitchwise-bench" --env-file "$work/bench.env" --csv "$work/bench.csv" \
-  --timeout 600 >"$work/bench.out" 2>&1 &
-bench=$!
-for _ in $(seq 100); do [ -e "$work/bench.env" ] && break; sleep 0.1; done
-[ -e "$work/bench.env" ] || fail "the bench did not come up"
-. "$work/bench.env"
-export LD_LIBRARY_PATH="$build/tools/tarvex_sim/lib"
+start_bench "$build" "$work" --csv "$work/bench.csv" --timeout 600
 
 # Qt's offscreen and xcb plugins keep caches of the display and fonts for the
 # life of the process; only blocks nothing points to any more count.

@@ -10,6 +10,7 @@
 # verdict on the table it received decides the outcome.
 set -eu
 build=$(cd "$1" && pwd)
+. "$(cd "$(dirname "$0")/../.." && pwd)/scripts/lib/bench_session.sh"
 
 if [ -z "${DISPLAY_STARTED:-}" ]; then
   # A display of our own, whatever the caller has.
@@ -17,11 +18,11 @@ if [ -z "${DISPLAY_STARTED:-}" ]; then
 fi
 
 work=$(mktemp -d)
-sim=""
+bench=""
 app=""
 cleanup() {
   [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  [ -n "$sim" ] && kill "$sim" 2>/dev/null || true
+  [ -n "$bench" ] && kill "$bench" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -32,25 +33,13 @@ fail() {
   exit 1
 }
 
-"$build/tools/bench/pitchwise-bench" --env-file "$work/env" --csv "$work/bench.csv" \
-  --runs 1 --timeout 120 --speed 50 >"$work/bench.out" 2>&1 &
-sim=$!
-for _ in $(seq 50); do [ -e "$work/env" ] && break; sleep 0.1; done
-[ -e "$work/env" ] || fail "the bench did not come up"
-. "$work/env"
-export LD_LIBRARY_PATH="$build/tools/tarvex_sim/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+start_bench "$build" "$work" --csv "$work/bench.csv" --runs 1 --timeout 120 --speed 50
 "$build/app/qt/pitchwise" &
 app=$!
 timeout 20 xdotool search --sync --onlyvisible --name '^Pitchwise v2\.2$' >/dev/null || fail "no main window"
 sleep 0.5
 
-# Keys typed while a command runs wait in the queue, as on Windows.
-xdotool key Return                  # Find QSB
-xdotool key Tab Tab Tab Tab         # Set Zero, Test Reading, axis list, start
-xdotool type 0.5
-xdotool key Tab && xdotool type 1.5 # end
-xdotool key Tab && xdotool type 0.5 # increment
-xdotool key Tab Return              # Create
+type_find_and_create 0.5 1.5 0.5
 
 # The run ends in one message box, titled with the program's name.
 timeout 60 xdotool search --sync --onlyvisible --name '^pitchwise$' >/dev/null || fail "no message box"
@@ -63,7 +52,7 @@ kill -0 "$app" 2>/dev/null && fail "Escape did not end the program"
 wait "$app" || fail "the program failed"
 app=""
 
-wait "$sim" || { cat "$work/bench.out"; fail "the bench does not agree with the table"; }
-sim=""
+wait "$bench" || { cat "$work/bench.out"; fail "the bench does not agree with the table"; }
+bench=""
 cat "$work/bench.out"
 echo "keyboard run: passed"

@@ -1,0 +1,33 @@
+# Sourced by the scripts that run the real program against the bench.
+# The caller defines fail MESSAGE, which reports and exits.
+
+# usage: start_bench BUILD_DIR WORK_DIR [BENCH_OPTION...]
+# Starts pitchwise-bench in the background (pid in $bench, output in
+# WORK_DIR/bench.out), waits until it is ready, and exports what Pitchwise
+# and the simulated controller library need to reach it.
+start_bench() {
+  bench_build=$1
+  bench_work=$2
+  shift 2
+  "$bench_build/tools/bench/pitchwise-bench" --env-file "$bench_work/bench.env" "$@" \
+    >"$bench_work/bench.out" 2>&1 &
+  bench=$!
+  for _ in $(seq 100); do [ -e "$bench_work/bench.env" ] && break; sleep 0.1; done
+  [ -e "$bench_work/bench.env" ] || fail "the bench did not come up"
+  . "$bench_work/bench.env"
+  export LD_LIBRARY_PATH="$bench_build/tools/tarvex_sim/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+}
+
+# usage: type_find_and_create START END INCREMENT
+# Drives the dialog as it opens, by key presses only: Find QSB (it has the
+# focus), the three positions, then Create. Keys typed while a command runs
+# wait in the queue, as on Windows; Tab into an entry field selects its
+# text, so typing replaces the default.
+type_find_and_create() {
+  xdotool key Return                    # Find QSB
+  xdotool key Tab Tab Tab Tab           # Set Zero, Test Reading, axis list, start
+  xdotool type "$1"
+  xdotool key Tab && xdotool type "$2"  # end
+  xdotool key Tab && xdotool type "$3"  # increment
+  xdotool key Tab Return                # Create
+}
