@@ -45,15 +45,7 @@ fi
 build=$root/build/$preset
 mkdir -p "$out"
 rm -f "$out/bench.txt" "$out/bench.csv" "$out/plot.svg" "$out/dialog.png" "$out/screen.png"
-work=$(mktemp -d)
-bench=""
-app=""
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  [ -n "$bench" ] && kill "$bench" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+begin_session
 fail() {
   echo "demo: $*" >&2
   [ -n "${DEMO_ON_XVFB:-}" ] && import -window root "$out/screen.png" 2>/dev/null || true

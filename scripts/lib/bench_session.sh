@@ -1,6 +1,23 @@
 # Sourced by the scripts that run the real program against the bench.
 # The caller defines fail MESSAGE, which reports and exits.
 
+# usage: begin_session
+# A scratch directory in $work, and the pids of the bench ($bench) and of
+# the program ($app), all cleared by end_session (run at exit unless the
+# caller traps EXIT itself and calls end_session from there).
+begin_session() {
+  work=$(mktemp -d)
+  bench=""
+  app=""
+  trap end_session EXIT
+}
+
+end_session() {
+  [ -n "$app" ] && kill "$app" 2>/dev/null || true
+  [ -n "$bench" ] && kill "$bench" 2>/dev/null || true
+  rm -rf "$work"
+}
+
 # usage: start_bench BUILD_DIR WORK_DIR [BENCH_OPTION...]
 # Starts pitchwise-bench in the background (pid in $bench, output in
 # WORK_DIR/bench.out), waits until it is ready, and exports what Pitchwise

@@ -13,14 +13,10 @@ if [ -z "${VALGRIND_DISPLAY_STARTED:-}" ]; then
   VALGRIND_DISPLAY_STARTED=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" sh "$0" "$@"
 fi
 
-work=$(mktemp -d)
-bench=""
-app=""
+begin_session
 cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  [ -n "$bench" ] && kill "$bench" 2>/dev/null || true
   [ -n "${VALGRIND_KEEP:-}" ] && cp "$work/memcheck.log" "$VALGRIND_KEEP" 2>/dev/null || true
-  rm -rf "$work"
+  end_session
 }
 trap cleanup EXIT
 fail() {

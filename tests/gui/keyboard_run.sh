@@ -17,15 +17,7 @@ if [ -z "${DISPLAY_STARTED:-}" ]; then
   DISPLAY_STARTED=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
 fi
 
-work=$(mktemp -d)
-bench=""
-app=""
-cleanup() {
-  [ -n "$app" ] && kill "$app" 2>/dev/null || true
-  [ -n "$bench" ] && kill "$bench" 2>/dev/null || true
-  rm -rf "$work"
-}
-trap cleanup EXIT
+begin_session
 
 fail() {
   echo "keyboard run: $*" >&2
