@@ -10,16 +10,25 @@ bool IsNumericText(const char* text) {
     return true;
 }
 
-float FieldValue(const char* text) { return static_cast<float>(ReadNumberWithPoint(text)); }
+float FieldValue(const char* text) {
+    return static_cast<float>(ReadNumberWithPoint(text));
+}
 
 const char* MapResultMessage(int result) {
     switch (result) {
-        case MAP_DONE: return "Done.";
-        case MAP_NO_LIBRARY: return "Error - Can't load TARVEX.DLL.";
-        case MAP_NO_ENTRY: return "Error - TARVEX.DLL function loading failed.";
-        case MAP_INIT_FAILED: return "Error - Tarvex initialization failed.";
-        case MAP_COMMAND_FAILED: return "Error - Sending command to Tarvex failed.";
-        case MAP_READ_FAILED: return "Error - QSB reading failed.";
-        default: return "Error - Unknown.";
+        case MAP_DONE:
+            return "Done.";
+        case MAP_NO_LIBRARY:
+            return "Error - Can't load TARVEX.DLL.";
+        case MAP_NO_ENTRY:
+            return "Error - TARVEX.DLL function loading failed.";
+        case MAP_INIT_FAILED:
+            return "Error - Tarvex initialization failed.";
+        case MAP_COMMAND_FAILED:
+            return "Error - Sending command to Tarvex failed.";
+        case MAP_READ_FAILED:
+            return "Error - QSB reading failed.";
+        default:
+            return "Error - Unknown.";
     }
 }

@@ -2,15 +2,23 @@
 
 #include "resource.h"
 
-bool CDialog::OnInitDialog() { return true; }
+bool CDialog::OnInitDialog() {
+    return true;
+}
 
 void CDialog::OnCommand(int id) {
     if (id == IDOK) OnOK();
     if (id == IDCANCEL) OnCancel();
 }
 
-bool CDialog::OnSysCommand(unsigned) { return false; }
+bool CDialog::OnSysCommand(unsigned) {
+    return false;
+}
 
-void CDialog::OnOK() { EndDialog(IDOK); }
+void CDialog::OnOK() {
+    EndDialog(IDOK);
+}
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}

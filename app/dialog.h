@@ -7,7 +7,7 @@
 struct CDialogImpl;  // the front end's state for one dialog
 
 class CDialog {
-public:
+  public:
     explicit CDialog(int templateId, CDialog* parent = nullptr);
     virtual ~CDialog();
     CDialog(const CDialog&) = delete;
@@ -46,14 +46,14 @@ public:
     CDialogImpl* Impl() const { return m_impl; }
 
     // Called by the front end.
-    virtual bool OnInitDialog();                // true: focus to the first tab stop
-    virtual void OnCommand(int id);             // a button was pressed
+    virtual bool OnInitDialog();     // true: focus to the first tab stop
+    virtual void OnCommand(int id);  // a button was pressed
     // A system-menu command; false leaves it to the default handling.
     virtual bool OnSysCommand(unsigned id);
-    virtual void OnOK();                        // Enter outside a push button
-    virtual void OnCancel();                    // Escape, the close box, Done
+    virtual void OnOK();      // Enter outside a push button
+    virtual void OnCancel();  // Escape, the close box, Done
 
-private:
+  private:
     int m_templateId;
     CDialog* m_parent;
     CDialogImpl* m_impl;

@@ -3,7 +3,7 @@
 #pragma once
 
 class CPitchwiseApp {
-public:
+  public:
     constexpr CPitchwiseApp() = default;
 
     // Returns false: there is no message loop after the dialog.
@@ -12,7 +12,7 @@ public:
     // Kept as a name only: nothing is ever stored under it.
     const char* RegistryKey() const { return m_registryKey; }
 
-private:
+  private:
     const char* m_registryKey = nullptr;
 };
 

@@ -4,7 +4,7 @@
 #include "dialog.h"
 
 class CPitchwiseDlg : public CDialog {
-public:
+  public:
     CPitchwiseDlg();
 
     bool OnInitDialog() override;
@@ -16,13 +16,13 @@ public:
     void OnSetZero();
     void OnCreate();
 
-private:
+  private:
     void EnableMappingControls();
     // Reads a number field; false when its text is not digits and points.
     bool ReadNumberField(int id, float& value);
 };
 
 class CAboutDlg : public CDialog {
-public:
+  public:
     explicit CAboutDlg(CDialog* parent);
 };

@@ -8,4 +8,6 @@ void* LoadTarvexLibrary() {
     return dlopen("libTarvex.so", RTLD_NOW);
 }
 
-void* FindTarvexEntry(void* library, const char* name) { return dlsym(library, name); }
+void* FindTarvexEntry(void* library, const char* name) {
+    return dlsym(library, name);
+}

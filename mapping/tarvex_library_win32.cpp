@@ -2,7 +2,9 @@
 
 #include "tarvex_library.h"
 
-void* LoadTarvexLibrary() { return reinterpret_cast<void*>(LoadLibraryA("Tarvex.dll")); }
+void* LoadTarvexLibrary() {
+    return reinterpret_cast<void*>(LoadLibraryA("Tarvex.dll"));
+}
 
 void* FindTarvexEntry(void* library, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));

@@ -3,4 +3,6 @@
 // Constant-initialised: usable before any start-up code has run.
 CComPort thePort;
 
-CComPort::~CComPort() { Close(); }
+CComPort::~CComPort() {
+    Close();
+}

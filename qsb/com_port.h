@@ -16,7 +16,7 @@ constexpr int COM_ONESTOPBIT = 0;
 struct ComPortHandle;
 
 class CComPort {
-public:
+  public:
     constexpr CComPort() = default;
     ~CComPort();
     CComPort(const CComPort&) = delete;
@@ -38,7 +38,7 @@ public:
 
     bool IsOpen() const { return m_opened == 1 && m_handle != nullptr; }
 
-private:
+  private:
     ComPortHandle* m_handle = nullptr;
     int m_opened = 0;
 };

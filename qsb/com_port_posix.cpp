@@ -48,11 +48,20 @@ bool ApplyLineSettings(termios& tio, unsigned long baudRate, int dataBits, int p
     if (!SpeedFor(baudRate, speed)) return false;
     tcflag_t size;
     switch (dataBits) {
-        case 5: size = CS5; break;
-        case 6: size = CS6; break;
-        case 7: size = CS7; break;
-        case 8: size = CS8; break;
-        default: return false;
+        case 5:
+            size = CS5;
+            break;
+        case 6:
+            size = CS6;
+            break;
+        case 7:
+            size = CS7;
+            break;
+        case 8:
+            size = CS8;
+            break;
+        default:
+            return false;
     }
     tio.c_iflag &= ~(IGNBRK | BRKINT | PARMRK | ISTRIP | INLCR | IGNCR | ICRNL);
     tio.c_oflag &= ~OPOST;
@@ -60,15 +69,25 @@ bool ApplyLineSettings(termios& tio, unsigned long baudRate, int dataBits, int p
     tio.c_cflag &= ~(CSIZE | PARENB | PARODD | CSTOPB);
     tio.c_cflag |= size | CLOCAL | CREAD;
     switch (parity) {
-        case 0: break;                                 // none
-        case 1: tio.c_cflag |= PARENB | PARODD; break;  // odd
-        case 2: tio.c_cflag |= PARENB; break;           // even
-        default: return false;
+        case 0:
+            break;  // none
+        case 1:
+            tio.c_cflag |= PARENB | PARODD;
+            break;  // odd
+        case 2:
+            tio.c_cflag |= PARENB;
+            break;  // even
+        default:
+            return false;
     }
     switch (stopBits) {
-        case 0: break;                         // one
-        case 2: tio.c_cflag |= CSTOPB; break;  // two
-        default: return false;
+        case 0:
+            break;  // one
+        case 2:
+            tio.c_cflag |= CSTOPB;
+            break;  // two
+        default:
+            return false;
     }
     tio.c_cc[VMIN] = 0;  // reads return at once with what has arrived
     tio.c_cc[VTIME] = 0;
@@ -114,8 +133,7 @@ bool CComPort::Open(int port, unsigned long baudRate, int dataBits, int parity, 
     ioctl(fd, TIOCEXCL);
 
     termios tio{};
-    if (tcgetattr(fd, &tio) != 0 ||
-        !ApplyLineSettings(tio, baudRate, dataBits, parity, stopBits) ||
+    if (tcgetattr(fd, &tio) != 0 || !ApplyLineSettings(tio, baudRate, dataBits, parity, stopBits) ||
         tcsetattr(fd, TCSANOW, &tio) != 0) {
         CloseDescriptor(fd);
         return false;

@@ -7,7 +7,9 @@
 
 namespace {
 
-HANDLE AsHandle(ComPortHandle* handle) { return reinterpret_cast<HANDLE>(handle); }
+HANDLE AsHandle(ComPortHandle* handle) {
+    return reinterpret_cast<HANDLE>(handle);
+}
 
 }  // namespace
 

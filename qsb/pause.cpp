@@ -3,7 +3,7 @@
 namespace {
 
 class CSleepingClock final : public CPauseClock {
-public:
+  public:
     void Pause(unsigned milliseconds) override { SleepMilliseconds(milliseconds); }
 };
 

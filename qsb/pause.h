@@ -6,7 +6,7 @@
 #pragma once
 
 class CPauseClock {
-public:
+  public:
     virtual ~CPauseClock() = default;
     virtual void Pause(unsigned milliseconds) = 0;
 };

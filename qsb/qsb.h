@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-constexpr unsigned QSB_SETTLE_MS = 500;     // pause before or after each write and read
-constexpr std::size_t QSB_REPLY_MAX = 50;   // bytes asked for by every read
+constexpr unsigned QSB_SETTLE_MS = 500;    // pause before or after each write and read
+constexpr std::size_t QSB_REPLY_MAX = 50;  // bytes asked for by every read
 constexpr float QSB_COUNTS_PER_UNIT = 10034.463f;
 constexpr int QSB_FIRST_PORT = 1;
 constexpr int QSB_LAST_PORT = 7;
