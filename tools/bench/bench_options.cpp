@@ -37,6 +37,7 @@ const char* const BENCH_USAGE =
     "Faults and judging:\n"
     "  --refuse-line N      refuse the N-th line after each Tvx_Init (1-based)\n"
     "  --fail-init          Tvx_Init reports failure\n"
+    "  --qsb-no-zero        the QSB ignores the zeroing command (keeps its old zero)\n"
     "  --tolerance T        largest accepted |received - expected| (default 0.00016,\n"
     "                       plus 4 x noise)\n";
 
@@ -71,6 +72,10 @@ bool ParseBenchCommandLine(int argc, const char* const* argv, BenchCommandLine& 
         }
         if (name == "--fail-init") {
             options.bench.behaviour.failInit = true;
+            continue;
+        }
+        if (name == "--qsb-no-zero") {
+            options.bench.qsbIgnoresZeroing = true;
             continue;
         }
         if (name == "--flat") {
