@@ -40,6 +40,7 @@ if [ -x "$bench" ]; then
   env_file="$out/bench.env"
   rm -f "$env_file"
   "$bench" --runs 2 --speed "$speed" --dwell-ms "$dwell" --env-file "$env_file" --timeout 600 \
+    --csv "$out/bench.csv" \
     >"$out/bench.log" 2>&1 &
   bench_pid=$!
   tries=0
