@@ -35,9 +35,9 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 ${PUBLISHER}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_FINISHPAGE_RUN "$INSTDIR\Pitchwise.exe"
-!define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\README.txt"
-!define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
+; No "Run Pitchwise" on the last page: it would run with the installer's
+; administrator rights, and so would the controller library it loads.
+!define MUI_FINISHPAGE_TEXT "${NAME} is installed: start it from the Start menu.$\r$\n$\r$\nIt brings no controller library. Put your controller's Tarvex.dll in $INSTDIR or in a folder on the PATH (see README.txt there)."
 !insertmacro MUI_PAGE_WELCOME
 !insertmacro MUI_PAGE_LICENSE "${SOURCE}\LICENSE.txt"
 !insertmacro MUI_PAGE_DIRECTORY
