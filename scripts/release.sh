@@ -24,18 +24,31 @@ cmake --preset default -B "$linux" -DCMAKE_BUILD_TYPE=Release -DPITCHWISE_BUILD_
 cmake --build "$linux" -j2
 cmake --preset mingw -B "$windows" -DPITCHWISE_BUILD_TESTS=OFF >/dev/null
 cmake --build "$windows" -j2 --target pitchwise_windows_release
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$linux/CMakeCache.txt")
 
 # Only what an earlier release left here is replaced; nothing else in OUTDIR
 # is touched.
-rm -f "$out"/*.deb "$out"/Pitchwise-*-win64.zip "$out"/Pitchwise-*-setup.exe "$out/SHA256SUMS"
+debs="pitchwise_*.deb pitchwise-bench_*.deb tarvex-linuxcnc_*.deb"
+windows_files="Pitchwise-*-win64.zip Pitchwise-*-setup.exe"
+(cd "$out" && rm -f $debs $windows_files SHA256SUMS)
 rm -rf "$linux/debs"
 cpack --config "$linux/CPackConfig.cmake" -G DEB -B "$linux/debs" >/dev/null
 cp "$linux"/debs/*.deb "$out/"
-cp "$windows"/packaging/windows/Pitchwise-*-win64.zip \
-  "$windows"/packaging/windows/Pitchwise-*-setup.exe "$out/"
+cp "$windows/packaging/windows/Pitchwise-$version-win64.zip" \
+  "$windows/packaging/windows/Pitchwise-$version-setup.exe" "$out/"
 sh "$root/packaging/lint_debs.sh" "$out"
 
+# One version everywhere: the project's, and the Debian packages' with
+# their revision after it.
+for deb in "$linux"/debs/*.deb; do
+  case $(dpkg-deb -f "$deb" Version) in
+    "$version"-[0-9]*) ;;
+    *) echo "release: $deb is not version $version" >&2; exit 1 ;;
+  esac
+done
+
 cd "$out"
-sha256sum -- *.deb Pitchwise-*-win64.zip Pitchwise-*-setup.exe >SHA256SUMS
+# shellcheck disable=SC2086
+sha256sum -- $debs $windows_files >SHA256SUMS
 echo "release in $out:"
 cat SHA256SUMS
