@@ -1,8 +1,9 @@
 #!/bin/sh
 # Checks the three Debian packages in DIR as a distribution would: lintian
 # with no error or warning left except overrides that give their reason on
-# the comment line above, the licence in each, a description of its own for
-# each, and the desktop entry and AppStream metadata validated as installed.
+# the comment line above, the licence in each, a changelog of its version
+# and a description of its own for each, and the desktop entry and AppStream
+# metadata validated as installed.
 # usage: lint_debs.sh DIR [LICENSE]
 set -eu
 dir=$1
@@ -30,6 +31,13 @@ for deb in $debs; do
   sed -n '/^ Permission/,$p' "$copyright" | sed 's/^ //; s/^\.$//' >"$scratch/license"
   sed -n '/^Permission/,$p' "$license" | cmp -s - "$scratch/license" ||
     fail "$package's licence differs from LICENSE"
+
+  # lintian does not compare a binary package's changelog with its version.
+  changelog=$tree/usr/share/doc/$package/changelog.Debian.gz
+  [ -f "$changelog" ] || fail "$package has no changelog"
+  logged=$(zcat "$changelog" | sed -n '1s/^[^ ]* (\([^)]*\)).*/\1/p')
+  [ "$logged" = "$(dpkg-deb -f "$deb" Version)" ] ||
+    fail "$package's changelog is for version $logged"
 
   overrides=$tree/usr/share/lintian/overrides/$package
   if [ -f "$overrides" ]; then
