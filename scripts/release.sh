@@ -30,6 +30,7 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$linux/CMakeCache.txt")
 # is touched.
 debs="pitchwise_*.deb pitchwise-bench_*.deb tarvex-linuxcnc_*.deb"
 windows_files="Pitchwise-*-win64.zip Pitchwise-*-setup.exe"
+# shellcheck disable=SC2086
 (cd "$out" && rm -f $debs $windows_files SHA256SUMS)
 rm -rf "$linux/debs"
 cpack --config "$linux/CPackConfig.cmake" -G DEB -B "$linux/debs" >/dev/null

@@ -17,6 +17,7 @@ fail() { echo "installer_check: $*" >&2; exit 1; }
 # programs run, which comes and goes with its server and display driver:
 # the hardware map, device classes, video devices and their driver dates,
 # and the temporary system parameters.
+# shellcheck disable=SC1003
 snapshot() {
   : >"$scratch/registry-$1"
   for hive in HKLM HKCU; do
