@@ -3,7 +3,8 @@
 # its dialog driven, uninstalled silently. Around it, snapshots of the
 # registry (reg export) and of drive C: show what the installer added:
 # - exactly the program's files, the Start-menu entry and its Uninstall key;
-# - nothing of it left once the uninstaller has run.
+# - nothing of it left once the uninstaller has run, but a Tarvex.dll the
+#   owner put beside the program.
 # usage: installer_check.sh SETUP_EXE PITCHWISE_EXE_TESTS SCRATCH_DIR
 set -eu
 setup=$1
@@ -71,6 +72,9 @@ echo "--- the installed Pitchwise.exe"
 timeout 120 wine "$exe_tests" "$exe_path" alone
 
 echo "--- the uninstaller, silently"
+# The controller library the owner put beside the program is not the
+# installer's: it stays, and with it the folder.
+printf "the owner's controller library\n" >"$WINEPREFIX/drive_c/$program/Tarvex.dll"
 wine 'C:\Program Files\Pitchwise\Uninstall.exe' /S || fail "the uninstaller fails"
 # It goes on from a copy of itself in Temp after the command returns, and
 # leaves that copy to be deleted at the next start of Windows. Wait until
@@ -80,14 +84,15 @@ wineboot -r
 timeout 120 wineserver -w || fail "the restart does not end"
 snapshot removed
 
-comm -12 "$scratch/files-added" "$scratch/files-removed" | grep . &&
+comm -12 "$scratch/files-added" "$scratch/files-removed" | grep -v -x -F "$program" &&
   fail "files of the installer are left after uninstalling"
 comm -12 "$scratch/registry-added" "$scratch/registry-removed" | grep . &&
   fail "registry entries of the installer are left after uninstalling"
 # Nor does the uninstaller leave anything new behind, but for the empty
 # folder in Temp its copy ran from: it asks for the folder to be deleted at
 # restart before the copy inside it, so the folder outlives the restart.
-added files before removed | grep -v '^users/[^/]*/Temp/~nsu[0-9]*\.tmp$' &&
-  fail "the uninstaller leaves new files"
+added files before removed | grep -v '^users/[^/]*/Temp/~nsu[0-9]*\.tmp$' >"$scratch/files-left" || true
+printf '%s\n' "$program" "$program/Tarvex.dll" | diff -u - "$scratch/files-left" ||
+  fail "the uninstaller leaves other files than the owner's Tarvex.dll and its folder"
 added registry before removed | grep . && fail "the uninstaller leaves new registry entries"
-echo "installer_check: after uninstalling, every file and registry entry it added is gone"
+echo "installer_check: after uninstalling, every file and registry entry it added is gone; the owner's Tarvex.dll stays"
