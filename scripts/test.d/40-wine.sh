@@ -6,6 +6,7 @@
 # - Pitchwise.exe against the bench: its QSB on a pty mapped to COM3 and
 #   Tarvex.dll beside the executable, from Find QSB to "Done." and the
 #   bench's verdict on the table it received;
+# - the portable zip: its files, and the Pitchwise.exe in it started;
 # - the installer: installed silently, the installed Pitchwise.exe started
 #   and driven, uninstalled silently, and nothing of it left behind.
 # The screenshot of the main dialog is left in build/wine-stage/.
@@ -70,6 +71,10 @@ wait "$bench" || status=$?
 bench=""
 cat "$stage/bench.out"
 [ "$status" -eq 0 ] || { echo "the bench does not accept the table (status $status)"; exit 1; }
+
+echo "--- the portable zip"
+sh "$root/tests/wine/zip_check.sh" "$(ls "$win"/packaging/windows/Pitchwise-*-win64.zip)" \
+  "$win/tests/wine/pitchwise_exe_tests.exe" "$stage/zip" "$root/LICENSE"
 
 echo "--- the installer"
 sh "$root/tests/wine/installer_check.sh" "$(ls "$win"/packaging/windows/Pitchwise-*-setup.exe)" \
