@@ -1,3 +1,4 @@
+#!/bin/sh
 # The three Debian packages as a distribution would judge them: lintian
 # clean (each override with its reason), the licence and a description of
 # its own in each, the desktop entry and the AppStream metadata valid.
