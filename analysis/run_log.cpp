@@ -6,11 +6,12 @@
 #include <cstring>
 
 const char* const RUN_LOG_HEADER =
-    "run,time,axis,direction,table_in_force,points,point,target,correction,approach,deviation";
+    "run,measurement,time,axis,direction,table_in_force,points,point,target,correction,approach,"
+    "deviation";
 
 namespace {
 
-constexpr std::size_t kFields = 11;
+constexpr std::size_t kFields = 12;
 // Far beyond any table a controller holds; a bound keeps a hostile count
 // from reserving memory or making every later run look incomplete.
 constexpr int kMaxPoints = 100000;
@@ -108,6 +109,9 @@ std::string ParseLine(const std::string& line, ParsedLine& parsed) {
     LoggedRun& run = parsed.run;
     LoggedPoint point;
     if (!ReadWhole(f[0], 1, INT_MAX, run.run)) return "run is not a whole number from 1";
+    if (!ReadWhole(f[1], 1, INT_MAX, run.measurement))
+        return "measurement is not a whole number from 1";
+    f.erase(f.begin() + 1);
     if (!IsTime(f[1])) return "time is not YYYY-MM-DDTHH:MM:SSZ";
     point.time = f[1];
     if (f[2] != "X" && f[2] != "Y" && f[2] != "Z") return "axis is not X, Y or Z";
@@ -128,8 +132,8 @@ std::string ParseLine(const std::string& line, ParsedLine& parsed) {
 }
 
 bool SameRun(const LoggedRun& a, const LoggedRun& b) {
-    return a.run == b.run && a.axis == b.axis && a.direction == b.direction &&
-           a.tableInForce == b.tableInForce;
+    return a.run == b.run && a.measurement == b.measurement && a.axis == b.axis &&
+           a.direction == b.direction && a.tableInForce == b.tableInForce;
 }
 
 }  // namespace
@@ -140,7 +144,8 @@ const char* DirectionName(Direction direction) {
 
 std::string FormatRun(const LoggedRun& run) {
     std::string text;
-    const std::string common = std::to_string(run.run) + ",";
+    const std::string common =
+        std::to_string(run.run) + "," + std::to_string(run.measurement) + ",";
     for (const LoggedPoint& p : run.points) {
         text += common + p.time + "," + run.axis + "," + DirectionName(run.direction) + "," +
                 (run.tableInForce ? "1" : "0") + "," + std::to_string(run.points.size()) + "," +

@@ -2,10 +2,12 @@
 // appended run by run and never rewritten. This file holds the records and
 // their text form only; run_log_file.h appends them to disk.
 //
-//   run,time,axis,direction,table_in_force,points,point,target,correction,approach,deviation
+//   run,measurement,time,axis,direction,table_in_force,points,point,target,
+//   correction,approach,deviation           (one line)
 //
 // One header line first; lines starting with '#' are comments. A run is the
-// lines with one run number, `points` of them, numbered 0 to points - 1.
+// lines with one run number, `points` of them, numbered 0 to points - 1. The
+// runs of one measurement share one reference (run_tie.h).
 #pragma once
 
 #include <string>
@@ -23,7 +25,8 @@ struct LoggedPoint {
 };
 
 struct LoggedRun {
-    int run = 0;  // 1, 2, ... in the order measured
+    int run = 0;          // 1, 2, ... in the order measured
+    int measurement = 0;  // 1, 2, ...: runs on one reference share it
     char axis = 'X';
     Direction direction = Direction::UP;  // of the run's steps
     bool tableInForce = false;            // a verification run, measured through a table

@@ -88,7 +88,7 @@ bool ReadRunLogFile(const std::string& path, RunLogReading& reading, std::string
     return true;
 }
 
-bool AppendRunToLog(const std::string& path, LoggedRun& run, std::string& error) {
+bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error) {
     struct stat before {};
     const bool existed = stat(path.c_str(), &before) == 0;
     CFile file(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
@@ -124,7 +124,14 @@ bool AppendRunToLog(const std::string& path, LoggedRun& run, std::string& error)
     }
     run.run = static_cast<int>(highest) + 1;
     std::vector<LoggedRun> earlier = LatestMeasurement(reading.runs, run.axis, run.tableInForce);
-    if (!earlier.empty() && !SameTargets(earlier.back(), run)) earlier.clear();
+    if (fresh || (!earlier.empty() && !SameTargets(earlier.back(), run))) earlier.clear();
+    if (earlier.empty()) {
+        run.measurement = 1;
+        for (const LoggedRun& r : reading.runs)
+            run.measurement = std::max(run.measurement, r.measurement + 1);
+    } else {
+        run.measurement = earlier.back().measurement;
+    }
     if (!TieRun(earlier, run, error)) return false;
 
     if (kept != text.size() && ftruncate(file.Fd(), static_cast<off_t>(kept)) != 0) {

@@ -75,12 +75,14 @@ bool TieRun(const std::vector<LoggedRun>& earlier, LoggedRun& run, std::string& 
 
 std::vector<LoggedRun> LatestMeasurement(const std::vector<LoggedRun>& log, char axis,
                                          bool tableInForce) {
+    int latest = 0;
+    for (const LoggedRun& r : log)
+        if (r.axis == axis && r.tableInForce == tableInForce)
+            latest = std::max(latest, r.measurement);
     std::vector<LoggedRun> runs;
-    for (auto r = log.rbegin(); r != log.rend(); ++r) {
-        if (r->axis != axis || r->tableInForce != tableInForce) continue;
-        if (!runs.empty() && !SameTargets(*r, runs.front())) break;
-        runs.insert(runs.begin(), *r);
-    }
+    for (const LoggedRun& r : log)
+        if (r.axis == axis && r.tableInForce == tableInForce && r.measurement == latest)
+            runs.push_back(r);
     return runs;
 }
 

@@ -31,8 +31,8 @@ bool SameTargets(const LoggedRun& a, const LoggedRun& b);
 // cannot be placed on their reference.
 bool TieRun(const std::vector<LoggedRun>& earlier, LoggedRun& run, std::string& error);
 
-// The trailing runs of the log on `axis`, with the table in force or not,
-// that measured one set of targets: the runs of the latest measurement.
+// The runs of the latest measurement in the log on `axis`, with the table
+// in force or not.
 std::vector<LoggedRun> LatestMeasurement(const std::vector<LoggedRun>& log, char axis,
                                          bool tableInForce);
 

@@ -47,11 +47,12 @@ TEST_F(RunLogFile, AppendsTiedRunsToANewLog) {
     std::string error;
     LoggedRun up = MakeRun(Direction::UP, 0, 1);
     up.points[0].approach = Direction::UP;
-    ASSERT_TRUE(AppendRunToLog(path, up, error)) << error;
+    ASSERT_TRUE(AppendRunToLog(path, up, false, error)) << error;
     LoggedRun down = MakeRun(Direction::DOWN, 1, 0);
-    ASSERT_TRUE(AppendRunToLog(path, down, error)) << error;
+    ASSERT_TRUE(AppendRunToLog(path, down, false, error)) << error;
     EXPECT_EQ(up.run, 1);
     EXPECT_EQ(down.run, 2);
+    EXPECT_EQ(down.measurement, 1);
     // Run 2 starts where run 1 ended (-0.001) and measured 0.001 less.
     EXPECT_DOUBLE_EQ(down.points[1].deviation, -0.002);
 
@@ -66,15 +67,16 @@ TEST_F(RunLogFile, ACutShortTailIsDroppedAndNumbersGoOn) {
     std::string error;
     LoggedRun first = MakeRun(Direction::UP, 0, 1);
     first.points[0].approach = Direction::UP;
-    ASSERT_TRUE(AppendRunToLog(path, first, error)) << error;
+    ASSERT_TRUE(AppendRunToLog(path, first, false, error)) << error;
     // A crash in the middle of run 2's append: one whole line and a half.
     LoggedRun torn = MakeRun(Direction::DOWN, 1, 0);
     torn.run = 2;
+    torn.measurement = 1;
     std::string text = FormatRun(torn);
     Write(Contents() + text.substr(0, text.find('\n') + 12));
 
     LoggedRun next = MakeRun(Direction::DOWN, 1, 0);
-    ASSERT_TRUE(AppendRunToLog(path, next, error)) << error;
+    ASSERT_TRUE(AppendRunToLog(path, next, false, error)) << error;
     EXPECT_EQ(next.run, 3);
     RunLogReading reading;
     ASSERT_TRUE(ReadRunLogFile(path, reading, error)) << error;
@@ -89,7 +91,7 @@ TEST_F(RunLogFile, AnUnreadableLogIsNeverWrittenTo) {
     Write(edited);
     LoggedRun run = MakeRun(Direction::UP, 0, 1);
     std::string error;
-    EXPECT_FALSE(AppendRunToLog(path, run, error));
+    EXPECT_FALSE(AppendRunToLog(path, run, false, error));
     EXPECT_NE(error.find("line 2"), std::string::npos) << error;
     EXPECT_NE(error.find("not appended"), std::string::npos) << error;
     EXPECT_EQ(Contents(), edited);
@@ -99,18 +101,23 @@ TEST_F(RunLogFile, ARunThatCannotBeTiedIsNotWritten) {
     std::string error;
     LoggedRun first = MakeRun(Direction::UP, 0, 1);
     first.points[0].approach = Direction::UP;
-    ASSERT_TRUE(AppendRunToLog(path, first, error)) << error;
+    ASSERT_TRUE(AppendRunToLog(path, first, false, error)) << error;
     std::string before = Contents();
     // Same targets, but its start at 1 reached moving down: never measured.
     LoggedRun down = MakeRun(Direction::DOWN, 1, 0);
     down.points[0].approach = Direction::DOWN;
-    EXPECT_FALSE(AppendRunToLog(path, down, error));
+    EXPECT_FALSE(AppendRunToLog(path, down, false, error));
     EXPECT_NE(error.find("cannot be tied"), std::string::npos) << error;
     EXPECT_EQ(Contents(), before);
-    // Other targets begin a measurement of their own.
+    // Other targets begin a measurement of their own, and so does a run
+    // after the machine lost its reference.
     LoggedRun elsewhere = MakeRun(Direction::UP, 5, 6);
-    EXPECT_TRUE(AppendRunToLog(path, elsewhere, error)) << error;
+    EXPECT_TRUE(AppendRunToLog(path, elsewhere, false, error)) << error;
     EXPECT_DOUBLE_EQ(elsewhere.points[0].deviation, 0);
+    EXPECT_EQ(elsewhere.measurement, 2);
+    EXPECT_TRUE(AppendRunToLog(path, down, true, error)) << error;
+    EXPECT_EQ(down.measurement, 3);
+    EXPECT_DOUBLE_EQ(down.points[1].deviation, -0.001);
 }
 
 TEST_F(RunLogFile, AMissingLogReadsEmptyAndAnUnwritablePlaceFails) {
@@ -119,7 +126,7 @@ TEST_F(RunLogFile, AMissingLogReadsEmptyAndAnUnwritablePlaceFails) {
     EXPECT_TRUE(ReadRunLogFile(path, reading, error)) << error;
     EXPECT_TRUE(reading.runs.empty());
     LoggedRun run = MakeRun(Direction::UP, 0, 1);
-    EXPECT_FALSE(AppendRunToLog(dir + "/no/such/dir/runs.csv", run, error));
+    EXPECT_FALSE(AppendRunToLog(dir + "/no/such/dir/runs.csv", run, false, error));
     EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
 }
 

@@ -11,12 +11,13 @@
 namespace {
 
 const std::string kHeader = std::string(RUN_LOG_HEADER) + "\n";
-const std::string kLine0 = "1,2026-12-09T07:00:00Z,X,up,0,2,0,0.0000,0.0000,up,0.000000\n";
-const std::string kLine1 = "1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5000,-0.0012,up,0.001200\n";
+const std::string kLine0 = "1,1,2026-12-09T07:00:00Z,X,up,0,2,0,0.0000,0.0000,up,0.000000\n";
+const std::string kLine1 = "1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5000,-0.0012,up,0.001200\n";
 
 LoggedRun SampleRun() {
     LoggedRun run;
     run.run = 7;
+    run.measurement = 3;
     run.axis = 'Y';
     run.direction = Direction::DOWN;
     run.tableInForce = true;
@@ -29,7 +30,7 @@ LoggedRun SampleRun() {
 TEST(RunLogText, WrittenRunsReadBack) {
     LoggedRun run = SampleRun();
     std::string text = kHeader + FormatRun(run);
-    EXPECT_NE(text.find("7,2026-12-09T07:00:02Z,Y,down,1,3,1,9.5000,0.0012,down,0.000000\n"),
+    EXPECT_NE(text.find("7,3,2026-12-09T07:00:02Z,Y,down,1,3,1,9.5000,0.0012,down,0.000000\n"),
               std::string::npos)
         << text;
     // Rounded to zero is written as zero, never with a minus.
@@ -41,6 +42,7 @@ TEST(RunLogText, WrittenRunsReadBack) {
     EXPECT_TRUE(reading.warnings.empty());
     const LoggedRun& back = reading.runs[0];
     EXPECT_EQ(back.run, 7);
+    EXPECT_EQ(back.measurement, 3);
     EXPECT_EQ(back.axis, 'Y');
     EXPECT_EQ(back.direction, Direction::DOWN);
     EXPECT_TRUE(back.tableInForce);
@@ -85,8 +87,8 @@ struct CutCase {
 };
 
 const std::string kRun2 =
-    "2,2026-12-09T07:01:00Z,X,down,0,2,0,0.5000,0.0000,up,0.001200\n"
-    "2,2026-12-09T07:01:01Z,X,down,0,2,1,0.0000,0.0021,down,-0.000900\n";
+    "2,1,2026-12-09T07:01:00Z,X,down,0,2,0,0.5000,0.0000,up,0.001200\n"
+    "2,1,2026-12-09T07:01:01Z,X,down,0,2,1,0.0000,0.0021,down,-0.000900\n";
 
 const CutCase kCuts[] = {
     {"Whole", kHeader + kLine0 + kLine1 + kRun2, 2, nullptr},
@@ -130,34 +132,36 @@ std::string WithLine1(const std::string& line1) {
 
 const BadCase kBad[] = {
     {"NoHeader", kLine0 + kLine1, "line 1: not the run log header"},
-    {"TooFewFields", WithLine1("1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5000"), "line 3: expected 11"},
-    {"TooManyFields", WithLine1(kLine1.substr(0, kLine1.size() - 1) + ",1"), "found 12"},
+    {"TooFewFields", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5000"),
+     "line 3: expected 12"},
+    {"TooManyFields", WithLine1(kLine1.substr(0, kLine1.size() - 1) + ",1"), "found 13"},
     {"RunZero", WithLine1("0" + kLine1.substr(1, kLine1.size() - 2)), "run is not"},
-    {"BadTime", WithLine1("1,2026-12-09 07:00:01,X,up,0,2,1,0.5000,-0.0012,up,0.001200"),
+    {"MeasurementZero", WithLine1("1,0" + kLine1.substr(3, kLine1.size() - 4)), "measurement is"},
+    {"BadTime", WithLine1("1,1,2026-12-09 07:00:01,X,up,0,2,1,0.5000,-0.0012,up,0.001200"),
      "time is not"},
-    {"BadAxis", WithLine1("1,2026-12-09T07:00:01Z,A,up,0,2,1,0.5000,-0.0012,up,0.001200"),
+    {"BadAxis", WithLine1("1,1,2026-12-09T07:00:01Z,A,up,0,2,1,0.5000,-0.0012,up,0.001200"),
      "axis is not"},
-    {"BadDirection", WithLine1("1,2026-12-09T07:00:01Z,X,+,0,2,1,0.5000,-0.0012,up,0.001200"),
+    {"BadDirection", WithLine1("1,1,2026-12-09T07:00:01Z,X,+,0,2,1,0.5000,-0.0012,up,0.001200"),
      "direction is not"},
-    {"BadTable", WithLine1("1,2026-12-09T07:00:01Z,X,up,yes,2,1,0.5000,-0.0012,up,0.001200"),
+    {"BadTable", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,yes,2,1,0.5000,-0.0012,up,0.001200"),
      "table_in_force"},
-    {"HugePoints", WithLine1("1,2026-12-09T07:00:01Z,X,up,0,999999999,1,0.5,-0.0012,up,0.0012"),
+    {"HugePoints", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,999999999,1,0.5,-0.0012,up,0.0012"),
      "points is not"},
-    {"PointBeyondPoints", WithLine1("1,2026-12-09T07:00:01Z,X,up,0,2,2,0.5,-0.0012,up,0.0012"),
+    {"PointBeyondPoints", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,2,0.5,-0.0012,up,0.0012"),
      "point is not"},
-    {"CommaNumber", WithLine1("1,2026-12-09T07:00:01Z,X,up,0,2,1,0;5,-0.0012,up,0.0012"),
+    {"CommaNumber", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0;5,-0.0012,up,0.0012"),
      "target is not"},
-    {"Exponent", WithLine1("1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-1e-3,up,0.0012"),
+    {"Exponent", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-1e-3,up,0.0012"),
      "correction is not"},
-    {"NotANumber", WithLine1("1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,up,nan"),
+    {"NotANumber", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,up,nan"),
      "deviation is not"},
     {"OverlongNumber",
-     WithLine1("1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,up,1" + std::string(400, '0')),
+     WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,up,1" + std::string(400, '0')),
      "deviation is not"},
-    {"BadApproach", WithLine1("1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,left,0.0012"),
+    {"BadApproach", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,left,0.0012"),
      "approach is not"},
-    {"RunChangesDirection", WithLine1("1,2026-12-09T07:00:01Z,X,down,0,2,1,0.5,-0.0012,up,0.0012"),
-     "differs from"},
+    {"RunChangesDirection",
+     WithLine1("1,1,2026-12-09T07:00:01Z,X,down,0,2,1,0.5,-0.0012,up,0.0012"), "differs from"},
     {"PointsOutOfOrder", kHeader + kLine0 + kLine0, "point 0 out of order"},
     {"RunBeginsLate", kHeader + kLine1, "must begin with point 0"},
     {"RunNumberGoesBack", kHeader + kRun2 + kLine0 + kLine1, "run 1 comes after run 2"},

@@ -139,12 +139,15 @@ TEST(RunTie, ShowsTheLostMotionThereIsAndNoOther) {
     }
 }
 
-TEST(RunTie, LatestMeasurementEndsWhereTheTargetsChange) {
+TEST(RunTie, LatestMeasurementOfEachAxis) {
     std::vector<LoggedRun> log = kEarlier;
+    for (LoggedRun& run : log) run.measurement = 1;
     log.push_back(MakeRun(3, UP, {Point(0, 0, 0, DOWN), Point(1, 5, 0, UP)}));
     log.push_back(MakeRun(4, DOWN, {Point(0, 5, 0, UP), Point(1, 0, 0, DOWN)}));
+    log[2].measurement = log[3].measurement = 2;
     LoggedRun other = MakeRun(5, UP, {Point(0, 0, 0, DOWN), Point(1, 5, 0, UP)});
     other.axis = 'Y';
+    other.measurement = 3;
     log.push_back(other);
     std::vector<LoggedRun> latest = LatestMeasurement(log, 'X', false);
     ASSERT_EQ(latest.size(), 2u);
