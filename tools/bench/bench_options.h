@@ -11,6 +11,7 @@ struct BenchCommandLine {
     double timeoutSeconds = 0;  // end after this long in any case; 0: never
     std::string envFile;        // written with the two variables once ready
     std::string csvFile = "pitchwise-bench.csv";
+    std::string truthFile;  // the figures a perfect measurement would give
     bool help = false;
 };
 
