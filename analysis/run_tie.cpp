@@ -45,21 +45,21 @@ bool TieRun(const std::vector<LoggedRun>& earlier, LoggedRun& run, std::string& 
     const LoggedPoint& start = run.points.front();
     double offset = 0;  // the deviation at this run's zero, on the reference
     bool placed = earlier.empty();
-    if (!placed) {
-        const LoggedPoint& last = earlier.back().points.back();
-        if (SameTarget(last.target, start.target) && last.approach == start.approach) {
-            offset = last.deviation;
-            placed = true;
-        }
-    }
-    for (auto r = earlier.rbegin(); !placed && r != earlier.rend(); ++r) {
-        for (auto p = r->points.rbegin(); p != r->points.rend(); ++p) {
-            if (SameTarget(p->target, start.target) && p->approach == start.approach) {
-                offset = p->deviation;
-                placed = true;
-                break;
+    for (std::size_t from : {std::size_t(1), std::size_t(0)}) {
+        double sum = 0;
+        int count = 0;
+        for (const LoggedRun& r : earlier) {
+            for (std::size_t i = from; i < (from == 0 ? 1 : r.points.size()); ++i) {
+                const LoggedPoint& p = r.points[i];
+                if (SameTarget(p.target, start.target) && p.approach == start.approach) {
+                    sum += p.deviation;
+                    ++count;
+                }
             }
         }
+        if (placed || count == 0) continue;
+        offset = sum / count;
+        placed = true;
     }
     if (!placed) {
         error = "run " + std::to_string(run.run) + " starts at " + Position(start.target) +

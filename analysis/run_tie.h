@@ -3,16 +3,22 @@
 // runs can be averaged, each is tied to the ones measured before it:
 //
 // - The first run of a measurement is the reference: deviation = -correction.
-// - A run that starts where the previous run ended, with its start reached
-//   the same way (the axis waited there, or came back the same way), begins
-//   at that run's last deviation: the carriage is in the same place, with the
-//   same lost motion taken up.
-// - Otherwise a run is tied to the latest earlier point at its start target
-//   reached in the same direction as its own start.
-// - A run with neither cannot be placed and is refused.
+// - Any later run begins at the mean deviation the earlier runs measured at
+//   its start target, reached in the same direction as its start was. The
+//   usual case is a run that starts where the previous one ended, the axis
+//   waiting there: its start is in the previous run's state, lost motion
+//   taken up the other way, and the next step shows the reversal.
+//   Matching the state is what keeps the tie honest: tying a start reached
+//   one way to a value reached the other would move the whole run by the
+//   lost motion and hide it. The mean rather than the last such point keeps
+//   reading noise from adding up from run to run along a chain of ties.
+// - A run whose start no earlier run reached that way cannot be placed and
+//   is refused.
 //
 // Point 0 of a run reads the zero the QSB was just given, so it carries the
-// tie and no measurement: the figures never count it (CollectDeviations).
+// tie and no measurement: the figures never count it (CollectDeviations),
+// and a tie uses it only where nothing else was measured there (the
+// reference's own start).
 #pragma once
 
 #include <string>

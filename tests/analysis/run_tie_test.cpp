@@ -41,29 +41,36 @@ struct TieCase {
     double startDeviation;  // when tied
 };
 
-// Earlier: an upward run 0 -> 2 ending at deviation 0.005, and a downward
-// run that went back to 0 (reached moving down, deviation -0.003 there).
+// Earlier: an upward run 0 -> 2, a downward run that went back to 0
+// (reached moving down, deviation -0.003 there), and an upward run again.
 const std::vector<LoggedRun> kEarlier = {
     MakeRun(1, UP, {Point(0, 0, 0, UP, 0.0), Point(1, 1, 0, UP, 0.002), Point(2, 2, 0, UP, 0.005)}),
     MakeRun(2, DOWN,
             {Point(0, 2, 0, UP, 0.005), Point(1, 1, 0, DOWN, 0.001), Point(2, 0, 0, DOWN, -0.003)}),
+    MakeRun(3, UP,
+            {Point(0, 0, 0, DOWN, -0.003), Point(1, 1, 0, UP, 0.004), Point(2, 2, 0, UP, 0.006)}),
 };
 
 const TieCase kTies[] = {
-    // Waited where run 2 ended: tied to its last point.
-    {"StartWhereThePreviousEnded", MakeRun(3, UP, {Point(0, 0, 0, DOWN), Point(1, 1, 0.001, UP)}),
+    // Waited where run 3 ended: its start lies where runs 1 and 3 ended
+    // moving up, (0.005 + 0.006) / 2; run 2's point 0 there only repeats its
+    // own tie and is left out.
+    {"StartWhereThePreviousEnded", MakeRun(4, DOWN, {Point(0, 2, 0, UP), Point(1, 1, 0.001, DOWN)}),
+     true, 0.0055},
+    // At 0 reached moving down: only run 2 ended there that way.
+    {"StartWhereAnEarlierRunEnded", MakeRun(4, UP, {Point(0, 0, 0, DOWN), Point(1, 1, 0.001, UP)}),
      true, -0.003},
-    // At 0 again but reached moving up: run 2's last point is the other
-    // state; run 1's start is the same state.
-    {"StartReachedAnotherWay", MakeRun(3, UP, {Point(0, 0, 0, UP), Point(1, 1, 0.001, UP)}), true,
+    // At 0 reached moving up: no point measured it so, but the reference's
+    // own start is there in that state.
+    {"StartReachedAnotherWay", MakeRun(4, UP, {Point(0, 0, 0, UP), Point(1, 1, 0.001, UP)}), true,
      0.0},
     // At 1 reached moving down: run 2's point 1.
-    {"StartAtAnInnerPoint", MakeRun(3, DOWN, {Point(0, 1, 0, DOWN), Point(1, 0, 0, DOWN)}), true,
+    {"StartAtAnInnerPoint", MakeRun(4, DOWN, {Point(0, 1, 0, DOWN), Point(1, 0, 0, DOWN)}), true,
      0.001},
     // At 2 reached moving down: nobody measured that state there.
-    {"NoEarlierPointInTheSameState", MakeRun(3, DOWN, {Point(0, 2, 0, DOWN), Point(1, 1, 0, DOWN)}),
+    {"NoEarlierPointInTheSameState", MakeRun(4, DOWN, {Point(0, 2, 0, DOWN), Point(1, 1, 0, DOWN)}),
      false, 0},
-    {"NoEarlierPointThere", MakeRun(3, UP, {Point(0, 7, 0, UP), Point(1, 8, 0, UP)}), false, 0},
+    {"NoEarlierPointThere", MakeRun(4, UP, {Point(0, 7, 0, UP), Point(1, 8, 0, UP)}), false, 0},
 };
 
 class RunTies : public ::testing::TestWithParam<TieCase> {};
@@ -142,17 +149,17 @@ TEST(RunTie, ShowsTheLostMotionThereIsAndNoOther) {
 TEST(RunTie, LatestMeasurementOfEachAxis) {
     std::vector<LoggedRun> log = kEarlier;
     for (LoggedRun& run : log) run.measurement = 1;
-    log.push_back(MakeRun(3, UP, {Point(0, 0, 0, DOWN), Point(1, 5, 0, UP)}));
-    log.push_back(MakeRun(4, DOWN, {Point(0, 5, 0, UP), Point(1, 0, 0, DOWN)}));
-    log[2].measurement = log[3].measurement = 2;
-    LoggedRun other = MakeRun(5, UP, {Point(0, 0, 0, DOWN), Point(1, 5, 0, UP)});
+    log.push_back(MakeRun(4, UP, {Point(0, 0, 0, DOWN), Point(1, 5, 0, UP)}));
+    log.push_back(MakeRun(5, DOWN, {Point(0, 5, 0, UP), Point(1, 0, 0, DOWN)}));
+    log[3].measurement = log[4].measurement = 2;
+    LoggedRun other = MakeRun(6, UP, {Point(0, 0, 0, DOWN), Point(1, 5, 0, UP)});
     other.axis = 'Y';
     other.measurement = 3;
     log.push_back(other);
     std::vector<LoggedRun> latest = LatestMeasurement(log, 'X', false);
     ASSERT_EQ(latest.size(), 2u);
-    EXPECT_EQ(latest[0].run, 3);
-    EXPECT_EQ(latest[1].run, 4);
+    EXPECT_EQ(latest[0].run, 4);
+    EXPECT_EQ(latest[1].run, 5);
     EXPECT_TRUE(LatestMeasurement(log, 'X', true).empty());
     EXPECT_EQ(LatestMeasurement(log, 'Y', false).size(), 1u);
 }
