@@ -41,7 +41,11 @@ AxisFigures BenchTruthFigures(const PitchErrorProfile& profile,
 }
 
 double ExpectedUnidirectionalRepeatability(const PitchErrorProfile& profile) {
-    return 4 * std::sqrt(2.0) * profile.noise;
+    // A reading is also rounded to whole counts, which adds 1/12 count² of
+    // variance on top of the noise.
+    const double count = 1.0 / BENCH_COUNTS_PER_UNIT;
+    const double reading = std::sqrt(profile.noise * profile.noise + count * count / 12);
+    return 4 * std::sqrt(2.0) * reading;
 }
 
 std::string BenchTruthText(const PitchErrorProfile& profile, const std::vector<LoggedRun>& runs) {

@@ -14,9 +14,10 @@
 // from the model instead of the readings.
 AxisFigures BenchTruthFigures(const PitchErrorProfile& profile, const std::vector<LoggedRun>& runs);
 
-// Each deviation is the difference of two noisy readings, the point's and
-// its run's zero, so its spread is √2 σ: R↑ and R↓ come out near 4√2 σ, R
-// near that plus B.
+// Each deviation is the difference of two readings, the point's and its
+// run's zero, each with the noise σ and the rounding to whole counts, so its
+// spread is √2 times a reading's: R↑ and R↓ come out near 4√2 of a
+// reading's spread, R near that plus B.
 double ExpectedUnidirectionalRepeatability(const PitchErrorProfile& profile);
 
 // "truth E 0.001234 ...": the figures in the length unit and in QSB counts.
