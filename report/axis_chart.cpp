@@ -10,6 +10,7 @@
 #include <QtSvg/QSvgGenerator>
 #include <QtWidgets/QGraphicsScene>
 #include <algorithm>
+#include <cmath>
 #include <functional>
 
 #include "qsb.h"
@@ -170,8 +171,15 @@ QChart* BuildChart(const AxisReport& report) {
     }
     const double margin = std::max(bounds.height() * 0.05, 1.0);
     x->setRange(bounds.left(), bounds.right());
+    // Ticks at a round step from the first target, about ten of them.
+    const double span = std::max(bounds.width(), 1e-4);
+    double step = std::pow(10.0, std::floor(std::log10(span / 10)));
+    for (double factor : {2.0, 5.0, 10.0})
+        if (span / step > 12) step = std::pow(10.0, std::floor(std::log10(span / 10))) * factor;
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(bounds.left());
+    x->setTickInterval(step);
     y->setRange(bounds.top() - margin, bounds.bottom() + margin);
-    x->applyNiceNumbers();
     y->applyNiceNumbers();
     chart->resize(kWidth, kHeight);
     return chart;

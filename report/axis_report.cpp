@@ -24,7 +24,7 @@ std::string Cell(const Figure& value) {
 }
 
 std::string FigureLine(const char* name, const char* meaning, const Figure& value) {
-    if (!value) return Format("  %-3s %-44s not available\n", name, meaning);
+    if (!value) return Format("  %-3s %-44s %13s\n", name, meaning, "not available");
     return Format("  %-3s %-44s %11.6f  %9.1f counts\n", name, meaning, *value,
                   *value * QSB_COUNTS_PER_UNIT);
 }
