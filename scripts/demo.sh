@@ -27,7 +27,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . "$root/scripts/lib/bench_session.sh"
 
-cycles=1
+# Carried through the re-run under the virtual display, which gets the
+# positions only.
+cycles=${DEMO_CYCLES:-1}
 if [ "${1:-}" = "--cycles" ]; then
   cycles=${2:-}
   shift 2 || true
@@ -54,7 +56,7 @@ if [ -z "${DEMO_ON_XVFB:-}" ]; then
     pitchwise-report
   # A display that is set but cannot be reached is no display.
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    DEMO_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+    DEMO_CYCLES=$cycles DEMO_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
   fi
 fi
 
