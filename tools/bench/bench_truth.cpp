@@ -42,10 +42,13 @@ AxisFigures BenchTruthFigures(const PitchErrorProfile& profile,
 
 double ExpectedUnidirectionalRepeatability(const PitchErrorProfile& profile) {
     // A reading is also rounded to whole counts, which adds 1/12 count² of
-    // variance on top of the noise.
+    // variance on top of the noise; a deviation is two readings apart (the
+    // point's and its run's zero), and the correction it travels in is
+    // rounded to four decimals, another 1/12 of 0.0001².
     const double count = 1.0 / BENCH_COUNTS_PER_UNIT;
-    const double reading = std::sqrt(profile.noise * profile.noise + count * count / 12);
-    return 4 * std::sqrt(2.0) * reading;
+    const double reading = profile.noise * profile.noise + count * count / 12;
+    const double decimal = 0.0001;
+    return 4 * std::sqrt(2 * reading + decimal * decimal / 12);
 }
 
 std::string BenchTruthText(const PitchErrorProfile& profile, const std::vector<LoggedRun>& runs) {

@@ -15,9 +15,10 @@
 AxisFigures BenchTruthFigures(const PitchErrorProfile& profile, const std::vector<LoggedRun>& runs);
 
 // Each deviation is the difference of two readings, the point's and its
-// run's zero, each with the noise σ and the rounding to whole counts, so its
-// spread is √2 times a reading's: R↑ and R↓ come out near 4√2 of a
-// reading's spread, R near that plus B.
+// run's zero, each with the noise σ and the rounding to whole counts, sent
+// as a correction rounded to four decimals: s² = 2 (σ² + count²/12) +
+// 0.0001²/12. R↑ and R↓ come out near 4s, R near that plus B; the tie adds a
+// little more, the mean of the earlier runs' values at each start.
 double ExpectedUnidirectionalRepeatability(const PitchErrorProfile& profile);
 
 // "truth E 0.001234 ...": the figures in the length unit and in QSB counts.
