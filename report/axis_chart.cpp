@@ -86,7 +86,7 @@ void AddBand(QChart* chart, const std::vector<TargetFigures>& targets, bool up,
         return;
     }
     auto* band = new QAreaSeries(upper, lower);
-    band->setName(up ? "mean up ± 2s" : "mean down ± 2s");
+    band->setName(up ? "mean up ±2s" : "mean down ±2s");
     QColor fill = color;
     fill.setAlpha(50);
     band->setBrush(fill);
@@ -115,7 +115,7 @@ QChart* BuildChart(const AxisReport& report) {
         const bool up = run.direction == Direction::UP;
         QColor color = up ? kUp : kDown;
         color.setAlpha(110);
-        QLineSeries* series = Line(chart, up ? "runs moving up" : "runs moving down", color, 1.0);
+        QLineSeries* series = Line(chart, up ? "runs up" : "runs down", color, 1.0);
         for (const LoggedPoint& p : run.points) series->append(p.target, Counts(p.deviation));
         chart->addSeries(series);
         bool& named = up ? namedUp : namedDown;
@@ -129,7 +129,7 @@ QChart* BuildChart(const AxisReport& report) {
     chart->addSeries(Curve(chart, "mean down", kDown, 3, f.targets,
                            [](const TargetFigures& t) { return t.meanDown; }));
     chart->addSeries(Curve(
-        chart, "reversal B_i = mean up - mean down", kReversal, 2, f.targets,
+        chart, "reversal B_i", kReversal, 2, f.targets,
         [](const TargetFigures& t) { return t.reversal; }, Qt::DashLine));
     if (!report.verification.empty()) {
         // Before: what the table was made to undo; after: what is left with
@@ -138,11 +138,14 @@ QChart* BuildChart(const AxisReport& report) {
             return t.mean ? t.mean : t.meanUp ? t.meanUp : t.meanDown;
         };
         chart->addSeries(
-            Curve(chart, "residual before (mean)", kResidual, 2, f.targets, either, Qt::DotLine));
-        chart->addSeries(Curve(chart, "residual after, table in force", kResidual, 3,
+            Curve(chart, "residual before", kResidual, 2, f.targets, either, Qt::DotLine));
+        chart->addSeries(Curve(chart, "residual after (table in force)", kResidual, 3,
                                report.residual.targets, either));
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
+    QFont legend = chart->legend()->font();
+    legend.setPointSize(9);
+    chart->legend()->setFont(legend);
 
     auto* x = new QValueAxis(chart);
     x->setTitleText("target (machine position, length unit)");

@@ -123,6 +123,13 @@ TEST_F(ReportProgram, DrawsTheLargestMeasurementWithoutADisplay) {
         }
         log += FormatRun(MakeRun(r + 1, up ? Direction::UP : Direction::DOWN, targets, deviations));
     }
+    // And one verification run made with the table in force.
+    std::vector<double> targets, residuals;
+    for (int i = 0; i < 256; ++i) {
+        targets.push_back(i * 0.1);
+        residuals.push_back(0.00002 * ((i % 3) - 1));
+    }
+    log += FormatRun(MakeRun(21, Direction::UP, targets, residuals, true));
     std::ofstream(dir + "/runs.csv") << log;
 
     Result result = RunProgram(dir + "/runs.csv -o " + dir + "/out");
@@ -136,6 +143,11 @@ TEST_F(ReportProgram, DrawsTheLargestMeasurementWithoutADisplay) {
     EXPECT_EQ(png.substr(1, 3), "PNG");
     std::string svg = ReadFile(dir + "/out/axis-x.svg");
     EXPECT_NE(svg.find("<svg"), std::string::npos);
+    for (const char* drawn : {"runs up", "runs down", "mean up ±2s", "mean down ±2s", "mean up",
+                              "reversal B_i", "residual before", "residual after (table in force)"})
+        EXPECT_NE(svg.find(drawn), std::string::npos) << drawn;
+    EXPECT_NE(result.output.find("axis X with the table in force: 1 verification runs"),
+              std::string::npos);
 
     // The picture's title carries the same B as the text: both come from
     // one set of figures. B = 0.002 plus the spread of the small steps.
