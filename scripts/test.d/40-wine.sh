@@ -1,3 +1,4 @@
+#!/bin/sh
 # The Windows executable under Wine: cross-builds Pitchwise.exe, Tarvex.dll
 # and the programs that test them, makes a fresh Wine prefix on a private
 # virtual display, and runs them there:
@@ -35,12 +36,16 @@ Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$stage/xvfb.log" 2>&1 &
 xvfb=$!
 bench=""
 export DISPLAY=":$display"
+# Every step may fail (the bench has usually exited already): under set -e a
+# failing step would end the trap there and leave Xvfb and wineserver behind.
 cleanup() {
-  [ -n "$bench" ] && kill "$bench" 2>/dev/null
+  if [ -n "$bench" ]; then kill "$bench" 2>/dev/null || true; fi
   wineserver -k 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+# An interrupt ends the script, and the EXIT trap cleans up once.
+trap 'exit 130' INT TERM
 
 echo "--- a fresh Wine prefix"
 sh "$root/tests/wine/make_prefix.sh"

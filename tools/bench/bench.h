@@ -30,6 +30,7 @@ struct BenchOptions {
     std::string host = "127.0.0.1";
     unsigned listenPort = 0;  // 0: any free port
     double tolerance = BENCH_DEFAULT_TOLERANCE;
+    bool qsbIgnoresZeroing = false;  // a QSB whose zeroing never takes
     // The bench's time; a test puts its own clock here, advanced by the
     // pauses it is asked for, so runs take no real time.
     std::function<CAxisModel::Clock::time_point()> now;
