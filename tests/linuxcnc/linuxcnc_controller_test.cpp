@@ -1,9 +1,13 @@
 #include "linuxcnc_controller.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
+#include <ctime>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -20,19 +24,46 @@ class ControllerTest : public ::testing::Test {
         m_folder = folder;
         WriteIni("");
         m_config.iniFile = m_folder + "/machine.ini";
+        m_config.lockFile = m_folder + "/linuxcnc.lock";
+        ResetMachine();
         m_config.compFile[0] = m_folder + "/comp_x.dat";
         m_config.logFile = m_folder + "/tarvex.log";
         m_config.maxCorrection = 0.05;
     }
     void TearDown() override {
-        for (const char* name : {"machine.ini", "comp_x.dat", "comp_x.dat.bak", "tarvex.log"}) {
+        for (const char* name :
+             {"machine.ini", "machine.ini.expanded", "other.ini", "axes.inc", "comp_x.dat",
+              "comp_x.dat.bak", "comp_y.dat", "comp_y2.dat", "tarvex.log", "linuxcnc.lock"}) {
             std::remove((m_folder + "/" + name).c_str());
         }
         rmdir(m_folder.c_str());
     }
+    void ResetMachine() {
+        m_machine = FakeMachine();
+        m_machine.iniFile = m_folder + "/machine.ini";
+    }
+    // A three-axis millimetre mill; `extra` goes on in [JOINT_0].
     void WriteIni(const std::string& extra) {
-        std::ofstream(m_folder + "/machine.ini") << "[JOINT_0]\nMIN_LIMIT = -10\nMAX_LIMIT = 100\n"
-                                                 << extra;
+        WriteFile("machine.ini",
+                  "[TRAJ]\nCOORDINATES = X Y Z\nLINEAR_UNITS = mm\n"
+                  "[KINS]\nKINEMATICS = trivkins\nJOINTS = 3\n"
+                  "[JOINT_0]\nMIN_LIMIT = -10\nMAX_LIMIT = 100\n" +
+                      extra);
+    }
+    void WriteFile(const std::string& name, const std::string& text) {
+        std::ofstream(m_folder + "/" + name) << text;
+    }
+    // LinuxCNC starts: every file written so far is what it runs.
+    void StartLinuxCnc() { Touch("linuxcnc.lock", 0); }
+    // Sets a file's time `offset` seconds from now.
+    void Touch(const std::string& name, int offset) {
+        const std::string path = m_folder + "/" + name;
+        std::ofstream(path, std::ios::app).close();
+        timespec times[2];
+        clock_gettime(CLOCK_REALTIME, &times[0]);
+        times[0].tv_sec += offset;
+        times[1] = times[0];
+        utimensat(AT_FDCWD, path.c_str(), times, 0);
     }
     void WriteComp(const std::string& text) { std::ofstream(m_folder + "/comp_x.dat") << text; }
     std::string Comp() {
@@ -41,6 +72,7 @@ class ControllerTest : public ::testing::Test {
         return text;
     }
     std::unique_ptr<CLinuxCncController> Make() {
+        StartLinuxCnc();
         auto controller = std::make_unique<CLinuxCncController>(
             m_config, std::make_unique<CFakeRshLink>(m_machine));
         EXPECT_TRUE(controller->Init());
@@ -83,9 +115,10 @@ TEST_F(ControllerTest, PositiveRunWritesActualPositionsAndTheExactMdiLines) {
     for (const std::string& r : m_machine.requests) {
         if (r.compare(0, 8, "set mdi ") == 0) mdi.push_back(r.substr(8));
     }
-    std::vector<std::string> expected = {"G53 G0 X0.000000",           "G4 P1.000",
-                                         "G53 G1 X5.000000 F300.000",  "G4 P1.000",
-                                         "G53 G1 X10.000000 F300.000", "G4 P1.000"};
+    // The start is reached moving positive, through a point below it.
+    std::vector<std::string> expected = {
+        "G53 G0 X-0.500000", "G53 G0 X0.000000",           "G4 P1.000", "G53 G1 X5.000000 F300.000",
+        "G4 P1.000",         "G53 G1 X10.000000 F300.000", "G4 P1.000"};
     EXPECT_EQ(mdi, expected);
 }
 
@@ -97,10 +130,12 @@ TEST_F(ControllerTest, NegativeRunKeepsThePositiveColumnAndTiesToItAtTheStart) {
                         "L606 N1 V0.0010", "G1X-10.0000", "G4D1", "L606 N2 V-0.0010", "L601"}),
               -1)
         << Log();
-    // Negative column: nominal - correction + (positive actual at 10 - 10).
+    // The start is reached moving positive, as the one measured column was:
+    // negative column = nominal - correction + (positive actual at 10 - 10),
+    // and at the start, measured moving positive only, the backlash of 5 (-0.002) held.
     EXPECT_EQ(
         Comp(),
-        "0.000000 0.000000 -0.002000\n5.000000 4.998000 4.996000\n10.000000 9.997000 9.997000\n");
+        "0.000000 0.000000 -0.002000\n5.000000 4.998000 4.996000\n10.000000 9.997000 9.995000\n");
     std::string backup;
     ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x.dat.bak", backup));
     EXPECT_EQ(backup.substr(0, 27), "0.000000 0.000000 0.000000\n");
@@ -163,7 +198,7 @@ TEST_F(ControllerTest, RefusesWhatItCannotDoSafely) {
     };
     for (const RefusalRow& row : rows) {
         SCOPED_TRACE(row.name);
-        m_machine = FakeMachine();
+        ResetMachine();
         auto c = Make();
         EXPECT_EQ(Send(*c, row.lines), row.refused);
         EXPECT_NE(Log().find(row.why), std::string::npos) << Log();
@@ -215,9 +250,11 @@ TEST_F(ControllerTest, RefusesATableBeyond256Points) {
         std::snprintf(line, sizeof line, "L606 N%d V0", i);
         lines.push_back(line);
     }
-    ASSERT_EQ(Send(*c, lines), -1) << Log();
-    EXPECT_FALSE(c->Line("G1X64.0000"));  // the 257th point
-    EXPECT_TRUE(c->Line("L601"));
+    lines.push_back("G1X64.0000");  // the 257th point
+    EXPECT_EQ(Send(*c, lines), static_cast<int>(lines.size()) - 1) << Log();
+    lines.back() = "L601";
+    auto full = Make();
+    ASSERT_EQ(Send(*full, lines), -1) << Log();
     EXPECT_EQ(ParseCompTable(Comp()).size(), 256u);
 }
 
@@ -265,6 +302,7 @@ TEST_F(ControllerTest, NextInitStartsAFreshRun) {
     ASSERT_TRUE(c->Init());
     // The start and the L600 of the abandoned run are gone.
     EXPECT_FALSE(c->Line("G4D1"));
+    ASSERT_TRUE(c->Init());
     EXPECT_EQ(Send(*c, kPositiveRun), -1) << Log();
 }
 
