@@ -42,8 +42,8 @@ void CIniFile::Parse(const std::string& text) {
         if (line.empty() || line[0] == '#' || line[0] == ';') continue;
         if (line[0] == '[') {
             std::size_t close = line.find(']');
-            m_sections.push_back(Trim(line.substr(1, close == std::string::npos ? std::string::npos
-                                                                                : close - 1)));
+            m_sections.push_back(
+                Trim(line.substr(1, close == std::string::npos ? std::string::npos : close - 1)));
             continue;
         }
         std::size_t equals = line.find('=');

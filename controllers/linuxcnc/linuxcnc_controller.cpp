@@ -371,12 +371,7 @@ bool CLinuxCncController::MoveToStart(const std::string& line, char axis, double
     if (!WithinLimits(position)) return Refuse(line, "the start lies outside the joint's limits");
     std::string why;
     if (!Ready(why) || !ModalStateFits(why)) return Refuse(line, why);
-    std::string reply;
-    if (!Get("joint_pos " + std::to_string(m_run.axis.joints.front().joint), reply))
-        return Refuse(line, "cannot read the joint's position");
-    const double standing = std::strtod(LastWord(reply).c_str(), nullptr);
-    const int side = ChooseApproachSide(m_run.oldTable, m_run.compensationInForce, standing,
-                                        position, m_run.axis.minLimit, m_run.axis.maxLimit);
+    const int side = ChooseApproachSide(position, m_run.axis.minLimit, m_run.axis.maxLimit);
     if (side == 0) return Refuse(line, "the limits leave no room to approach the start");
     // Through a point beyond the start, so the carriage reaches the start
     // moving in a known direction whichever side it stood on.
@@ -405,12 +400,13 @@ bool CLinuxCncController::Step(const std::string& line, char axis, double offset
         return Refuse(line, "a step must go on in the run's direction");
     }
     if (!WithinLimits(target)) return Refuse(line, "the point lies outside the joint's limits");
-    if (!RunCanBeTied(m_run.oldTable, m_run.compensationInForce, m_run.approach, direction)) {
+    if (m_run.direction == 0 && !RunCanBeTied(m_run.oldTable, m_run.compensationInForce,
+                                              m_run.approach, m_run.start, target)) {
         const char* approach = m_run.approach > 0 ? "positive" : "negative";
         return Refuse(line, std::string("the start was reached moving ") + approach +
-                                " and the table has no measured " + approach +
-                                " column to tie this run to: map the " + approach +
-                                " direction first");
+                                " and the table has no " + approach +
+                                " column over the first step to tie this run to: map the " +
+                                approach + " direction over this range first");
     }
     std::string why;
     if (!Ready(why)) return Refuse(line, why);

@@ -3,35 +3,21 @@
 #include <algorithm>
 #include <cmath>
 
-bool ColumnHoldsMeasurement(const std::vector<CompPoint>& table, bool positive) {
-    for (const CompPoint& p : table) {
-        if (std::fabs((positive ? p.positive : p.negative) - p.nominal) > 5e-7) return true;
-    }
-    return false;
-}
-
-int ChooseApproachSide(const std::vector<CompPoint>& old, bool compensationInForce,
-                       double standing, double start, double minLimit, double maxLimit) {
-    int preferred = standing > start ? -1 : 1;
-    if (!compensationInForce) {
-        const bool positive = ColumnHoldsMeasurement(old, true);
-        const bool negative = ColumnHoldsMeasurement(old, false);
-        if (positive != negative)
-            preferred = positive ? 1 : -1;
-        else if (!positive)
-            preferred = 1;
-    }
-    // A start at a limit can only be reached from inside the range.
-    auto room = [&](int side) { return side > 0 ? start > minLimit : start < maxLimit; };
-    if (room(preferred)) return preferred;
-    if (room(-preferred)) return -preferred;
+int ChooseApproachSide(double start, double minLimit, double maxLimit) {
+    // A start at the lower limit can only be reached from above.
+    if (start > minLimit) return 1;
+    if (start < maxLimit) return -1;
     return 0;
 }
 
 bool RunCanBeTied(const std::vector<CompPoint>& old, bool compensationInForce, int approach,
-                  int direction) {
-    return approach == direction || compensationInForce ||
-           ColumnHoldsMeasurement(old, approach > 0);
+                  double start, double firstPoint) {
+    const int direction = firstPoint > start ? 1 : -1;
+    if (approach == direction || compensationInForce) return true;
+    if (old.empty()) return false;
+    const double low = std::min(start, firstPoint);
+    const double high = std::max(start, firstPoint);
+    return old.front().nominal <= low + 5e-7 && old.back().nominal >= high - 5e-7;
 }
 
 double ApproachPoint(int side, double start, double distance, double minLimit, double maxLimit) {
@@ -47,8 +33,8 @@ std::vector<RunPoint> RunColumn(const std::vector<CompPoint>& old, const RunRead
     for (std::size_t i = 0; i < run.entries.size(); ++i) {
         if (i == 0 && run.approach != run.direction) continue;
         const MapEntry& entry = run.entries[i];
-        const double base = run.compensationInForce ? ActualAt(old, positive, entry.nominal)
-                                                    : entry.nominal;
+        const double base =
+            run.compensationInForce ? ActualAt(old, positive, entry.nominal) : entry.nominal;
         column.push_back(RunPoint{entry.nominal, base - entry.correction + tie});
     }
     if (run.approach != run.direction && !column.empty()) {

@@ -20,26 +20,20 @@ struct MapEntry {
     double correction;
 };
 
-// A column that holds a measurement: one a run wrote. A column no run has
-// measured holds the nominals themselves (no correction).
-bool ColumnHoldsMeasurement(const std::vector<CompPoint>& table, bool positive);
-
 // +1 to reach the start moving positive, -1 moving negative, 0 when the
-// limits leave no room on either side. Without the table in force the
-// start is reached in the direction of the one column that holds a
-// measurement, so the run ties to it, and positive when none does (the
-// first run of a table goes positive); otherwise from the side the axis
-// stands on (positive when it stands at the start).
-int ChooseApproachSide(const std::vector<CompPoint>& old, bool compensationInForce,
-                       double standing, double start, double minLimit, double maxLimit);
+// limits leave no room on either side. Always positive where the limits
+// allow: the first run of a table then goes positive and every later run
+// ties to the positive column it measured, whichever way it steps.
+int ChooseApproachSide(double start, double minLimit, double maxLimit);
 
-// Whether a run stepping in `direction` from a start reached from
-// `approach` can be tied to the table: in its own direction the start is
-// its first point; across the reversal the old table must say where the
-// approach direction's column puts the start, or the backlash taken up in
-// the first step could not be told from the screw's error.
+// Whether a run stepping from a start reached from `approach` to its
+// first point `firstPoint` can be tied to the table. In the approach's own
+// direction the start is the run's first point. Across the reversal the
+// old table must hold the approach direction's column at the start and the
+// first point, or the backlash taken up in the first step could not be
+// told from the screw's error; a table in force holds it.
 bool RunCanBeTied(const std::vector<CompPoint>& old, bool compensationInForce, int approach,
-                  int direction);
+                  double start, double firstPoint);
 
 // The point passed just before the start: `distance` beyond it on the side
 // it is reached from, clamped to the limits.
