@@ -73,8 +73,9 @@ bool CFakeRshLink::Exchange(const std::string& request, std::string& reply) {
         reply = accepted ? "SET MDI ACK" : "SET MDI NAK";
         if (m_machine.dropAfterMdi) m_open = false;
     } else if (StartsWith(request, "set mode ")) {
+        // LinuxCNC acknowledges a switch it then does not make (a paused program).
         if (m_machine.modeAccepted) m_machine.mode = Upper(request.substr(9));
-        reply = m_machine.modeAccepted ? "SET MODE ACK" : "SET MODE NAK";
+        reply = "SET MODE ACK";
     } else if (StartsWith(request, "set enable ")) {
         m_machine.enabled = request != "set enable off";
         reply = "SET ENABLE ACK";

@@ -14,7 +14,7 @@ struct FakeMachine {
     bool homed = true;
     bool mdiAccepted = true;
     std::string mode = "MANUAL";         // "set mode" changes it
-    bool modeAccepted = true;            // "set mode mdi" switches the mode
+    bool modeAccepted = true;            // "set mode" switches it (acknowledged either way)
     std::string idleStatus = "IDLE";     // program status once a line has run
     int busyPolls = 0;                   // busy replies before the idle one after each MDI line
     std::string busyStatus = "RUNNING";  // or "PAUSED"
