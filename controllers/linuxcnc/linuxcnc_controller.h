@@ -1,12 +1,13 @@
 // The meaning of Pitchwise's command lines on a running LinuxCNC, spoken
 // through linuxcncrsh.
 //
-// "L602XX" selects the axis and its joint and begins a mapping; "G0X…" goes
-// to the start in machine coordinates; each "G1X…" target is relative to
-// that start; "G4D1" dwells; "L606 N… V…" records one point's correction
+// "L602XX" selects the axis and its joints and begins a mapping once the
+// machine LinuxCNC runs allows it; "G0X…" goes to the start in machine
+// coordinates, reaching it from a known side; each "G1X…" target is relative
+// to that start; "G4D1" dwells; "L606 N… V…" records one point's correction
 // (commanded minus measured travel); "L601" writes LinuxCNC's compensation
-// file for the joint. "L600" asks for a measurement with no compensation in
-// force. Every refusal is logged with its reason.
+// file for the joints. "L600" asks for a measurement with no compensation in
+// force. Every refusal is logged with its reason and gives control back.
 #pragma once
 
 #include <memory>
