@@ -66,6 +66,7 @@ TEST(IniFileTest, ReadsAsLinuxCncReads) {
         "; COMP_FILE = off.dat\n"
         "COMP_FILE = \\\n"
         "   x.dat\n"
+        "FERROR = 7 # not a comment here\n"
         "[JOINT_0]\n"
         "MAX_LIMIT = 50\n");
     std::string value;
@@ -73,6 +74,8 @@ TEST(IniFileTest, ReadsAsLinuxCncReads) {
     EXPECT_EQ(value, "-5");  // the first key wins
     ASSERT_TRUE(ini.Find("JOINT_0", "COMP_FILE", value));
     EXPECT_EQ(value, "x.dat");  // continued on the next line
+    ASSERT_TRUE(ini.Find("JOINT_0", "FERROR", value));
+    EXPECT_EQ(value, "7 # not a comment here");  // LinuxCNC keeps it, so a number check refuses it
     // A second section of the same name is never read.
     EXPECT_FALSE(ini.Find("JOINT_0", "MAX_LIMIT", value));
     EXPECT_FALSE(ini.Find("JOINT_1", "MIN_LIMIT", value));

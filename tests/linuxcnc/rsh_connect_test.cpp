@@ -33,9 +33,9 @@ TEST(RshConnectTest, HostThatNeverAnswersIsGivenUpWithinSeconds) {
     std::unique_ptr<CRshLink> link = MakeSocketRshLink();
     const auto began = std::chrono::steady_clock::now();
     EXPECT_FALSE(link->Connect("127.0.0.1", ntohs(address.sin_port)));
-    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(
-                             std::chrono::steady_clock::now() - began)
-                             .count();
+    const auto seconds =
+        std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - began)
+            .count();
     // Without a limit the kernel's own retries take about two minutes.
     EXPECT_LT(seconds, 60);
     for (int s : waiting) close(s);
