@@ -95,53 +95,51 @@ y_run() {
   run_e2e "$1" Y 0 20 5 "$work/comp_y.dat" 0 joint.1.motor-pos-fb ${2:-both}
 }
 
-write_config map.ini
-start_linuxcnc map.ini
-echo "--- refused: [JOINT_1]BACKLASH"
-y_run refuse || status=1
-grep -q 'BACKLASH = 0.02 is in force' "$work/tarvex.log" || status=1
-echo "--- refused: G20 left active"
-rsh mdi G20
-x_run refuse || status=1
-grep -q 'run G21' "$work/tarvex.log" || status=1
-rsh mdi G21
-rsh mdi "G53 G0 X60"
-x_run map || status=1
-stop_linuxcnc
-echo "--- table written"; cat "$work/comp_x.dat"
+# Runs a command in a fresh LinuxCNC started with INI, unless a step failed.
+in_linuxcnc() {
+  [ $status -eq 0 ] || return 0
+  ini=$1; shift
+  write_config "$ini"
+  start_linuxcnc "$ini"
+  "$@" || status=1
+  stop_linuxcnc
+}
 
-if [ $status -eq 0 ]; then
-  # A refined table is in force only after a restart: one direction each.
-  write_config verify.ini
-  start_linuxcnc verify.ini
-  rsh mdi "G53 G0 X-5"
-  x_run verify positive || status=1
-  stop_linuxcnc
-fi
-if [ $status -eq 0 ]; then
-  start_linuxcnc verify.ini
-  x_run verify negative || status=1
-  stop_linuxcnc
-fi
+refuse_then_map_x() {
+  echo "--- refused: [JOINT_1]BACKLASH"
+  y_run refuse || return 1
+  grep -q 'BACKLASH = 0.02 is in force' "$work/tarvex.log" || return 1
+  echo "--- refused: G20 left active"
+  rsh mdi G20 || return 1
+  x_run refuse || return 1
+  grep -q 'run G21' "$work/tarvex.log" || return 1
+  rsh mdi G21 || return 1
+  rsh mdi "G53 G0 X60" || return 1
+  x_run map
+}
 
-if [ $status -eq 0 ]; then
-  echo "--- gantry"
-  write_config gantry_map.ini
-  start_linuxcnc gantry_map.ini
-  y_run map || status=1
-  stop_linuxcnc
-  echo "--- gantry table written"; cat "$work/comp_y.dat"
-fi
-if [ $status -eq 0 ]; then
-  write_config gantry_verify.ini
-  start_linuxcnc gantry_verify.ini
-  y_run verify positive || status=1
-  # One table for both joints: the two sides of the gantry stand together.
+verify_x_from_below() {
+  rsh mdi "G53 G0 X-5" || return 1
+  x_run verify positive
+}
+
+# One table for both joints: the two sides of the gantry stand together.
+verify_gantry() {
+  y_run verify positive || return 1
   j1=$(halcmd getp joint.1.motor-pos-fb); j2=$(halcmd getp joint.2.motor-pos-fb)
   echo "gantry joints at $j1 and $j2"
-  [ "$j1" = "$j2" ] || status=1
-  stop_linuxcnc
-fi
+  [ "$j1" = "$j2" ]
+}
+
+in_linuxcnc map.ini refuse_then_map_x
+echo "--- table written"; cat "$work/comp_x.dat"
+# A refined table is in force only after a restart: one direction each.
+in_linuxcnc verify.ini verify_x_from_below
+in_linuxcnc verify.ini x_run verify negative
+echo "--- gantry"
+in_linuxcnc gantry_map.ini y_run map
+echo "--- gantry table written"; cat "$work/comp_y.dat" || true
+in_linuxcnc gantry_verify.ini verify_gantry
 echo "--- library log"; cat "$work/tarvex.log" || true
 [ $status -eq 0 ] || tail -40 "$work/linuxcnc.log"
 [ $status -eq 0 ] && rm -rf "$work"
