@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <sstream>
 
@@ -23,7 +24,8 @@ bool ReadNumber(const CIniFile& ini, const std::string& section, const std::stri
     char* end = nullptr;
     errno = 0;
     value = std::strtod(text.c_str(), &end);
-    if (text.empty() || errno != 0 || *end != '\0') {
+    // "nan" or "inf" would pass every limit comparison the wrong way.
+    if (text.empty() || errno != 0 || *end != '\0' || !std::isfinite(value)) {
         why = "cannot read [" + section + "]" + key + " = " + text + " as a number";
         return false;
     }
@@ -142,5 +144,9 @@ bool DescribeAxis(const CIniFile& ini, const std::string& iniFolder, char axis, 
     if (present) result.minLimit = std::max(result.minLimit, limit);
     if (!ReadNumber(ini, section, "MAX_LIMIT", limit, present, why)) return false;
     if (present) result.maxLimit = std::min(result.maxLimit, limit);
+    if (result.minLimit > result.maxLimit) {
+        why = std::string("the joints' and the axis's limits leave ") + axis + " no range";
+        return false;
+    }
     return true;
 }

@@ -179,6 +179,12 @@ TEST(MachineIniTest, RefusesWhatItCannotMapRight) {
         {"[TRAJ]\nLINEAR_UNITS = mm\nCOORDINATES = X Y Z\n[KINS]\nKINEMATICS = trivkins\n"
          "[JOINT_0]\nMIN_LIMIT = 0 # home\nMAX_LIMIT = 1\n",
          'X', "as a number"},
+        {"[TRAJ]\nLINEAR_UNITS = mm\nCOORDINATES = X Y Z\n[KINS]\nKINEMATICS = trivkins\n"
+         "[JOINT_0]\nMIN_LIMIT = nan\nMAX_LIMIT = 1\n",
+         'X', "as a number"},
+        {"[TRAJ]\nLINEAR_UNITS = mm\nCOORDINATES = X Y Z\n[KINS]\nKINEMATICS = trivkins\n"
+         "[JOINT_0]\nMIN_LIMIT = 0\nMAX_LIMIT = 10\n[AXIS_X]\nMIN_LIMIT = 20\n",
+         'X', "no range"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.ini);
