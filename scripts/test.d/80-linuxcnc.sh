@@ -1,3 +1,4 @@
+#!/bin/sh
 # libTarvex.so for LinuxCNC, end to end: LinuxCNC's simulator, the simulated
 # QSB fed with the simulated carriage (0.01 of backlash on X) plus a pitch
 # error, and Pitchwise's real RunMapping in both directions. First what must
