@@ -402,11 +402,14 @@ bool CLinuxCncController::Step(const std::string& line, char axis, double offset
     if (!WithinLimits(target)) return Refuse(line, "the point lies outside the joint's limits");
     if (m_run.direction == 0 && !RunCanBeTied(m_run.oldTable, m_run.compensationInForce,
                                               m_run.approach, m_run.start, target)) {
-        const char* approach = m_run.approach > 0 ? "positive" : "negative";
+        // Only a start at the lower limit is reached moving negative.
+        const bool atLimit = m_run.approach < 0;
+        const char* approach = atLimit ? "negative" : "positive";
         return Refuse(line, std::string("the start was reached moving ") + approach +
                                 " and the table has no " + approach +
-                                " column over the first step to tie this run to: map the " +
-                                approach + " direction over this range first");
+                                " column over the first step to tie this run to: " +
+                                (atLimit ? "start above the lower limit"
+                                         : "map the positive direction over this range first"));
     }
     std::string why;
     if (!Ready(why)) return Refuse(line, why);

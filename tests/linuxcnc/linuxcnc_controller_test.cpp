@@ -417,6 +417,11 @@ TEST_F(ControllerTest, RunAcrossTheReversalNeedsAMeasuredColumnToTieTo) {
     EXPECT_NE(Log().find("map the positive direction over this range first"), std::string::npos)
         << Log();
     EXPECT_EQ(Comp(), "");
+    // At the lower limit the start is reached from above: a positive run
+    // from there has nothing to tie to either.
+    auto atLimit = Make();
+    EXPECT_EQ(Send(*atLimit, {"L602XX", "G0X-10.0000", "G4D1", "L606 N0 V0", "G1X1.0000"}), 4);
+    EXPECT_NE(Log().find("start above the lower limit"), std::string::npos) << Log();
 }
 
 TEST_F(ControllerTest, RefusesToMeasureWhileLinuxCncAppliesBacklash) {
