@@ -17,7 +17,18 @@ bool MoveTarget(const std::string& code, double& target) {
     return true;
 }
 
+std::string Upper(std::string text) {
+    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
 }  // namespace
+
+void FakeMachine::MoveJoint(double target) {
+    if (target > jointPos) lastDirection = 1;
+    if (target < jointPos) lastDirection = -1;
+    jointPos = target;
+}
 
 bool CFakeRshLink::Connect(const std::string&, int) {
     m_open = m_machine.reachable;
@@ -33,10 +44,18 @@ bool CFakeRshLink::Exchange(const std::string& request, std::string& reply) {
         reply = request;
     } else if (request == "get machine") {
         reply = m_machine.machineOn ? "MACHINE ON" : "MACHINE OFF";
+    } else if (request == "get mode") {
+        reply = "MODE " + m_machine.mode;
+    } else if (request == "get inifile") {
+        reply = "INIFILE " + (m_machine.iniFile.empty() ? "emc.ini" : m_machine.iniFile);
+    } else if (request == "get program_codes") {
+        reply = "PROGRAM_CODES " + m_machine.programCodes;
+    } else if (request == "get feed_override") {
+        reply = "FEED_OVERRIDE " + std::to_string(m_machine.feedOverride);
     } else if (StartsWith(request, "get joint_homed ")) {
         reply = "JOINT_HOMED " + request.substr(16) + (m_machine.homed ? " YES" : " NO");
     } else if (request == "get program_status") {
-        reply = m_busyLeft > 0 ? "PROGRAM_STATUS RUNNING" : "PROGRAM_STATUS IDLE";
+        reply = "PROGRAM_STATUS " + (m_busyLeft > 0 ? m_machine.busyStatus : m_machine.idleStatus);
         if (m_busyLeft > 0) --m_busyLeft;
     } else if (StartsWith(request, "get joint_pos ")) {
         reply = "JOINT_POS " + request.substr(14) + " " + std::to_string(m_machine.jointPos);
@@ -45,18 +64,26 @@ bool CFakeRshLink::Exchange(const std::string& request, std::string& reply) {
     } else if (StartsWith(request, "set mdi ")) {
         std::string code = request.substr(8);
         double target;
-        if (m_machine.followTargets && StartsWith(code, "G53") && MoveTarget(code, target)) {
-            m_machine.jointPos = target;
+        const bool accepted = m_machine.mdiAccepted && m_machine.mode == "MDI";
+        if (accepted && m_machine.followTargets && StartsWith(code, "G53") &&
+            MoveTarget(code, target)) {
+            m_machine.MoveJoint(target);
         }
-        m_busyLeft = m_machine.busyPolls;
-        reply = m_machine.mdiAccepted ? "SET MDI ACK" : "SET MDI NAK";
+        if (accepted) m_busyLeft = m_machine.busyPolls;
+        reply = accepted ? "SET MDI ACK" : "SET MDI NAK";
         if (m_machine.dropAfterMdi) m_open = false;
+    } else if (StartsWith(request, "set mode ")) {
+        // LinuxCNC acknowledges a switch it then does not make (a paused program).
+        if (m_machine.modeAccepted) m_machine.mode = Upper(request.substr(9));
+        reply = "SET MODE ACK";
+    } else if (StartsWith(request, "set enable ")) {
+        m_machine.enabled = request != "set enable off";
+        reply = "SET ENABLE ACK";
     } else if (StartsWith(request, "set ")) {
         std::size_t space = request.find(' ', 4);
         std::string word =
             request.substr(4, space == std::string::npos ? std::string::npos : space - 4);
-        for (char& c : word) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-        reply = "SET " + word + " ACK";
+        reply = "SET " + Upper(word) + " ACK";
     } else {
         reply = "GET NAK";
     }

@@ -13,10 +13,24 @@ struct FakeMachine {
     bool machineOn = true;
     bool homed = true;
     bool mdiAccepted = true;
-    int busyPolls = 0;          // "RUNNING" replies before "IDLE" after each MDI line
+    std::string mode = "MANUAL";         // "set mode" changes it
+    bool modeAccepted = true;            // "set mode" switches it (acknowledged either way)
+    std::string idleStatus = "IDLE";     // program status once a line has run
+    int busyPolls = 0;                   // busy replies before the idle one after each MDI line
+    std::string busyStatus = "RUNNING";  // or "PAUSED"
+    int feedOverride = 100;
+    std::string programCodes = "G80 G17 G40 G21 G90 G94 G54 G49 G99 G64 G97 G91.1 G8 G92.2 F0 S0";
+    std::string iniFile;        // what "get inifile" names; empty: "emc.ini" as old servers say
     double jointPos = 0.0;      // what joint_pos reports once idle
     bool followTargets = true;  // set jointPos to each move's target
     bool dropAfterMdi = false;  // the connection breaks after the next MDI line
+    bool enabled = false;       // the session holds control
+    // A carriage with play: it follows the joint, lagging by half the
+    // backlash behind the direction the joint last moved in.
+    double backlash = 0.0;
+    int lastDirection = 1;
+    double Carriage() const { return jointPos - lastDirection * backlash / 2.0; }
+    void MoveJoint(double target);
     std::vector<std::string> requests;
 };
 
