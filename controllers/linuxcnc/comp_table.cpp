@@ -51,6 +51,49 @@ std::vector<CompPoint> ParseCompTable(const std::string& text) {
     return table;
 }
 
+bool CheckCompTableText(const std::string& text, std::string& why) {
+    std::istringstream lines(text);
+    std::string line;
+    std::size_t number = 0;
+    std::size_t points = 0;
+    std::size_t stop = 0;  // the first line LinuxCNC would stop at
+    double previous = 0.0;
+    while (std::getline(lines, line)) {
+        ++number;
+        if (stop != 0) {
+            if (Trim(line).empty()) continue;
+            why = "line " + std::to_string(stop) +
+                  " is not three numbers: LinuxCNC stops reading there and would drop line " +
+                  std::to_string(number) + " and what follows";
+            return false;
+        }
+        CompPoint point{};
+        char rest = 0;
+        if (std::sscanf(line.c_str(), "%lf %lf %lf %c", &point.nominal, &point.positive,
+                        &point.negative, &rest) != 3) {
+            stop = number;
+            continue;
+        }
+        if (!std::isfinite(point.nominal) || !std::isfinite(point.positive) ||
+            !std::isfinite(point.negative)) {
+            why = "line " + std::to_string(number) + " holds a number that is not finite";
+            return false;
+        }
+        if (points > 0 && point.nominal <= previous) {
+            why = "line " + std::to_string(number) +
+                  ": the nominals must ascend, as LinuxCNC interpolates between neighbours";
+            return false;
+        }
+        if (++points > COMP_TABLE_MAX) {
+            why = "more than " + std::to_string(COMP_TABLE_MAX) +
+                  " lines: LinuxCNC keeps no more per joint";
+            return false;
+        }
+        previous = point.nominal;
+    }
+    return true;
+}
+
 std::string FormatCompTable(const std::vector<CompPoint>& table) {
     std::string text;
     char line[96];

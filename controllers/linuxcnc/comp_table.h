@@ -17,6 +17,13 @@ struct CompPoint {
 // LinuxCNC's loader does.
 std::vector<CompPoint> ParseCompTable(const std::string& text);
 
+// Whether LinuxCNC reads `text` as it stands: three finite numbers on every
+// line, nominals ascending, at most 256 lines. Its loader stops quietly at
+// the first other line (a header, a comment, a blank line before more
+// points), so everything after it would be lost without a word. False with
+// the line and the reason; blank lines at the end are harmless.
+bool CheckCompTableText(const std::string& text, std::string& why);
+
 // Numbers only, ascending nominals: a header line would end LinuxCNC's
 // reading there.
 std::string FormatCompTable(const std::vector<CompPoint>& table);

@@ -4,13 +4,18 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <sstream>
 
+#include "axis_report.h"
 #include "map_command.h"
+#include "run_log_file.h"
+#include "run_tie.h"
 #include "tarvex_log.h"
 
 namespace {
@@ -44,6 +49,52 @@ std::string Name(char axis) {
 
 std::string Joint(int joint) {
     return "[JOINT_" + std::to_string(joint) + "]";
+}
+
+// The run log's form of a time: UTC, to the second.
+std::string UtcNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+// Seconds since 1970 of a run log time; -1 when it is not one.
+double UtcSeconds(const std::string& text) {
+    std::tm utc{};
+    char zone = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &utc.tm_year, &utc.tm_mon,
+                    &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &zone) != 7 ||
+        zone != 'Z') {
+        return -1.0;
+    }
+    utc.tm_year -= 1900;
+    utc.tm_mon -= 1;
+    return static_cast<double>(timegm(&utc));
+}
+
+// "comp_x.dat" gives "comp_x-runs.csv" beside it.
+std::string Beside(const std::string& path, const std::string& suffix) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t dot = path.find_last_of('.');
+    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return (extension ? path.substr(0, dot) : path) + suffix;
+}
+
+// Written whole to a temporary file and renamed, so a reader never sees half.
+bool WriteWholeFile(const std::string& path, const std::string& text, std::string& why) {
+    const std::string temporary = path + ".tmp";
+    std::FILE* file = std::fopen(temporary.c_str(), "w");
+    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    if (file != nullptr) written = std::fclose(file) == 0 && written;
+    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
+        why = "cannot write " + path + ": " + std::strerror(errno);
+        std::remove(temporary.c_str());
+        return false;
+    }
+    return true;
 }
 
 bool ModifiedAfter(const std::string& path, const timespec& start) {
@@ -202,6 +253,7 @@ bool CLinuxCncController::ReadMachine(char axis, std::string& why) {
         why = "cannot tell when LinuxCNC started (no " + m_config.lockFile + ")";
         return false;
     }
+    m_run.linuxCncStart = static_cast<double>(lock.st_mtim.tv_sec);
     std::vector<std::string> files = ini.Files();
     for (const JointIni& joint : m_run.axis.joints) {
         if (!joint.compFile.empty()) files.push_back(joint.compFile);
@@ -347,8 +399,14 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
     if (!ModalStateFits(why)) return Refuse(line, why);
 
     std::string tableText;
-    m_run.oldTable = ReadTextFile(m_run.compFile, tableText) ? ParseCompTable(tableText)
-                                                             : std::vector<CompPoint>();
+    if (ReadTextFile(m_run.compFile, tableText)) {
+        // The run's table is built on this one: what LinuxCNC would not read
+        // must be mended by its owner first.
+        if (!CheckCompTableText(tableText, why)) return Refuse(line, m_run.compFile + ": " + why);
+        m_run.oldTable = ParseCompTable(tableText);
+    }
+    m_run.runLog = Beside(m_run.compFile, "-runs.csv");
+    m_run.report = Beside(m_run.compFile, "-report.txt");
     if (!Set("mode mdi") || !Get("mode", reply) || reply != "MODE MDI")
         return Refuse(line, "LinuxCNC did not switch to MDI mode (\"" + reply + "\")");
     m_run.mapping = true;
@@ -445,9 +503,11 @@ bool CLinuxCncController::Entry(const std::string& line, int index, double corre
     }
     // Kept as nominal and correction until the end, when the run's direction is known.
     m_run.entries.push_back(MapEntry{m_run.target, correction});
+    m_run.times.push_back(UtcNow());
     // The old table's points stay, so the union of both must fit.
     if (MergedTable().size() > COMP_TABLE_MAX) {
         m_run.entries.pop_back();
+        m_run.times.pop_back();
         return Refuse(line, "the table with the file's other points would exceed 256 points");
     }
     return true;
@@ -478,17 +538,125 @@ bool CLinuxCncController::EndMapping(const std::string& line) {
     if (!Ready(why) || !InPosition(why)) return Refuse(line, why);
     const RunReadings readings = Readings();
     const bool positive = readings.direction > 0;
-    const std::vector<RunPoint> column = RunColumn(m_run.oldTable, readings);
-    const std::vector<CompPoint> table = MergeRun(m_run.oldTable, column, positive);
+    std::vector<RunPoint> column = RunColumn(m_run.oldTable, readings);
+    std::vector<CompPoint> table = MergeRun(m_run.oldTable, column, positive);
     if (table.size() > COMP_TABLE_MAX)
         return Refuse(line, "the merged table would exceed 256 points");
     if (!JunctionsWithinSlope(table, column, positive, m_run.config.maxChangeRatio, why))
         return Refuse(line, why);
+
+    LoggedRun run;
+    run.axis = m_run.axis.axis;
+    run.direction = positive ? Direction::UP : Direction::DOWN;
+    run.tableInForce = m_run.compensationInForce;
+    for (std::size_t i = 0; i < m_run.entries.size(); ++i) {
+        LoggedPoint point;
+        point.point = static_cast<int>(i);
+        point.time = m_run.times[i];
+        point.target = m_run.entries[i].nominal;
+        point.correction = m_run.entries[i].correction;
+        // The start is reached from its approach side; every step then
+        // goes the run's way.
+        point.approach = (i == 0 ? m_run.approach > 0 : positive) ? Direction::UP : Direction::DOWN;
+        run.points.push_back(point);
+    }
+    // Kept before anything else is written: a table never holds a run the
+    // log does not.
+    if (!KeepRun(run, why)) return Refuse(line, "the run cannot be kept, so no table: " + why);
+    RunLogReading log;
+    if (!ReadRunLogFile(m_run.runLog, log, why)) return Refuse(line, why);
+    if (!m_run.compensationInForce) {
+        column = MeanColumn(column, run, log.runs);
+        table = MergeRun(m_run.oldTable, column, positive);
+        if (!JunctionsWithinSlope(table, column, positive, m_run.config.maxChangeRatio, why))
+            return Refuse(line, why + " (the run is kept in " + m_run.runLog + ")");
+    }
     if (!WriteCompTable(m_run.compFile, table, why)) return Refuse(line, why);
     LogMessage("wrote " + std::to_string(table.size()) + " points to " + m_run.compFile + " (" +
-               (positive ? "positive" : "negative") + " column); restart LinuxCNC to use it");
+               (positive ? "positive" : "negative") + " column" +
+               (m_run.compensationInForce
+                    ? ", refined through the table in force"
+                    : ", the mean of measurement " + std::to_string(run.measurement)) +
+               "); restart LinuxCNC to use it");
+    LogMessage("run " + std::to_string(run.run) + " kept in " + m_run.runLog);
+    // The report is drawn from the log, which holds everything: a report
+    // that cannot be written is said, and pitchwise-report makes it again.
+    if (WriteReport(log.runs, why))
+        LogMessage("figures of the runs in " + m_run.report);
+    else
+        LogMessage("no report: " + why);
     m_run.mapping = false;
     return true;
+}
+
+// A measurement is the runs on one reference: LinuxCNC's homing gives the
+// axis its place, so a run after LinuxCNC restarted begins a new one, as
+// does a run over other targets (run_log_file.h).
+bool CLinuxCncController::KeepRun(LoggedRun& run, std::string& why) {
+    RunLogReading log;
+    if (!ReadRunLogFile(m_run.runLog, log, why)) return false;
+    const std::vector<LoggedRun> latest = LatestMeasurement(log.runs, run.axis, run.tableInForce);
+    const bool fresh = !latest.empty() && !latest.back().points.empty() &&
+                       UtcSeconds(latest.back().points.back().time) < m_run.linuxCncStart;
+    return AppendRunToLog(m_run.runLog, run, fresh, why);
+}
+
+// The run's column with every point the measurement has measured moving
+// this way replaced by the mean of its runs there. The log's deviations lie
+// on the measurement's reference and the column on the table's; the run
+// itself, in both, gives the difference. The start of a run stepping
+// against its approach was measured the other way only: it stays the run's
+// first step away from that point, as RunColumn put it.
+std::vector<RunPoint> CLinuxCncController::MeanColumn(const std::vector<RunPoint>& own,
+                                                      const LoggedRun& run,
+                                                      const std::vector<LoggedRun>& log) const {
+    if (run.points.size() < 2) return own;
+    double shift = 0.0;
+    int shared = 0;
+    for (std::size_t i = 1; i < run.points.size(); ++i) {
+        for (const RunPoint& p : own) {
+            if (!SameTarget(p.nominal, run.points[i].target)) continue;
+            shift += p.actual - p.nominal - run.points[i].deviation;
+            ++shared;
+        }
+    }
+    if (shared == 0) return own;
+    shift /= shared;
+    const std::vector<TargetDeviations> means =
+        CollectDeviations(LatestMeasurement(log, run.axis, run.tableInForce));
+    auto mean = [&](double nominal, double& value) {
+        for (const TargetDeviations& at : means) {
+            const std::vector<double>& deviations =
+                run.direction == Direction::UP ? at.up : at.down;
+            if (!SameTarget(at.target, nominal) || deviations.empty()) continue;
+            double sum = 0.0;
+            for (double d : deviations) sum += d;
+            value = nominal + sum / static_cast<double>(deviations.size()) + shift;
+            return true;
+        }
+        return false;
+    };
+    // A start reached the run's own way is its tie and stays.
+    double firstStepChange = 0.0;
+    for (const RunPoint& p : own) {
+        if (run.points[0].approach == run.direction) break;
+        double value = 0.0;
+        if (SameTarget(p.nominal, run.points[1].target) && mean(p.nominal, value))
+            firstStepChange = value - p.actual;
+    }
+    std::vector<RunPoint> column = own;
+    for (RunPoint& p : column) {
+        if (!mean(p.nominal, p.actual)) p.actual += firstStepChange;
+    }
+    return column;
+}
+
+bool CLinuxCncController::WriteReport(const std::vector<LoggedRun>& log, std::string& why) {
+    std::string text;
+    for (const AxisReport& report : BuildAxisReports(log)) {
+        if (report.axis == m_run.axis.axis) text = AxisReportText(report);
+    }
+    return WriteWholeFile(m_run.report, "run log " + m_run.runLog + "\n" + text, why);
 }
 
 bool CLinuxCncController::InMotion() {

@@ -5,9 +5,11 @@
 // machine LinuxCNC runs allows it; "G0X…" goes to the start in machine
 // coordinates, reaching it from a known side; each "G1X…" target is relative
 // to that start; "G4D1" dwells; "L606 N… V…" records one point's correction
-// (commanded minus measured travel); "L601" writes LinuxCNC's compensation
-// file for the joints. "L600" asks for a measurement with no compensation in
-// force. Every refusal is logged with its reason and gives control back.
+// (commanded minus measured travel); "L601" appends the run to the run log
+// beside LinuxCNC's compensation file, writes that file for the joints from
+// the mean of the measurement's runs, and the figures of the runs beside it. "L600" asks for a
+// measurement with no compensation in force. Every refusal is logged with its reason and gives
+// control back.
 #pragma once
 
 #include <memory>
@@ -18,6 +20,7 @@
 #include "linuxcnc_config.h"
 #include "machine_ini.h"
 #include "rsh_link.h"
+#include "run_log.h"
 #include "run_reference.h"
 
 class CLinuxCncController {
@@ -50,6 +53,10 @@ class CLinuxCncController {
     bool EndMapping(const std::string& line);
     bool WithinLimits(double position) const;
     RunReadings Readings() const;
+    bool KeepRun(LoggedRun& run, std::string& why);
+    std::vector<RunPoint> MeanColumn(const std::vector<RunPoint>& own, const LoggedRun& run,
+                                     const std::vector<LoggedRun>& log) const;
+    bool WriteReport(const std::vector<LoggedRun>& log, std::string& why);
     std::vector<CompPoint> MergedTable() const;
 
     LinuxCncConfig m_config;  // as the file gives it
@@ -63,17 +70,21 @@ class CLinuxCncController {
         bool mapping = false;
         AxisIni axis;
         std::string compFile;
+        std::string runLog;          // beside compFile: every run, kept
+        std::string report;          // beside compFile: the figures of the runs
+        double linuxCncStart = 0.0;  // when LinuxCNC started, seconds since 1970
         bool compensationInForce = false;
         std::vector<CompPoint> oldTable;
 
         bool haveStart = false;
         double start = 0.0;
-        int approach = 0;               // side the start was reached from
-        double target = 0.0;            // absolute position of the point being measured
-        bool pendingStart = false;      // at the approach point, the start still to go
-        int direction = 0;              // +1 or -1 once the first step is known
-        int moves = 0;                  // points reached: the start and every step
-        std::vector<MapEntry> entries;  // in run order
+        int approach = 0;                // side the start was reached from
+        double target = 0.0;             // absolute position of the point being measured
+        bool pendingStart = false;       // at the approach point, the start still to go
+        int direction = 0;               // +1 or -1 once the first step is known
+        int moves = 0;                   // points reached: the start and every step
+        std::vector<MapEntry> entries;   // in run order
+        std::vector<std::string> times;  // when each entry was read, UTC
 
         Motion motion = Motion::NONE;
         int idlePolls = 0;

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "fake_rsh_link.h"
+#include "run_log.h"
 
 namespace {
 
@@ -35,7 +36,9 @@ class ControllerTest : public ::testing::Test {
     void TearDown() override {
         for (const char* name :
              {"machine.ini", "machine.ini.expanded", "other.ini", "axes.inc", "comp_x.dat",
-              "comp_x.dat.bak", "comp_y.dat", "comp_y2.dat", "tarvex.log", "linuxcnc.lock"}) {
+              "comp_x.dat.bak", "comp_y.dat", "comp_y2.dat", "tarvex.log", "linuxcnc.lock",
+              "comp_x-runs.csv", "comp_x-report.txt", "comp_y-runs.csv", "comp_y-report.txt",
+              "comp_y2-runs.csv", "comp_y2-report.txt"}) {
             std::remove((m_folder + "/" + name).c_str());
         }
         rmdir(m_folder.c_str());
@@ -90,6 +93,10 @@ class ControllerTest : public ::testing::Test {
             }
         }
         return -1;
+    }
+    // One run as Pitchwise makes it: Tvx_Init first.
+    int SendRun(CLinuxCncController& c, const std::vector<std::string>& lines) {
+        return c.Init() ? Send(c, lines) : 0;
     }
     std::string Log() {
         std::string text;
@@ -295,7 +302,7 @@ TEST_F(ControllerTest, TableThatCannotBeWrittenRefusesTheEndAndKeepsTheOldFile) 
     m_config.compFile[0] = m_folder + "/missing/comp_x.dat";
     auto c = Make();
     EXPECT_EQ(Send(*c, kPositiveRun), 11);
-    EXPECT_NE(Log().find("cannot create"), std::string::npos);
+    EXPECT_NE(Log().find("the run cannot be kept, so no table: cannot open"), std::string::npos);
 }
 
 TEST_F(ControllerTest, NextInitStartsAFreshRun) {
@@ -681,3 +688,177 @@ TEST_F(ControllerTest, NewPointsMeetingKeptOldPointsKeepTheSlopeLimit) {
 }
 
 }  // namespace
+
+std::vector<std::string> RunLines(double start, double step, const std::vector<const char*>& v) {
+    std::vector<std::string> lines = {"L600", "L602XX"};
+    char text[64];
+    std::snprintf(text, sizeof text, "G0X%.4f", start);
+    lines.push_back(text);
+    lines.push_back("G4D1");
+    lines.push_back("L606 N0 V0");
+    for (std::size_t i = 0; i < v.size(); ++i) {
+        std::snprintf(text, sizeof text, "G1X%.4f", step * static_cast<double>(i + 1));
+        lines.push_back(text);
+        lines.push_back("G4D1");
+        lines.push_back("L606 N" + std::to_string(i + 1) + " V" + v[i]);
+    }
+    lines.push_back("L601");
+    return lines;
+}
+
+std::vector<std::string> LogLines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+TEST_F(ControllerTest, SeveralRunsEachWayWriteTheTableFromTheirMeans) {
+    const std::string runLog = m_folder + "/comp_x-runs.csv";
+    // Up: deviations -0.002/-0.003 and -0.004/-0.005 at 5 and 10.
+    auto c = Make();
+    ASSERT_EQ(SendRun(*c, RunLines(0, 5, {"0.0020", "0.0030"})), -1) << Log();
+    ASSERT_EQ(SendRun(*c, RunLines(0, 5, {"0.0040", "0.0050"})), -1) << Log();
+    EXPECT_EQ(Comp(),
+              "0.000000 0.000000 0.000000\n5.000000 4.997000 5.000000\n"
+              "10.000000 9.996000 10.000000\n");
+    // Down from 10, reached moving up: tied to the up mean there, -0.004,
+    // so the deviations are 0.002/0.001 and 0.004/0.003 at 5 and 0.
+    ASSERT_EQ(SendRun(*c, RunLines(10, -5, {"-0.0060", "-0.0050"})), -1) << Log();
+    ASSERT_EQ(SendRun(*c, RunLines(10, -5, {"-0.0080", "-0.0070"})), -1) << Log();
+    // The down column at 10, measured moving up only, lies the mean
+    // reversal at 5 (0.006) above the up column there.
+    EXPECT_EQ(Comp(),
+              "0.000000 0.000000 0.002000\n5.000000 4.997000 5.003000\n"
+              "10.000000 9.996000 10.002000\n");
+
+    std::string text;
+    ASSERT_TRUE(ReadTextFile(runLog, text));
+    const std::vector<std::string> lines = LogLines(text);
+    ASSERT_EQ(lines.size(), 13u) << text;
+    EXPECT_EQ(lines[0], RUN_LOG_HEADER);
+    // Run 3, point 0: the start, reached moving up, carries the tie.
+    EXPECT_NE(lines[7].find("3,1,"), std::string::npos) << lines[7];
+    EXPECT_NE(lines[7].find(",X,down,0,3,0,10.0000,0.0000,up,-0.004000"), std::string::npos)
+        << lines[7];
+    EXPECT_NE(lines[8].find(",X,down,0,3,1,5.0000,-0.0060,down,0.002000"), std::string::npos)
+        << lines[8];
+    std::string report;
+    ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x-report.txt", report));
+    EXPECT_NE(report.find("axis X: 2 runs moving up, 2 moving down"), std::string::npos) << report;
+    const std::string log = Log();
+    EXPECT_NE(log.find("run 4 kept in " + runLog), std::string::npos) << log;
+    EXPECT_NE(log.find("figures of the runs in " + m_folder + "/comp_x-report.txt"),
+              std::string::npos)
+        << log;
+}
+
+TEST_F(ControllerTest, EachRunIsOnDiskWhenL601IsAnswered) {
+    auto c = Make();
+    const std::vector<std::string> lines = RunLines(0, 5, {"0.0020", "0.0030"});
+    for (int run = 1; run <= 3; ++run) {
+        ASSERT_EQ(SendRun(*c, std::vector<std::string>(lines.begin(), lines.end() - 1)), -1);
+        std::string text;
+        ReadTextFile(m_folder + "/comp_x-runs.csv", text);
+        EXPECT_EQ(LogLines(text).size(), run == 1 ? 0u : 1u + 3u * (run - 1));
+        ASSERT_TRUE(c->Line("L601")) << Log();
+        ReadTextFile(m_folder + "/comp_x-runs.csv", text);
+        EXPECT_EQ(LogLines(text).size(), 1u + 3u * run);
+    }
+}
+
+TEST_F(ControllerTest, RunThatCannotBeKeptRefusesL601AndLeavesTheTable) {
+    const std::string table = "0.000000 0.000000 0.000000\n5.000000 4.999000 5.000000\n";
+    WriteComp(table);
+    WriteFile("comp_x-runs.csv", std::string(RUN_LOG_HEADER) + "\nnot a run\n");
+    auto c = Make();
+    EXPECT_EQ(SendRun(*c, RunLines(0, 5, {"0.0020"})), 8);
+    EXPECT_EQ(Comp(), table);
+    EXPECT_NE(Log().find("the run cannot be kept, so no table: " + m_folder + "/comp_x-runs.csv"),
+              std::string::npos)
+        << Log();
+}
+
+TEST_F(ControllerTest, CutShortLastLineIsDroppedAndTheRunAppendedWhole) {
+    auto c = Make();
+    ASSERT_EQ(SendRun(*c, RunLines(0, 5, {"0.0020"})), -1) << Log();
+    std::ofstream(m_folder + "/comp_x-runs.csv", std::ios::app) << "2,1,2026-01-01T00:0";
+    ASSERT_EQ(SendRun(*c, RunLines(0, 5, {"0.0040"})), -1) << Log();
+    std::string text;
+    ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x-runs.csv", text));
+    const std::vector<std::string> lines = LogLines(text);
+    ASSERT_EQ(lines.size(), 5u) << text;
+    EXPECT_EQ(lines[3].compare(0, 4, "2,1,"), 0) << text;
+    EXPECT_EQ(lines[4].compare(0, 4, "2,1,"), 0) << text;
+    // The mean of both runs: -0.003 at 5.
+    EXPECT_EQ(Comp(), "0.000000 0.000000 0.000000\n5.000000 4.997000 5.000000\n");
+}
+
+TEST_F(ControllerTest, RunAfterLinuxCncRestartedBeginsAMeasurement) {
+    auto c = Make();
+    ASSERT_EQ(SendRun(*c, RunLines(0, 5, {"0.0020"})), -1) << Log();
+    // Homed anew: the earlier run's reference is gone.
+    Touch("linuxcnc.lock", 5);
+    ASSERT_EQ(SendRun(*c, RunLines(0, 5, {"0.0040"})), -1) << Log();
+    EXPECT_EQ(Comp(), "0.000000 0.000000 0.000000\n5.000000 4.996000 5.000000\n");
+    std::string text;
+    ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x-runs.csv", text));
+    EXPECT_EQ(LogLines(text).back().compare(0, 4, "2,2,"), 0) << text;
+}
+
+TEST_F(ControllerTest, VerificationRunIsLoggedWithTheTableInForce) {
+    WriteIni("COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 0\n");
+    WriteComp("0.000000 0.000000 0.000000\n5.000000 4.998000 5.001000\n");
+    auto c = Make();
+    std::vector<std::string> lines = RunLines(0, 5, {"0.0005"});
+    lines.erase(lines.begin());  // no "L600" with a table in force
+    ASSERT_EQ(SendRun(*c, lines), -1) << Log();
+    std::string text;
+    ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x-runs.csv", text));
+    EXPECT_NE(LogLines(text).back().find(",X,up,1,2,1,5.0000,0.0005,up,-0.000500"),
+              std::string::npos)
+        << text;
+    std::string report;
+    ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x-report.txt", report));
+    EXPECT_NE(report.find("with the table in force: 1 verification runs"), std::string::npos)
+        << report;
+}
+
+struct BadTableRow {
+    const char* name;
+    std::string text;
+    const char* why;
+};
+
+TEST_F(ControllerTest, RefusesACompensationFileLinuxCncWouldReadWrongly) {
+    std::string tooLong;
+    for (int i = 0; i <= 256; ++i) tooLong += std::to_string(i) + " " + std::to_string(i) + " 0\n";
+    const BadTableRow rows[] = {
+        {"header", "nominal up down\n0 0 0\n5 5 5\n", "line 1 is not three numbers"},
+        {"comment", "0 0 0\n# measured today\n5 5 5\n", "line 2 is not three numbers"},
+        {"blank between", "0 0 0\n\n5 5 5\n", "line 2 is not three numbers"},
+        {"text after the numbers", "0 0 0 mm\n5 5 5\n", "line 1 is not three numbers"},
+        {"descending", "0 0 0\n5 5 5\n4 4 4\n", "line 3: the nominals must ascend"},
+        {"twice", "0 0 0\n5 5 5\n5 5 5\n", "line 3: the nominals must ascend"},
+        {"not finite", "0 0 0\n5 nan 5\n", "line 2 holds a number that is not finite"},
+        {"257 lines", tooLong, "more than 256 lines"},
+    };
+    for (const BadTableRow& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteComp(row.text);
+        ResetMachine();
+        auto c = Make();
+        EXPECT_EQ(Send(*c, kPositiveRun), 1);
+        EXPECT_NE(Log().find(m_folder + "/comp_x.dat: " + row.why), std::string::npos) << Log();
+        EXPECT_EQ(Comp(), row.text);
+        for (const std::string& r : m_machine.requests) EXPECT_NE(r.compare(0, 8, "set mdi "), 0);
+    }
+    // Blank lines at the end lose nothing.
+    WriteComp("0 0 0\n5 5 5\n\n\n");
+    auto c = Make();
+    EXPECT_EQ(Send(*c, kPositiveRun), -1) << Log();
+}
