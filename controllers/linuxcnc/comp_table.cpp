@@ -33,6 +33,9 @@ double RunActualAt(const std::vector<RunPoint>& run, double nominal) {
     return run.back().actual;
 }
 
+// A kilometre in micrometres: more than any machine's travel in any unit.
+constexpr double COMP_VALUE_MAX = 1e9;
+
 }  // namespace
 
 std::vector<CompPoint> ParseCompTable(const std::string& text) {
@@ -74,9 +77,14 @@ bool CheckCompTableText(const std::string& text, std::string& why) {
             stop = number;
             continue;
         }
-        if (!std::isfinite(point.nominal) || !std::isfinite(point.positive) ||
-            !std::isfinite(point.negative)) {
-            why = "line " + std::to_string(number) + " holds a number that is not finite";
+        // Beyond any machine's travel a number is a typing slip, and the
+        // arithmetic on it would overflow.
+        auto sound = [](double value) {
+            return std::isfinite(value) && std::fabs(value) <= COMP_VALUE_MAX;
+        };
+        if (!sound(point.nominal) || !sound(point.positive) || !sound(point.negative)) {
+            why = "line " + std::to_string(number) + " holds a number that is not finite or " +
+                  "lies beyond any machine's travel";
             return false;
         }
         if (points > 0 && point.nominal <= previous) {

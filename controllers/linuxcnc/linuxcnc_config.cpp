@@ -2,6 +2,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -13,12 +14,17 @@ bool ParseNumber(const std::string& text, double& value) {
     char* end = nullptr;
     errno = 0;
     value = std::strtod(text.c_str(), &end);
-    return errno == 0 && *end == '\0';
+    // "inf" would lift a limit altogether and "nan" pass every comparison.
+    return errno == 0 && *end == '\0' && std::isfinite(value);
 }
 
 bool ParseInteger(const std::string& text, int& value) {
     double number;
-    if (!ParseNumber(text, number) || number != static_cast<int>(number)) return false;
+    // Out of int's range the conversion itself would be undefined.
+    if (!ParseNumber(text, number) || std::fabs(number) > 1e9 ||
+        number != static_cast<int>(number)) {
+        return false;
+    }
     value = static_cast<int>(number);
     return true;
 }

@@ -33,9 +33,12 @@ TEST(LinuxCncConfigTest, ReadsEverySetting) {
 }
 
 TEST(LinuxCncConfigTest, RefusesWhatItCannotUse) {
-    const char* rows[] = {"colour = red\n", "port = 0\n",       "port = 70000\n", "feed = 0\n",
-                          "feed = fast\n",  "dwell = -1\n",     "joint_w = 1\n",  "joint_x = 1.5\n",
-                          "host\n",         "comp_file_q = a\n"};
+    const char* rows[] = {"colour = red\n", "port = 0\n", "port = 70000\n", "feed = 0\n",
+                          "feed = fast\n", "dwell = -1\n", "joint_w = 1\n", "joint_x = 1.5\n",
+                          "host\n", "comp_file_q = a\n",
+                          // No limit at all, or one no comparison catches.
+                          "max_correction = inf\n", "dwell = nan\n", "feed = 1e999\n",
+                          "port = 1e300\n", "joint_x = -1e300\n"};
     for (const char* row : rows) {
         SCOPED_TRACE(row);
         LinuxCncConfig config;

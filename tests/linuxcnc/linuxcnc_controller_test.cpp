@@ -845,6 +845,7 @@ TEST_F(ControllerTest, RefusesACompensationFileLinuxCncWouldReadWrongly) {
         {"descending", "0 0 0\n5 5 5\n4 4 4\n", "line 3: the nominals must ascend"},
         {"twice", "0 0 0\n5 5 5\n5 5 5\n", "line 3: the nominals must ascend"},
         {"not finite", "0 0 0\n5 nan 5\n", "line 2 holds a number that is not finite"},
+        {"beyond any travel", "0 0 0\n5 1e12 5\n", "line 2 holds a number that is not finite"},
         {"257 lines", tooLong, "more than 256 lines"},
     };
     for (const BadTableRow& row : rows) {
