@@ -21,11 +21,6 @@ std::string Format(const char* format, double value) {
     return text;
 }
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 std::string LastWord(const std::string& text) {
     std::size_t space = text.find_last_of(' ');
     return space == std::string::npos ? text : text.substr(space + 1);
@@ -35,63 +30,52 @@ std::string LastWord(const std::string& text) {
 
 CLinuxCncController::CLinuxCncController(const LinuxCncConfig& config,
                                          std::unique_ptr<CRshLink> link)
-    : m_config(config), m_link(std::move(link)) {}
+    : m_config(config), m_session(std::move(link)) {}
 
 bool CLinuxCncController::Refuse(const std::string& line, const std::string& why) {
-    LogMessage("refused \"" + line + "\": " + why);
+    // The shell's own "error:" lines say more than its NAK.
+    const std::string& said = m_session.Refusal();
+    LogMessage("refused \"" + line + "\": " + why + (said.empty() ? "" : "; " + said));
     return false;
 }
 
 bool CLinuxCncController::Get(const std::string& what, std::string& reply) {
-    if (!m_connected || !m_link->Exchange("get " + what, reply)) {
-        m_connected = false;
-        return false;
-    }
-    return !EndsWith(reply, " NAK");
+    RshReply answer;
+    if (!m_session.Request("get " + what, answer)) return false;
+    reply = answer.answer;
+    return !answer.refused;
 }
 
 bool CLinuxCncController::Set(const std::string& what) {
-    std::string reply;
-    if (!m_connected || !m_link->Exchange("set " + what, reply)) {
-        m_connected = false;
-        return false;
-    }
-    return EndsWith(reply, " ACK");
+    RshReply answer;
+    return m_session.Request("set " + what, answer) && answer.acked;
 }
 
-bool CLinuxCncController::Mdi(const std::string& code) {
-    if (!Set("mdi " + code)) return false;
+bool CLinuxCncController::Mdi(const std::string& code, double motionSeconds) {
+    RshReply answer;
+    if (!m_session.Request("set mdi " + code, answer, motionSeconds) || !answer.acked) return false;
     m_run.idlePolls = 0;
     return true;
 }
 
+double CLinuxCncController::RapidSeconds(double target) const {
+    // Where the axis stands is not asked; it is within the joint's limits,
+    // so the farthest limit bounds the move.
+    const double farthest =
+        std::max(std::fabs(target - m_run.ini.minLimit), std::fabs(target - m_run.ini.maxLimit));
+    return MoveSeconds(farthest, m_run.rates.velocityUnitsPerSecond,
+                       m_run.rates.accelerationUnitsPerSecond2);
+}
+
 bool CLinuxCncController::Init() {
     m_run = RunState();
-    m_link->Close();
-    m_connected = false;
     SetLogPath(m_config.logFile);
-    if (!m_link->Connect(m_config.host, m_config.port)) {
-        LogMessage("cannot reach linuxcncrsh at " + m_config.host + ":" +
-                   std::to_string(m_config.port));
-        return false;
-    }
-    m_connected = true;
-    std::string reply;
-    // Echo is on for a new session, so the first "set" comes back as itself.
-    if (!m_link->Exchange("hello " + m_config.connectPassword + " pitchwise 1.0", reply) ||
-        reply.compare(0, 9, "HELLO ACK") != 0 || !m_link->Exchange("set echo off", reply) ||
-        !m_link->Exchange("set verbose on", reply) || !Set("enable " + m_config.enablePassword)) {
-        LogMessage("linuxcncrsh refused the session (passwords?), last reply \"" + reply + "\"");
-        m_link->Close();
-        m_connected = false;
-        return false;
-    }
-    return true;
+    return m_session.Open(m_config);
 }
 
 bool CLinuxCncController::Line(const char* text) {
     const std::string line = text != nullptr ? text : "";
-    if (!m_connected) return Refuse(line, "no session with linuxcncrsh");
+    if (!m_session.IsOpen()) return Refuse(line, "no session with linuxcncrsh");
     if (m_run.faulted) return Refuse(line, "an earlier move did not end in position");
     const MapCommand command = ParseMapCommand(text);
     switch (command.kind) {
@@ -105,7 +89,7 @@ bool CLinuxCncController::Line(const char* text) {
             return MoveToStart(line, command.axis, command.value);
         case MapCommandKind::DWELL:
             if (!m_run.mapping) return Refuse(line, "no mapping begun");
-            if (!Mdi(Format("G4 P%.3f", m_config.dwellSeconds)))
+            if (!Mdi(Format("G4 P%.3f", m_config.dwellSeconds), m_config.dwellSeconds))
                 return Refuse(line, "LinuxCNC refused the dwell");
             m_run.motion = Motion::DWELL;
             return true;
@@ -128,7 +112,9 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
     std::string reply;
     if (!Get("machine", reply) || reply != "MACHINE ON")
         return Refuse(line, "the machine is not on (\"" + reply + "\")");
-    if (!Get("joint_homed " + std::to_string(m_run.joint), reply) || LastWord(reply) != "YES") {
+    bool homed = false;
+    if (!Get("joint_homed " + std::to_string(m_run.joint), reply) ||
+        !ParseJointHomed(reply, m_run.joint, homed) || !homed) {
         return Refuse(line, "joint " + std::to_string(m_run.joint) + " is not homed");
     }
 
@@ -143,6 +129,7 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
         return Refuse(line,
                       "the INI file has no limits for [JOINT_" + std::to_string(m_run.joint) + "]");
     }
+    m_run.rates = ReadMotionRates(iniText, axis, m_run.joint);
     // LinuxCNC reads the file only at start: with COMP_FILE set, that file's
     // table is in force now, and nothing from outside can switch it off.
     m_run.compensationInForce = !m_run.ini.compFile.empty();
@@ -184,7 +171,8 @@ bool CLinuxCncController::MoveToStart(const std::string& line, char axis, double
     if (!m_run.mapping || axis != m_run.axis) return Refuse(line, "not the axis being mapped");
     if (m_run.haveStart) return Refuse(line, "the start is already set");
     if (!WithinLimits(position)) return Refuse(line, "the start lies outside the joint's limits");
-    if (!Mdi(Format(("G53 G0 " + std::string(1, axis) + "%.6f").c_str(), position))) {
+    if (!Mdi(Format(("G53 G0 " + std::string(1, axis) + "%.6f").c_str(), position),
+             RapidSeconds(position))) {
         return Refuse(line, "LinuxCNC refused the move");
     }
     m_run.haveStart = true;
@@ -208,7 +196,12 @@ bool CLinuxCncController::Step(const std::string& line, char axis, double offset
     if (!WithinLimits(target)) return Refuse(line, "the point lies outside the joint's limits");
     char code[96];
     std::snprintf(code, sizeof code, "G53 G1 %c%.6f F%.3f", axis, target, m_config.feed);
-    if (!Mdi(code)) return Refuse(line, "LinuxCNC refused the move");
+    const double velocity =
+        std::min(m_config.feed / 60.0, m_run.rates.velocityUnitsPerSecond);  // feed is per minute
+    if (!Mdi(code, MoveSeconds(target - m_run.target, velocity,
+                               m_run.rates.accelerationUnitsPerSecond2))) {
+        return Refuse(line, "LinuxCNC refused the move");
+    }
     m_run.direction = direction;
     m_run.target = target;
     ++m_run.moves;
@@ -317,6 +310,5 @@ bool CLinuxCncController::InMotion() {
 
 void CLinuxCncController::Finish() {
     // Closing the socket ends the session; "quit" has no reply to wait for.
-    m_link->Close();
-    m_connected = false;
+    m_session.Close();
 }

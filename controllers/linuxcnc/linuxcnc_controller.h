@@ -16,7 +16,8 @@
 #include "comp_table.h"
 #include "joint_ini.h"
 #include "linuxcnc_config.h"
-#include "rsh_link.h"
+#include "motion_time.h"
+#include "rsh_session.h"
 
 // One accepted "L606" line: the point's nominal position and its correction.
 struct MapEntry {
@@ -39,7 +40,10 @@ class CLinuxCncController {
     bool Refuse(const std::string& line, const std::string& why);
     bool Get(const std::string& what, std::string& reply);
     bool Set(const std::string& what);
-    bool Mdi(const std::string& code);
+    // `motionSeconds`: the longest the move or dwell may take, since the
+    // shell may hold the ACK until it ends.
+    bool Mdi(const std::string& code, double motionSeconds);
+    double RapidSeconds(double target) const;
 
     bool BeginMapping(const std::string& line, char axis);
     bool MoveToStart(const std::string& line, char axis, double position);
@@ -50,8 +54,7 @@ class CLinuxCncController {
     std::vector<RunPoint> RunActuals(bool positive) const;
 
     LinuxCncConfig m_config;
-    std::unique_ptr<CRshLink> m_link;
-    bool m_connected = false;
+    CRshSession m_session;
 
     // Everything one run learns; Init starts every run afresh.
     struct RunState {
@@ -60,6 +63,7 @@ class CLinuxCncController {
         char axis = 0;
         int joint = 0;
         JointIni ini;
+        MotionRates rates;
         std::string compFile;
         bool compensationInForce = false;
         std::vector<CompPoint> oldTable;

@@ -12,9 +12,11 @@
 
 namespace {
 
-class ControllerTest : public ::testing::Test {
+// Every case runs against both shells: LinuxCNC 2.9's and the rewritten one.
+class ControllerTest : public ::testing::TestWithParam<RshPersonality> {
   protected:
     void SetUp() override {
+        ResetMachine();
         char folder[] = "/tmp/linuxcnc-controller-test.XXXXXX";
         ASSERT_NE(mkdtemp(folder), nullptr);
         m_folder = folder;
@@ -30,6 +32,14 @@ class ControllerTest : public ::testing::Test {
         }
         rmdir(m_folder.c_str());
     }
+    void ResetMachine() {
+        m_machine = FakeMachine();
+        m_machine.personality = GetParam();
+        // 2.9's answers arrive a few bytes at a time, so every line end is
+        // split somewhere; the rewritten shell's arrive whole, several at once.
+        m_machine.chunkBytes = GetParam() == RshPersonality::LINUXCNC_2_9 ? 3 : 0;
+    }
+    bool Rewritten() const { return GetParam() == RshPersonality::REWRITTEN; }
     void WriteIni(const std::string& extra) {
         std::ofstream(m_folder + "/machine.ini") << "[JOINT_0]\nMIN_LIMIT = -10\nMAX_LIMIT = 100\n"
                                                  << extra;
@@ -72,8 +82,7 @@ const std::vector<std::string> kPositiveRun = {
     "L600", "L602XX",          "G0X0.0000",  "G4D1", "L606 N0 V0",      "G1X5.0000",
     "G4D1", "L606 N1 V0.0020", "G1X10.0000", "G4D1", "L606 N2 V0.0030", "L601"};
 
-TEST_F(ControllerTest, PositiveRunWritesActualPositionsAndTheExactMdiLines) {
-    m_machine.busyPolls = 2;
+TEST_P(ControllerTest, PositiveRunWritesActualPositionsAndTheExactMdiLines) {
     auto c = Make();
     ASSERT_EQ(Send(*c, kPositiveRun), -1) << Log();
     EXPECT_EQ(
@@ -89,7 +98,7 @@ TEST_F(ControllerTest, PositiveRunWritesActualPositionsAndTheExactMdiLines) {
     EXPECT_EQ(mdi, expected);
 }
 
-TEST_F(ControllerTest, NegativeRunKeepsThePositiveColumnAndTiesToItAtTheStart) {
+TEST_P(ControllerTest, NegativeRunKeepsThePositiveColumnAndTiesToItAtTheStart) {
     WriteComp(
         "0.000000 0.000000 0.000000\n5.000000 4.998000 5.000000\n10.000000 9.997000 10.000000\n");
     auto c = Make();
@@ -106,7 +115,7 @@ TEST_F(ControllerTest, NegativeRunKeepsThePositiveColumnAndTiesToItAtTheStart) {
     EXPECT_EQ(backup.substr(0, 27), "0.000000 0.000000 0.000000\n");
 }
 
-TEST_F(ControllerTest, RunWithTheTableInForceRefinesIt) {
+TEST_P(ControllerTest, RunWithTheTableInForceRefinesIt) {
     WriteIni("COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 0\n");
     WriteComp("0.000000 0.000000 0.000000\n5.000000 4.998000 5.001000\n");
     auto c = Make();
@@ -124,7 +133,7 @@ struct RefusalRow {
     const char* why;
 };
 
-TEST_F(ControllerTest, RefusesWhatItCannotDoSafely) {
+TEST_P(ControllerTest, RefusesWhatItCannotDoSafely) {
     const RefusalRow rows[] = {
         {"unknown line", {"M3"}, 0, "not a command"},
         {"differing axis letters", {"L602XY"}, 0, "not a command"},
@@ -163,14 +172,14 @@ TEST_F(ControllerTest, RefusesWhatItCannotDoSafely) {
     };
     for (const RefusalRow& row : rows) {
         SCOPED_TRACE(row.name);
-        m_machine = FakeMachine();
+        ResetMachine();
         auto c = Make();
         EXPECT_EQ(Send(*c, row.lines), row.refused);
         EXPECT_NE(Log().find(row.why), std::string::npos) << Log();
     }
 }
 
-TEST_F(ControllerTest, SteepChangeIsMeasuredAgainstThePointSpacing) {
+TEST_P(ControllerTest, SteepChangeIsMeasuredAgainstThePointSpacing) {
     auto c = Make();
     // Spacing 1.28: 1/64 of it is 0.02, so 0.0200 passes and the next 0.0201 step fails.
     EXPECT_EQ(Send(*c, {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X1.2800", "G4D1",
@@ -178,7 +187,7 @@ TEST_F(ControllerTest, SteepChangeIsMeasuredAgainstThePointSpacing) {
               9);
 }
 
-TEST_F(ControllerTest, RefusesAMachineThatIsNotReady) {
+TEST_P(ControllerTest, RefusesAMachineThatIsNotReady) {
     m_machine.machineOn = false;
     auto off = Make();
     EXPECT_FALSE(off->Line("L602XX"));
@@ -189,7 +198,7 @@ TEST_F(ControllerTest, RefusesAMachineThatIsNotReady) {
     EXPECT_NE(Log().find("not homed"), std::string::npos);
 }
 
-TEST_F(ControllerTest, RefusesL600WhileATableIsInForce) {
+TEST_P(ControllerTest, RefusesL600WhileATableIsInForce) {
     WriteIni("COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 0\n");
     auto c = Make();
     EXPECT_TRUE(c->Line("L600"));
@@ -197,13 +206,13 @@ TEST_F(ControllerTest, RefusesL600WhileATableIsInForce) {
     EXPECT_NE(Log().find("is in force"), std::string::npos);
 }
 
-TEST_F(ControllerTest, RefusesACompensationFileOfType1) {
+TEST_P(ControllerTest, RefusesACompensationFileOfType1) {
     WriteIni("COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 1\n");
     auto c = Make();
     EXPECT_FALSE(c->Line("L602XX"));
 }
 
-TEST_F(ControllerTest, RefusesATableBeyond256Points) {
+TEST_P(ControllerTest, RefusesATableBeyond256Points) {
     m_config.maxCorrection = 1.0;
     auto c = Make();
     std::vector<std::string> lines = {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0"};
@@ -221,7 +230,7 @@ TEST_F(ControllerTest, RefusesATableBeyond256Points) {
     EXPECT_EQ(ParseCompTable(Comp()).size(), 256u);
 }
 
-TEST_F(ControllerTest, OldPointsCountTowardsTheLimit) {
+TEST_P(ControllerTest, OldPointsCountTowardsTheLimit) {
     std::string old;
     for (int i = 0; i < 255; ++i) old += std::to_string(-9.0 + i * 0.01) + " 0 0\n";
     WriteComp(old);  // 255 points below 0: the run's 2 points make 257
@@ -231,7 +240,7 @@ TEST_F(ControllerTest, OldPointsCountTowardsTheLimit) {
         6);
 }
 
-TEST_F(ControllerTest, MoveThatStopsShortFaultsTheRun) {
+TEST_P(ControllerTest, MoveThatStopsShortFaultsTheRun) {
     auto c = Make();
     ASSERT_EQ(Send(*c, {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0"}), -1);
     m_machine.followTargets = false;
@@ -243,7 +252,7 @@ TEST_F(ControllerTest, MoveThatStopsShortFaultsTheRun) {
     EXPECT_NE(Log().find("not at the target"), std::string::npos);
 }
 
-TEST_F(ControllerTest, LostConnectionEndsTheWaitAndRefusesTheRest) {
+TEST_P(ControllerTest, LostConnectionEndsTheWaitAndRefusesTheRest) {
     auto c = Make();
     ASSERT_TRUE(c->Line("L602XX"));
     m_machine.dropAfterMdi = true;
@@ -252,14 +261,14 @@ TEST_F(ControllerTest, LostConnectionEndsTheWaitAndRefusesTheRest) {
     EXPECT_FALSE(c->Line("G4D1"));
 }
 
-TEST_F(ControllerTest, TableThatCannotBeWrittenRefusesTheEndAndKeepsTheOldFile) {
+TEST_P(ControllerTest, TableThatCannotBeWrittenRefusesTheEndAndKeepsTheOldFile) {
     m_config.compFile[0] = m_folder + "/missing/comp_x.dat";
     auto c = Make();
     EXPECT_EQ(Send(*c, kPositiveRun), 11);
     EXPECT_NE(Log().find("cannot create"), std::string::npos);
 }
 
-TEST_F(ControllerTest, NextInitStartsAFreshRun) {
+TEST_P(ControllerTest, NextInitStartsAFreshRun) {
     auto c = Make();
     ASSERT_EQ(Send(*c, {"L600", "L602XX", "G0X0.0000"}), -1);
     ASSERT_TRUE(c->Init());
@@ -268,7 +277,7 @@ TEST_F(ControllerTest, NextInitStartsAFreshRun) {
     EXPECT_EQ(Send(*c, kPositiveRun), -1) << Log();
 }
 
-TEST_F(ControllerTest, InitFailsWhenLinuxCncIsAbsentOrRefusesTheSession) {
+TEST_P(ControllerTest, InitFailsWhenLinuxCncIsAbsentOrRefusesTheSession) {
     m_machine.reachable = false;
     CLinuxCncController absent(m_config, std::make_unique<CFakeRshLink>(m_machine));
     EXPECT_FALSE(absent.Init());
@@ -277,5 +286,118 @@ TEST_F(ControllerTest, InitFailsWhenLinuxCncIsAbsentOrRefusesTheSession) {
     CLinuxCncController refused(m_config, std::make_unique<CFakeRshLink>(m_machine));
     EXPECT_FALSE(refused.Init());
 }
+
+struct LongMoveRow {
+    const char* name;
+    double parkedAt;
+    double feed;
+    std::vector<std::string> lines;
+    double seconds;  // how long the moves take on the fake machine
+};
+
+TEST_P(ControllerTest, MovesLongerThanTenSecondsAreWaitedFor) {
+    // Slowed to 4 units/s: a rapid from 80 to the start 0 takes 20 s.
+    WriteIni(
+        "MAX_VELOCITY = 4\nMAX_ACCELERATION = 500\n"
+        "[AXIS_X]\nMAX_VELOCITY = 4\nMAX_ACCELERATION = 500\n");
+    const LongMoveRow rows[] = {
+        {"rapid to the start", 80.0, 300.0, {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0"}, 20.0},
+        {"slow step",
+         0.0,
+         60.0,
+         {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X15.0000", "G4D1", "L606 N1 V0"},
+         15.0},
+    };
+    for (const LongMoveRow& row : rows) {
+        // The rewritten shell holds each MDI ACK until the motion ends unless
+        // the session's wait mode takes effect: both must work.
+        for (bool ackOnReceipt : {true, false}) {
+            SCOPED_TRACE(std::string(row.name) +
+                         (ackOnReceipt ? ", ACK on receipt" : ", late ACK"));
+            ResetMachine();
+            m_machine.jointPos = row.parkedAt;
+            m_machine.rapidUnitsPerSecond = 4.0;
+            m_machine.waitModeTakesEffect = ackOnReceipt;
+            m_config.feed = row.feed;
+            auto c = Make();
+            ASSERT_EQ(Send(*c, row.lines), -1) << Log();
+            EXPECT_GE(m_machine.now, row.seconds);  // the moves really took that long
+            EXPECT_EQ(m_machine.jointPos, row.lines.size() > 4 ? 15.0 : 0.0);
+        }
+    }
+}
+
+TEST_P(ControllerTest, ASilentShellIsStillDetectedSoonAfterTheMotionsLongestTime) {
+    WriteIni(
+        "MAX_VELOCITY = 4\nMAX_ACCELERATION = 500\n"
+        "[AXIS_X]\nMAX_VELOCITY = 4\nMAX_ACCELERATION = 500\n");
+    m_machine.jointPos = 80.0;
+    m_machine.rapidUnitsPerSecond = 4.0;
+    auto c = Make();
+    ASSERT_TRUE(c->Line("L602XX"));
+    m_machine.silentAfterMdi = true;
+    const double before = m_machine.now;
+    EXPECT_FALSE(c->Line("G0X0.0000"));
+    // At most 100 units (the farthest limit) at 4 units/s, stretched, plus the margin.
+    EXPECT_GT(m_machine.now - before, 25.0);
+    EXPECT_LT(m_machine.now - before, 60.0);
+    EXPECT_NE(Log().find("lost linuxcncrsh at \"set mdi G53 G0 X0.000000\""), std::string::npos)
+        << Log();
+    EXPECT_FALSE(c->Line("G4D1"));
+}
+
+TEST_P(ControllerTest, ARefusalIsLoggedWithTheShellsErrorText) {
+    m_machine.mdiAccepted = false;
+    auto c = Make();
+    ASSERT_TRUE(c->Line("L602XX"));
+    EXPECT_FALSE(c->Line("G0X0.0000"));
+    const std::string refusal = "refused \"G0X0.0000\": LinuxCNC refused the move";
+    EXPECT_NE(Log().find(Rewritten() ? refusal + "; error: MDI command failed\n" : refusal + "\n"),
+              std::string::npos)
+        << Log();
+}
+
+TEST_P(ControllerTest, AJointLinuxCncDoesNotHaveIsRefused) {
+    m_config.joint[0] = 5;  // the machine has three
+    auto c = Make();
+    EXPECT_FALSE(c->Line("L602XX"));
+    EXPECT_NE(Log().find("joint 5 is not homed"), std::string::npos) << Log();
+    if (Rewritten()) {
+        EXPECT_NE(Log().find("error: joint 5 out of range"), std::string::npos) << Log();
+    }
+}
+
+TEST_P(ControllerTest, AnotherSessionsPendingMdiRefusesAtOnce) {
+    m_machine.otherSessionMdiActive = true;  // 2.9's shell knows no such clash
+    auto c = Make();
+    const bool accepted = c->Line("L602XX");
+    EXPECT_EQ(accepted, !Rewritten());
+    if (Rewritten()) {
+        // The "error:" line is the whole answer: no NAK is waited for.
+        EXPECT_LT(m_machine.now, 1.0);
+        EXPECT_NE(Log().find("refused MDI mode; error: Cannot issue SET MODE while SET MDI"),
+                  std::string::npos)
+            << Log();
+    }
+}
+
+TEST_P(ControllerTest, AnotherSessionTakesEnableAwayOnlyOnLinuxCnc29) {
+    auto c = Make();
+    CRshSession other(std::make_unique<CFakeRshLink>(m_machine));
+    ASSERT_TRUE(other.Open(m_config));
+    // 2.9 has one enable for all sessions: ours is refused, safely; the
+    // rewritten shell keeps each session's own.
+    EXPECT_EQ(c->Line("L602XX"), Rewritten());
+    if (!Rewritten()) {
+        EXPECT_NE(Log().find("LinuxCNC refused MDI mode"), std::string::npos) << Log();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(BothShells, ControllerTest,
+                         ::testing::Values(RshPersonality::LINUXCNC_2_9, RshPersonality::REWRITTEN),
+                         [](const ::testing::TestParamInfo<RshPersonality>& shell) {
+                             return shell.param == RshPersonality::REWRITTEN ? "Rewritten"
+                                                                             : "LinuxCnc29";
+                         });
 
 }  // namespace
