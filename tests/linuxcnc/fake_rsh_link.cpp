@@ -102,7 +102,6 @@ bool CFakeRshLink::Send(const std::string& bytes) {
 }
 
 RshReceive CFakeRshLink::Receive(std::string& bytes, int timeoutMs) {
-    m_machine.receiveLimitsMs.push_back(timeoutMs);
     if (!m_open) return RshReceive::CLOSED;
     const double limit = m_machine.now + timeoutMs / 1000.0;
     if (m_out.empty() && m_broken) {

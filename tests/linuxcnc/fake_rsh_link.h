@@ -38,7 +38,6 @@ struct FakeMachine {
     double motionEnd = 0.0;                // when the current move or dwell ends
     const void* enabledSession = nullptr;  // LinuxCNC 2.9: the one session that holds enable
     std::vector<std::string> requests;
-    std::vector<int> receiveLimitsMs;  // the time limit of every read, in order
 };
 
 // Each poll of "get program_status" stands for Pitchwise's pause between

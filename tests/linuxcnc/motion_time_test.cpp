@@ -74,9 +74,12 @@ struct MoveRow {
 TEST(MoveSeconds, BoundsTheRealMoveFromAbove) {
     const MoveRow rows[] = {
         {80.0, 4.0, 500.0, 20.008},  // the slowed rapid of a long move back to the start
-        {5.0, 5.0, 500.0, 1.01},    {0.01, 50.0, 1.0, 50.0002},  // far too short to reach the
-                                                                 // velocity
-        {100.0, 1.0, 1.0, 101.0},   {-80.0, 4.0, 500.0, 20.008}, {0.0, 4.0, 500.0, 0.0},
+        {5.0, 5.0, 500.0, 1.01},
+        {0.01, 50.0, 1.0, 50.0002},  // far too short to reach the
+                                     // velocity
+        {100.0, 1.0, 1.0, 101.0},
+        {-80.0, 4.0, 500.0, 20.008},
+        {0.0, 4.0, 500.0, 0.0},
     };
     for (const MoveRow& row : rows) {
         const double seconds = MoveSeconds(row.distance, row.velocity, row.acceleration);
