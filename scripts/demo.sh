@@ -3,25 +3,42 @@
 # simulated machine (an axis with a pitch error, its QSB on a pty, its
 # controller) and maps the axis with Pitchwise.
 #
+# The axis has lost motion on reversal and a little reading noise, and is
+# mapped both ways: from START to END, then back, once (or N times with
+# --cycles N). Every run goes into the bench's run log, and the report
+# program turns it into the figures and a picture of the axis.
+#
 # With a display you can reach, the window opens for you and the demo waits
 # until you close it. Without one (a plain terminal, CI, root over ssh), it
 # starts a virtual display and a scripted operator drives the real dialog by
-# key presses: Find QSB, then Create with the values given.
+# key presses: Find QSB, then Create with the values given, then Create
+# back the other way.
 #
-# usage: scripts/demo.sh [START END INCREMENT]    (default 0 10 0.5)
+# usage: scripts/demo.sh [--cycles N] [START END INCREMENT]    (default 1; 0 10 0.5)
 # Environment: DEMO_OUT, the output directory (default out/demo);
 #              DEMO_PRESET, the build preset (default).
-# Leaves in the output directory: bench.txt (the bench's report), bench.csv,
-# plot.svg (error, correction and residual along the axis), dialog.png (the
-# dialog after the run) and, on the virtual display, screen.png (the whole
-# screen with the run's closing message).
+# Leaves in the output directory: bench.txt (the bench's report and the
+# figures a perfect measurement would give), bench.csv, truth.txt, runs.csv
+# (the run log), report.txt (the figures), axis-x.png and axis-x.svg (the
+# picture), dialog.png (the dialog after the runs) and, on the virtual
+# display, screen.png (the whole screen with the first run's closing message).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 . "$root/scripts/lib/bench_session.sh"
 
+# Carried through the re-run under the virtual display, which gets the
+# positions only.
+cycles=${DEMO_CYCLES:-1}
+if [ "${1:-}" = "--cycles" ]; then
+  cycles=${2:-}
+  shift 2 || true
+fi
+case $cycles in
+  ''|*[!0-9]*|0) echo "usage: $0 [--cycles N] [START END INCREMENT]" >&2; exit 2 ;;
+esac
 if [ $# -ne 0 ] && [ $# -ne 3 ]; then
-  echo "usage: $0 [START END INCREMENT]" >&2
+  echo "usage: $0 [--cycles N] [START END INCREMENT]" >&2
   exit 2
 fi
 start=${1:-0}
@@ -35,16 +52,18 @@ message_box='^pitchwise$'
 if [ -z "${DEMO_ON_XVFB:-}" ]; then
   "$root/scripts/install-deps.sh" demo
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset" -j2 --target pitchwise pitchwise-bench tarvex_sim
+  cmake --build --preset "$preset" -j2 --target pitchwise pitchwise-bench tarvex_sim \
+    pitchwise-report
   # A display that is set but cannot be reached is no display.
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
-    DEMO_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
+    DEMO_CYCLES=$cycles DEMO_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
   fi
 fi
 
 build=$root/build/$preset
 mkdir -p "$out"
-rm -f "$out/bench.txt" "$out/bench.csv" "$out/plot.svg" "$out/dialog.png" "$out/screen.png"
+rm -f "$out/bench.txt" "$out/bench.csv" "$out/truth.txt" "$out/runs.csv" "$out/report.txt" \
+  "$out/axis-x.png" "$out/axis-x.svg" "$out/dialog.png" "$out/screen.png"
 begin_session
 fail() {
   echo "demo: $*" >&2
@@ -53,7 +72,9 @@ fail() {
   exit 1
 }
 
-start_bench "$build" "$work" --csv "$out/bench.csv" --runs 1 --speed 50
+# Lost motion of 0.002 (about 20 counts) and noise of 0.00002 (0.2 counts).
+start_bench "$build" "$work" --csv "$out/bench.csv" --runs $((2 * cycles)) --speed 50 \
+  --backlash 0.002 --noise 0.00002 --run-log "$out/runs.csv" --truth "$out/truth.txt"
 echo "demo: the bench's QSB is COM1 in $PITCHWISE_PORT_DIR, its controller at $TARVEX_SIM_ADDRESS"
 "$build/app/qt/pitchwise" 2>"$work/app.err" &
 app=$!
@@ -68,14 +89,29 @@ capture_dialog() {
 
 if [ -n "${DEMO_ON_XVFB:-}" ]; then
   echo "demo: no display, so a scripted operator drives the dialog on a virtual one:"
-  echo "demo: Find QSB, then Create from $start to $end by $increment"
+  echo "demo: Find QSB, then Create from $start to $end by $increment and back, $cycles time(s)"
   sleep 0.5
-  type_find_and_create "$start" "$end" "$increment"
-  timeout 300 xdotool search --sync --onlyvisible --name "$message_box" >/dev/null ||
-    fail "the run never ended in a message"
-  sleep 0.5
-  import -window root "$out/screen.png"
-  xdotool key Return                    # close the message
+  run=1
+  while [ "$run" -le $((2 * cycles)) ]; do
+    if [ "$run" -eq 1 ]; then
+      type_find_and_create "$start" "$end" "$increment"
+    elif [ $((run % 2)) -eq 0 ]; then
+      type_create_again "$end" "$start" "$increment"
+    else
+      type_create_again "$start" "$end" "$increment"
+    fi
+    timeout 300 xdotool search --sync --onlyvisible --name "$message_box" >/dev/null ||
+      fail "run $run never ended in a message"
+    sleep 0.5
+    [ "$run" -eq 1 ] && import -window root "$out/screen.png"
+    xdotool key Return                  # close the message
+    # The message is gone before the next keys go to the dialog.
+    for _ in $(seq 50); do
+      xdotool search --onlyvisible --name "$message_box" >/dev/null 2>&1 || break
+      sleep 0.1
+    done
+    run=$((run + 1))
+  done
   capture_dialog
   xdotool key Escape                    # end the program
 else
@@ -102,7 +138,7 @@ wait "$bench" || status=$?
 bench=""
 cp "$work/bench.out" "$out/bench.txt"
 cat "$out/bench.txt"
-python3 "$root/scripts/demo_plot.py" "$out/bench.csv" "$out/plot.svg" || echo "demo: nothing to plot"
+"$build/report/pitchwise-report" "$out/runs.csv" -o "$out" || echo "demo: no report"
 echo "demo: outputs in $out:"
 ls -1 "$out" | sed 's/^/  /'
 exit $status

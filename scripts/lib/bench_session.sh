@@ -48,3 +48,15 @@ type_find_and_create() {
   xdotool key Tab && xdotool type "$3"  # increment
   xdotool key Tab Return                # Create
 }
+
+# usage: type_create_again START END INCREMENT
+# After a run's message is closed the focus is back on Create: back-tab to
+# the start field (which selects its text), type the three positions and
+# press Create again.
+type_create_again() {
+  xdotool key shift+Tab shift+Tab shift+Tab
+  xdotool type "$1"
+  xdotool key Tab && xdotool type "$2"
+  xdotool key Tab && xdotool type "$3"
+  xdotool key Tab Return
+}

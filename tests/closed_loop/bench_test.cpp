@@ -3,12 +3,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "bench_controller.h"
 #include "bench_options.h"
 #include "bench_report.h"
+#include "bench_truth.h"
+#include "run_log_file.h"
 
 namespace {
 
@@ -241,3 +244,84 @@ TEST(BenchCommandLineOptions, ParsesValuesAndRefusesNonsense) {
 }
 
 }  // namespace
+
+namespace {
+
+// Up 0 -> 2 and back down, each run's lines as RunMapping sends them, on an
+// axis with 0.001 per unit and lost motion 0.002.
+void MapUpAndBack(CBenchController& controller, Clock::time_point& now, bool& closedBoth) {
+    const std::vector<std::vector<std::string>> runs = {
+        {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X1.0000", "G4D1", "L606 N1 V-0.0010",
+         "G1X2.0000", "G4D1", "L606 N2 V-0.0020", "L601"},
+        {"L602XX", "G0X2.0000", "G4D1", "L606 N0 V0", "G1X-1.0000", "G4D1", "L606 N1 V-0.0010",
+         "G1X-2.0000", "G4D1", "L606 N2 V0.0000", "L601"},
+    };
+    closedBoth = true;
+    for (const auto& lines : runs) {
+        controller.Init();
+        for (const std::string& line : lines) {
+            now += std::chrono::seconds(10);
+            if (controller.Line(line, now) == 0) closedBoth = false;
+        }
+        controller.Finish();
+    }
+}
+
+PitchErrorProfile LinearWithLostMotion() {
+    PitchErrorProfile profile;
+    profile.scalePerUnit = 0.001;
+    profile.periodicAmplitude = 0;
+    profile.backlash = 0.002;
+    return profile;
+}
+
+}  // namespace
+
+TEST(BenchRunLog, EveryClosedRunIsKeptWithHowEachPointWasReached) {
+    char pattern[] = "/tmp/pitchwise-benchlog-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    const std::string dir = pattern;
+    CAxisModel axis(LinearWithLostMotion(), 20.0, 0.0);
+    BenchBehaviour behaviour;
+    behaviour.runLog = dir + "/runs.csv";
+    CBenchController controller(axis, behaviour);
+    Clock::time_point now = Clock::time_point() + std::chrono::hours(1);
+    bool closed = false;
+    MapUpAndBack(controller, now, closed);
+    EXPECT_TRUE(closed);
+
+    RunLogReading reading;
+    std::string error;
+    ASSERT_TRUE(ReadRunLogFile(behaviour.runLog, reading, error)) << error;
+    ASSERT_EQ(reading.runs.size(), 2u);
+    const LoggedRun& down = reading.runs[1];
+    EXPECT_EQ(down.direction, Direction::DOWN);
+    // The down run's start was reached moving up (the axis waited there).
+    EXPECT_EQ(down.points[0].approach, Direction::UP);
+    EXPECT_EQ(down.points[1].approach, Direction::DOWN);
+    EXPECT_DOUBLE_EQ(down.points[2].target, 0.0);
+    // Tied: its start where the up run ended; at 1 it sent -0.0010, so it
+    // lies 0.001 further on (the step down lost 0.002 and gained 0.001 back).
+    EXPECT_NEAR(down.points[0].deviation, reading.runs[0].points[2].deviation, 1e-9);
+    EXPECT_NEAR(down.points[1].deviation, down.points[0].deviation + 0.001, 1e-9);
+
+    AxisFigures truth = BenchTruthFigures(LinearWithLostMotion(), reading.runs);
+    ASSERT_TRUE(truth.reversal);
+    EXPECT_NEAR(*truth.reversal, 0.002, 1e-12);
+    std::system(("rm -rf '" + dir + "'").c_str());
+}
+
+TEST(BenchRunLog, ARunThatCannotBeKeptIsNotAcknowledged) {
+    CAxisModel axis(LinearWithLostMotion(), 20.0, 0.0);
+    BenchBehaviour behaviour;
+    behaviour.runLog = "/nonexistent-pitchwise-dir/runs.csv";
+    CBenchController controller(axis, behaviour);
+    Clock::time_point now = Clock::time_point() + std::chrono::hours(1);
+    bool closed = true;
+    MapUpAndBack(controller, now, closed);
+    EXPECT_FALSE(closed);
+    EXPECT_FALSE(controller.Runs()[0].closed);
+    EXPECT_NE(controller.Runs()[0].refusal.find("could not be kept"), std::string::npos)
+        << controller.Runs()[0].refusal;
+    EXPECT_FALSE(JudgeRuns(controller.Runs(), BENCH_DEFAULT_TOLERANCE).agree);
+}

@@ -53,10 +53,10 @@ double CAxisModel::Commanded(Clock::time_point now) const {
     return m_from + (m_to - m_from) * done;
 }
 
-double CAxisModel::ErrorAt(double position) const {
+double CAxisModel::ErrorAt(double position, int direction) const {
     // The table trails the screw by half the lost motion, on the side it
     // was last pushed from.
-    return StaticPitchError(m_profile, position) - m_direction * m_profile.backlash / 2;
+    return StaticPitchError(m_profile, position) - direction * m_profile.backlash / 2;
 }
 
 std::int64_t CAxisModel::Counts(Clock::time_point now) {

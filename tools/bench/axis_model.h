@@ -38,7 +38,11 @@ class CAxisModel {
     // real - commanded, noise-free: the truth a mapping table should undo.
     double Error(Clock::time_point now) const { return ErrorAt(Commanded(now)); }
     // The same at a position, reached in the direction of the last move.
-    double ErrorAt(double position) const;
+    double ErrorAt(double position) const { return ErrorAt(position, m_direction); }
+    // The same reached moving positive (+1) or negative (-1).
+    double ErrorAt(double position, int direction) const;
+    // +1 or -1: how the axis last moved, so how its lost motion lies.
+    int LastDirection() const { return m_direction; }
     double Real(Clock::time_point now) const { return Commanded(now) + Error(now); }
     // What a QSB on the axis counts from machine zero, noise included.
     std::int64_t Counts(Clock::time_point now);

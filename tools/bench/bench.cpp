@@ -13,6 +13,8 @@
 #include <cstring>
 #include <map>
 
+#include "bench_truth.h"
+
 namespace {
 
 constexpr const char* kAddressVariable = "TARVEX_SIM_ADDRESS";
@@ -43,7 +45,7 @@ bool CBench::Start(std::string& error) {
     // The QSB counts the axis's real travel.
     m_qsb->SetCountSource([this] {
         std::lock_guard<std::mutex> lock(m_mutex);
-        return m_axis.Counts(CAxisModel::Clock::now());
+        return m_axis.Counts(Now());
     });
 
     m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -67,7 +69,7 @@ bool CBench::Start(std::string& error) {
         error = "cannot make a pipe";
         return false;
     }
-    m_qsb->Start();
+    if (m_options.qsbThread) m_qsb->Start();
     m_server = std::thread(&CBench::ServerMain, this);
     return true;
 }
@@ -129,9 +131,22 @@ std::string CBench::ReportCsv() const {
     return BenchReportCsv(Runs(), m_options.tolerance);
 }
 
+CAxisModel::Clock::time_point CBench::Now() const {
+    return m_options.now ? m_options.now() : CAxisModel::Clock::now();
+}
+
+std::vector<LoggedRun> CBench::LoggedRuns() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    return m_controller.LoggedRuns();
+}
+
+std::string CBench::TruthText() const {
+    return BenchTruthText(m_options.profile, LoggedRuns());
+}
+
 std::string CBench::Handle(const std::string& request) {
     std::lock_guard<std::mutex> lock(m_mutex);
-    CAxisModel::Clock::time_point now = CAxisModel::Clock::now();
+    CAxisModel::Clock::time_point now = Now();
     int reply = 0;
     if (request == "INIT") {
         reply = m_controller.Init();

@@ -8,6 +8,7 @@
 
 #include <chrono>
 #include <condition_variable>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -30,6 +31,11 @@ struct BenchOptions {
     unsigned listenPort = 0;  // 0: any free port
     double tolerance = BENCH_DEFAULT_TOLERANCE;
     bool qsbIgnoresZeroing = false;  // a QSB whose zeroing never takes
+    // The bench's time; a test puts its own clock here, advanced by the
+    // pauses it is asked for, so runs take no real time.
+    std::function<CAxisModel::Clock::time_point()> now;
+    // False: no thread answers the QSB; the test calls Qsb().Pump().
+    bool qsbThread = true;
 };
 
 class CBench {
@@ -57,6 +63,11 @@ class CBench {
     BenchVerdict Verdict() const;
     std::string ReportText() const;
     std::string ReportCsv() const;
+    // The runs as kept in the run log, and the figures a perfect
+    // measurement of them would give.
+    std::vector<LoggedRun> LoggedRuns() const;
+    std::string TruthText() const;
+    const PitchErrorProfile& Profile() const { return m_options.profile; }
     double Tolerance() const { return m_options.tolerance; }
 
     // For playing device faults during a run.
@@ -66,6 +77,7 @@ class CBench {
     std::string Handle(const std::string& request);
     void ServerMain();
     bool Finished(std::size_t runs, bool endOnDisconnect) const;
+    CAxisModel::Clock::time_point Now() const;
 
     BenchOptions m_options;
     std::unique_ptr<CQsbSimulator> m_qsb;

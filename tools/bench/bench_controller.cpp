@@ -4,6 +4,9 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <ctime>
+
+#include "run_log_file.h"
 
 namespace {
 
@@ -21,6 +24,19 @@ bool IsAxis(char c) {
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
+}
+
+std::string UtcNow() {
+    std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+Direction ToDirection(int sign) {
+    return sign < 0 ? Direction::DOWN : Direction::UP;
 }
 
 }  // namespace
@@ -113,6 +129,9 @@ std::string CBenchController::Accept(const std::string& line, Clock::time_point 
     if (StartsWith(line, "L606 N")) return AcceptEntry(line, now);
     if (line == "L601") {
         if (m_stage != Stage::AT_START) return "no mapping table at a start";
+        // The run is kept before it is acknowledged: one answered is on disk.
+        std::string why = KeepRun(run);
+        if (!why.empty()) return why;
         run.closed = true;
         m_stage = Stage::CLOSED;
         return std::string();
@@ -139,6 +158,7 @@ std::string CBenchController::AcceptMove(const std::string& line, bool rapid,
     }
     if (m_stage != Stage::AT_START) return "no mapping table at a start";
     // Between L602 and L601 targets are relative to the start.
+    if (run.direction == 0 && value != 0) run.direction = value > 0 ? 1 : -1;
     m_axis.MoveTo(run.start + value, now);
     return std::string();
 }
@@ -163,6 +183,27 @@ std::string CBenchController::AcceptEntry(const std::string& line, Clock::time_p
     entry.commandedTravel = m_axis.Commanded(now) - run.start;
     entry.axisError = m_axis.Error(now) - run.startError;
     entry.expected = entry.axisError == 0 ? 0.0 : -entry.axisError;  // no "-0.0000"
+    entry.target = m_axis.Commanded(now);
+    entry.approach = m_axis.LastDirection();
+    entry.time = UtcNow();
     run.entries.push_back(entry);
+    return std::string();
+}
+
+std::string CBenchController::KeepRun(const BenchRun& run) {
+    if (m_behaviour.runLog.empty()) return std::string();
+    LoggedRun logged;
+    logged.axis = run.axis;
+    logged.direction = ToDirection(run.direction != 0 ? run.direction : m_axis.LastDirection());
+    for (const BenchEntry& e : run.entries) {
+        logged.points.push_back(
+            LoggedPoint{e.point, e.time, e.target, e.received, ToDirection(e.approach), 0.0});
+    }
+    // A new bench is a new machine: its first run is a reference of its own.
+    std::string error;
+    if (!AppendRunToLog(m_behaviour.runLog, logged, m_logged.empty(), error)) {
+        return "the run could not be kept: " + error;
+    }
+    m_logged.push_back(logged);
     return std::string();
 }

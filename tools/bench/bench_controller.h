@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "axis_model.h"
+#include "run_log.h"
 
 struct BenchBehaviour {
     int refuseLine = 0;                   // refuse the n-th line since Tvx_Init (1-based; 0: none)
     bool failInit = false;                // Tvx_Init reports failure
     std::chrono::milliseconds dwell{20};  // what "G4D1" waits
+    std::string runLog;                   // every closed run is appended here (none: empty)
 };
 
 // One mapping entry as received, with what it should have been.
@@ -21,6 +23,9 @@ struct BenchEntry {
     double commandedTravel;  // axis position less the start, when it arrived
     double axisError;        // real - commanded there, less the same at the start
     double expected;         // the correction that undoes it: -axisError
+    double target;           // the machine position commanded
+    int approach;            // +1 / -1: how the axis reached it
+    std::string time;        // when it was received, UTC
 };
 
 struct BenchRun {
@@ -32,6 +37,7 @@ struct BenchRun {
     bool started = false;  // the "G0" move to the start arrived
     double start = 0;
     double startError = 0;  // real - commanded at the start
+    int direction = 0;      // of the steps, +1 / -1, from the first step
     std::vector<BenchEntry> entries;
     std::vector<std::string> lines;  // every line received, refused ones marked "!"
     std::string refusal;             // the first refused line and why
@@ -51,6 +57,8 @@ class CBenchController {
     int Finish();
 
     const std::vector<BenchRun>& Runs() const { return m_runs; }
+    // The runs as appended to the run log, tied, oldest first.
+    const std::vector<LoggedRun>& LoggedRuns() const { return m_logged; }
 
   private:
     enum class Stage { NONE, OPEN, MAPPING, AT_START, CLOSED };
@@ -59,10 +67,13 @@ class CBenchController {
     std::string Accept(const std::string& line, Clock::time_point now);
     std::string AcceptEntry(const std::string& line, Clock::time_point now);
     std::string AcceptMove(const std::string& line, bool rapid, Clock::time_point now);
+    // Empty when the closed run is in the run log (or none is kept).
+    std::string KeepRun(const BenchRun& run);
 
     CAxisModel& m_axis;
     BenchBehaviour m_behaviour;
     std::vector<BenchRun> m_runs;
+    std::vector<LoggedRun> m_logged;
     Stage m_stage = Stage::NONE;
     int m_linesSinceInit = 0;
 };

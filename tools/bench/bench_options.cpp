@@ -19,6 +19,8 @@ const char* const BENCH_USAGE =
     "  --env-file FILE      write TARVEX_SIM_ADDRESS and PITCHWISE_PORT_DIR there when ready\n"
     "                       (removed again at exit)\n"
     "  --csv FILE           the CSV report (default out/pitchwise-bench.csv)\n"
+    "  --run-log FILE       append every closed run to this run log (default: none)\n"
+    "  --truth FILE         write the figures a perfect measurement would give\n"
     "When to end:\n"
     "  --runs N             after N runs have called Tvx_Finish (default 1); a run that\n"
     "                       failed ends the bench when its program disconnects\n"
@@ -99,6 +101,10 @@ bool ParseBenchCommandLine(int argc, const char* const* argv, BenchCommandLine& 
             options.envFile = value;
         } else if (name == "--csv") {
             options.csvFile = value;
+        } else if (name == "--run-log") {
+            options.bench.behaviour.runLog = value;
+        } else if (name == "--truth") {
+            options.truthFile = value;
         } else if (name == "--qsb-port") {
             ok = ReadWhole(value, 1, 99, options.bench.qsbPort);
         } else if (name == "--listen") {

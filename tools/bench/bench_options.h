@@ -13,6 +13,7 @@ struct BenchCommandLine {
     // Under the output folder, which is git-ignored: a run from the source
     // tree never leaves its table beside the sources.
     std::string csvFile = "out/pitchwise-bench.csv";
+    std::string truthFile;  // the figures a perfect measurement would give
     bool help = false;
 };
 

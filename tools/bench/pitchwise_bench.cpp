@@ -77,6 +77,12 @@ int main(int argc, char** argv) {
     if (!options.csvFile.empty() && !WriteFile(options.csvFile, bench.ReportCsv())) {
         std::fprintf(stderr, "pitchwise-bench: cannot write %s\n", options.csvFile.c_str());
     }
+    if (!bench.LoggedRuns().empty()) {
+        std::string truth = bench.TruthText();
+        std::fputs(truth.c_str(), stdout);
+        if (!options.truthFile.empty() && !WriteFile(options.truthFile, truth))
+            std::fprintf(stderr, "pitchwise-bench: cannot write %s\n", options.truthFile.c_str());
+    }
     bool agree = bench.Verdict().agree;
     bench.Stop();
     // A script that waits for the file on its next start must not find this

@@ -1,0 +1,229 @@
+#include "run_log.h"
+
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstring>
+
+const char* const RUN_LOG_HEADER =
+    "run,measurement,time,axis,direction,table_in_force,points,point,target,correction,approach,"
+    "deviation";
+
+namespace {
+
+constexpr std::size_t kFields = 12;
+// Far beyond any table a controller holds; a bound keeps a hostile count
+// from reserving memory or making every later run look incomplete.
+constexpr int kMaxPoints = 100000;
+constexpr std::size_t kMaxNumberLength = 24;
+
+// Numbers are written and read with the charconv functions, never printf or
+// strtod, because the process the log is written in may run under a locale
+// with a decimal comma.
+std::string Fixed(double value, int decimals) {
+    char text[64];
+    // Whatever rounds to zero is written as zero, never "-0.0000".
+    if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0.0;
+    auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    return std::string(text, result.ptr);
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// -?digits(.digits)?, nothing else: no sign '+', exponent, inf or nan.
+bool ReadNumber(const std::string& text, double& value) {
+    if (text.empty() || text.size() > kMaxNumberLength) return false;
+    std::size_t i = text[0] == '-' ? 1 : 0;
+    std::size_t digits = 0;
+    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
+    if (digits == 0) return false;
+    if (i < text.size() && text[i] == '.') {
+        ++i;
+        std::size_t decimals = 0;
+        while (i < text.size() && IsDigit(text[i])) ++i, ++decimals;
+        if (decimals == 0) return false;
+    }
+    if (i != text.size()) return false;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
+           std::isfinite(value);
+}
+
+bool ReadWhole(const std::string& text, int low, int high, int& value) {
+    if (text.empty() || text.size() > 10) return false;
+    for (char c : text)
+        if (!IsDigit(c)) return false;
+    long long parsed = 0;
+    std::from_chars(text.data(), text.data() + text.size(), parsed);
+    if (parsed < low || parsed > high) return false;
+    value = static_cast<int>(parsed);
+    return true;
+}
+
+bool ReadDirection(const std::string& text, Direction& direction) {
+    if (text == "up")
+        direction = Direction::UP;
+    else if (text == "down")
+        direction = Direction::DOWN;
+    else
+        return false;
+    return true;
+}
+
+// YYYY-MM-DDTHH:MM:SSZ, by shape: the time is for people, never computed with.
+bool IsTime(const std::string& text) {
+    static const char shape[] = "0000-00-00T00:00:00Z";
+    if (text.size() != sizeof shape - 1) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (shape[i] == '0' ? !IsDigit(text[i]) : text[i] != shape[i]) return false;
+    }
+    return true;
+}
+
+std::vector<std::string> SplitFields(const std::string& line) {
+    std::vector<std::string> fields(1);
+    for (char c : line) {
+        if (c == ',')
+            fields.emplace_back();
+        else
+            fields.back() += c;
+    }
+    return fields;
+}
+
+struct ParsedLine {
+    LoggedRun run;  // with the one point of the line
+    int points = 0;
+};
+
+// Empty when the line is a valid point, otherwise why not.
+std::string ParseLine(const std::string& line, ParsedLine& parsed) {
+    std::vector<std::string> f = SplitFields(line);
+    if (f.size() != kFields) {
+        return "expected " + std::to_string(kFields) + " comma-separated fields, found " +
+               std::to_string(f.size());
+    }
+    LoggedRun& run = parsed.run;
+    LoggedPoint point;
+    if (!ReadWhole(f[0], 1, INT_MAX, run.run)) return "run is not a whole number from 1";
+    if (!ReadWhole(f[1], 1, INT_MAX, run.measurement))
+        return "measurement is not a whole number from 1";
+    f.erase(f.begin() + 1);
+    if (!IsTime(f[1])) return "time is not YYYY-MM-DDTHH:MM:SSZ";
+    point.time = f[1];
+    if (f[2] != "X" && f[2] != "Y" && f[2] != "Z") return "axis is not X, Y or Z";
+    run.axis = f[2][0];
+    if (!ReadDirection(f[3], run.direction)) return "direction is not up or down";
+    if (f[4] != "0" && f[4] != "1") return "table_in_force is not 0 or 1";
+    run.tableInForce = f[4] == "1";
+    if (!ReadWhole(f[5], 1, kMaxPoints, parsed.points))
+        return "points is not a whole number from 1 to " + std::to_string(kMaxPoints);
+    if (!ReadWhole(f[6], 0, parsed.points - 1, point.point))
+        return "point is not a whole number below points";
+    if (!ReadNumber(f[7], point.target)) return "target is not a decimal number";
+    if (!ReadNumber(f[8], point.correction)) return "correction is not a decimal number";
+    if (!ReadDirection(f[9], point.approach)) return "approach is not up or down";
+    if (!ReadNumber(f[10], point.deviation)) return "deviation is not a decimal number";
+    run.points.push_back(point);
+    return std::string();
+}
+
+bool SameRun(const LoggedRun& a, const LoggedRun& b) {
+    return a.run == b.run && a.measurement == b.measurement && a.axis == b.axis &&
+           a.direction == b.direction && a.tableInForce == b.tableInForce;
+}
+
+}  // namespace
+
+const char* DirectionName(Direction direction) {
+    return direction == Direction::UP ? "up" : "down";
+}
+
+std::string FormatRun(const LoggedRun& run) {
+    std::string text;
+    const std::string common =
+        std::to_string(run.run) + "," + std::to_string(run.measurement) + ",";
+    for (const LoggedPoint& p : run.points) {
+        text += common + p.time + "," + run.axis + "," + DirectionName(run.direction) + "," +
+                (run.tableInForce ? "1" : "0") + "," + std::to_string(run.points.size()) + "," +
+                std::to_string(p.point) + "," + Fixed(p.target, 4) + "," + Fixed(p.correction, 4) +
+                "," + DirectionName(p.approach) + "," + Fixed(p.deviation, 6) + "\n";
+    }
+    return text;
+}
+
+bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& error) {
+    reading = RunLogReading();
+    LoggedRun current;
+    int currentPoints = 0;
+    bool open = false;
+    int lastRun = 0;
+
+    auto closeRun = [&] {
+        if (!open) return;
+        if (static_cast<int>(current.points.size()) == currentPoints) {
+            reading.runs.push_back(current);
+        } else {
+            reading.warnings.push_back("run " + std::to_string(current.run) + " has " +
+                                       std::to_string(current.points.size()) + " of its " +
+                                       std::to_string(currentPoints) +
+                                       " points (cut short): skipped");
+        }
+        open = false;
+    };
+
+    std::size_t lineNumber = 0;
+    for (std::size_t begin = 0; begin < text.size();) {
+        std::size_t end = text.find('\n', begin);
+        ++lineNumber;
+        if (end == std::string::npos) {
+            // What a crash in the middle of an append leaves behind.
+            reading.warnings.push_back("line " + std::to_string(lineNumber) +
+                                       " is cut short (no line end): skipped");
+            break;
+        }
+        std::string line = text.substr(begin, end - begin);
+        begin = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        auto refuse = [&](const std::string& why) {
+            error = "line " + std::to_string(lineNumber) + ": " + why;
+            reading = RunLogReading();
+            return false;
+        };
+        if (lineNumber == 1) {
+            if (line != RUN_LOG_HEADER) return refuse("not the run log header");
+            continue;
+        }
+        if (line.empty() || line[0] == '#') continue;
+        if (line.find('\0') != std::string::npos) return refuse("holds a NUL byte");
+
+        ParsedLine parsed;
+        std::string why = ParseLine(line, parsed);
+        if (!why.empty()) return refuse(why);
+        const LoggedPoint& point = parsed.run.points[0];
+        if (open && parsed.run.run == current.run) {
+            if (!SameRun(parsed.run, current) || parsed.points != currentPoints)
+                return refuse("differs from the earlier lines of run " +
+                              std::to_string(current.run));
+            if (point.point != static_cast<int>(current.points.size()))
+                return refuse("point " + std::to_string(point.point) + " out of order");
+            current.points.push_back(point);
+            continue;
+        }
+        closeRun();
+        if (parsed.run.run <= lastRun)
+            return refuse("run " + std::to_string(parsed.run.run) + " comes after run " +
+                          std::to_string(lastRun));
+        if (point.point != 0) return refuse("a run must begin with point 0");
+        current = parsed.run;
+        currentPoints = parsed.points;
+        lastRun = current.run;
+        open = true;
+    }
+    if (lineNumber == 0) return true;  // an empty log: created, nothing appended yet
+    closeRun();
+    return true;
+}

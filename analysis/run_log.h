@@ -1,0 +1,53 @@
+// The run log: every completed mapping run's points, one CSV line each,
+// appended run by run and never rewritten. This file holds the records and
+// their text form only; run_log_file.h appends them to disk.
+//
+//   run,measurement,time,axis,direction,table_in_force,points,point,target,
+//   correction,approach,deviation           (one line)
+//
+// One header line first; lines starting with '#' are comments. A run is the
+// lines with one run number, `points` of them, numbered 0 to points - 1. The
+// runs of one measurement share one reference (run_tie.h).
+#pragma once
+
+#include <string>
+#include <vector>
+
+enum class Direction { UP, DOWN };  // moving positive, moving negative
+
+struct LoggedPoint {
+    int point = 0;
+    std::string time;       // when it was read, UTC, "YYYY-MM-DDTHH:MM:SSZ"
+    double target = 0;      // machine position, length unit
+    double correction = 0;  // as sent: commanded minus measured travel from the run's start
+    Direction approach = Direction::UP;  // how the axis reached it
+    double deviation = 0;                // actual minus target, on the measurement's one reference
+};
+
+struct LoggedRun {
+    int run = 0;          // 1, 2, ... in the order measured
+    int measurement = 0;  // 1, 2, ...: runs on one reference share it
+    char axis = 'X';
+    Direction direction = Direction::UP;  // of the run's steps
+    bool tableInForce = false;            // a verification run, measured through a table
+    std::vector<LoggedPoint> points;      // point 0 is the start
+};
+
+extern const char* const RUN_LOG_HEADER;  // without the line end
+
+// The lines of one run, each ending in '\n'.
+std::string FormatRun(const LoggedRun& run);
+
+struct RunLogReading {
+    std::vector<LoggedRun> runs;
+    std::vector<std::string> warnings;  // what was skipped, and why
+};
+
+// Reads a whole log. A last line cut short (no line end) and a run with
+// fewer points than it declares are skipped with a warning, as a crash in
+// the middle of an append leaves them; anything else malformed refuses the
+// log with the line number and the reason in `error`.
+bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& error);
+
+// "up" / "down".
+const char* DirectionName(Direction direction);

@@ -1,0 +1,150 @@
+#include "run_log_file.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+
+#include "run_tie.h"
+
+namespace {
+
+std::string Reason(const std::string& what, const std::string& path) {
+    return what + " " + path + ": " + std::strerror(errno);
+}
+
+bool ReadAll(int fd, std::string& text) {
+    text.clear();
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) return false;
+        if (got == 0) return true;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+}
+
+bool WriteAll(int fd, const std::string& text) {
+    std::size_t done = 0;
+    while (done < text.size()) {
+        ssize_t wrote = write(fd, text.data() + done, text.size() - done);
+        if (wrote < 0 && errno == EINTR) continue;
+        if (wrote <= 0) return false;
+        done += static_cast<std::size_t>(wrote);
+    }
+    return true;
+}
+
+// Makes a newly created file's name durable too.
+void SyncDirectoryOf(const std::string& path) {
+    std::string dir = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
+    if (dir.empty()) dir = "/";
+    int fd = open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+class CFile {
+  public:
+    explicit CFile(int fd) : m_fd(fd) {}
+    ~CFile() {
+        if (m_fd >= 0) close(m_fd);
+    }
+    CFile(const CFile&) = delete;
+    CFile& operator=(const CFile&) = delete;
+    int Fd() const { return m_fd; }
+
+  private:
+    int m_fd;
+};
+
+}  // namespace
+
+bool ReadRunLogFile(const std::string& path, RunLogReading& reading, std::string& error) {
+    reading = RunLogReading();
+    CFile file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (file.Fd() < 0) {
+        if (errno == ENOENT) return true;
+        error = Reason("cannot open", path);
+        return false;
+    }
+    std::string text;
+    if (!ReadAll(file.Fd(), text)) {
+        error = Reason("cannot read", path);
+        return false;
+    }
+    if (!ParseRunLog(text, reading, error)) {
+        error = path + ": " + error;
+        return false;
+    }
+    return true;
+}
+
+bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error) {
+    struct stat before {};
+    const bool existed = stat(path.c_str(), &before) == 0;
+    CFile file(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (file.Fd() < 0) {
+        error = Reason("cannot open", path);
+        return false;
+    }
+    // One writer at a time: the tie reads the runs the append follows.
+    if (flock(file.Fd(), LOCK_EX) != 0) {
+        error = Reason("cannot lock", path);
+        return false;
+    }
+    std::string text;
+    if (!ReadAll(file.Fd(), text)) {
+        error = Reason("cannot read", path);
+        return false;
+    }
+    RunLogReading reading;
+    if (!ParseRunLog(text, reading, error)) {
+        error = path + ": " + error + "; the run was not appended";
+        return false;
+    }
+    std::size_t end = text.rfind('\n');
+    std::size_t kept = end == std::string::npos ? 0 : end + 1;
+    // Run numbers go on from the highest ever written, skipped runs too, so
+    // a number is never given twice.
+    long long highest = 0;
+    for (std::size_t at = 0; at < kept; at = text.find('\n', at) + 1)
+        highest = std::max(highest, std::strtoll(text.c_str() + at, nullptr, 10));
+    if (highest >= INT_MAX) {
+        error = path + ": no run number left after " + std::to_string(highest);
+        return false;
+    }
+    run.run = static_cast<int>(highest) + 1;
+    std::vector<LoggedRun> earlier = LatestMeasurement(reading.runs, run.axis, run.tableInForce);
+    if (fresh || (!earlier.empty() && !SameTargets(earlier.back(), run))) earlier.clear();
+    if (earlier.empty()) {
+        run.measurement = 1;
+        for (const LoggedRun& r : reading.runs)
+            run.measurement = std::max(run.measurement, r.measurement + 1);
+    } else {
+        run.measurement = earlier.back().measurement;
+    }
+    if (!TieRun(earlier, run, error)) return false;
+
+    if (kept != text.size() && ftruncate(file.Fd(), static_cast<off_t>(kept)) != 0) {
+        error = Reason("cannot drop the cut-short line of", path);
+        return false;
+    }
+    std::string append = kept == 0 ? std::string(RUN_LOG_HEADER) + "\n" : std::string();
+    append += FormatRun(run);
+    if (lseek(file.Fd(), 0, SEEK_END) < 0 || !WriteAll(file.Fd(), append) ||
+        fsync(file.Fd()) != 0) {
+        error = Reason("cannot write", path);
+        return false;
+    }
+    if (!existed) SyncDirectoryOf(path);
+    return true;
+}

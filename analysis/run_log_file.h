@@ -1,0 +1,21 @@
+// The run log on disk: read whole, appended to one run at a time.
+#pragma once
+
+#include <string>
+
+#include "run_log.h"
+
+// Reads and parses the log at `path`; a missing file is an empty log.
+bool ReadRunLogFile(const std::string& path, RunLogReading& reading, std::string& error);
+
+// Ties `run` to the latest measurement of its axis in the log at `path`
+// and fills its run and measurement numbers and its deviations. A run
+// begins a new measurement, as its reference, when asked to (`fresh`: the
+// machine lost its reference, as a restart does), when it has other targets
+// or when there is none yet. The run is then appended
+// appends it whole; the log is created with its header when missing. Returns
+// only once the run is on the disk (fsync), so a run acknowledged is a run
+// kept. The bytes of a line a crash cut short are dropped first, so the new
+// run begins on a line of its own. Refuses, and writes nothing, when the log
+// cannot be read or the run cannot be tied.
+bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error);

@@ -1,0 +1,102 @@
+#include "run_tie.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <map>
+
+namespace {
+
+// Targets as whole ten-thousandths, the resolution of the log.
+long long TargetKey(double target) {
+    return std::llround(target * 10000.0);
+}
+
+std::vector<long long> TargetKeys(const LoggedRun& run) {
+    std::vector<long long> keys;
+    for (const LoggedPoint& p : run.points) keys.push_back(TargetKey(p.target));
+    std::sort(keys.begin(), keys.end());
+    return keys;
+}
+
+std::string Position(double target) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.4f", target);
+    for (char& c : text)
+        if (c == ',') c = '.';
+    return text;
+}
+
+}  // namespace
+
+bool SameTarget(double a, double b) {
+    return TargetKey(a) == TargetKey(b);
+}
+
+bool SameTargets(const LoggedRun& a, const LoggedRun& b) {
+    return TargetKeys(a) == TargetKeys(b);
+}
+
+bool TieRun(const std::vector<LoggedRun>& earlier, LoggedRun& run, std::string& error) {
+    if (run.points.empty()) {
+        error = "run " + std::to_string(run.run) + " has no points";
+        return false;
+    }
+    const LoggedPoint& start = run.points.front();
+    double offset = 0;  // the deviation at this run's zero, on the reference
+    bool placed = earlier.empty();
+    for (std::size_t from : {std::size_t(1), std::size_t(0)}) {
+        double sum = 0;
+        int count = 0;
+        for (const LoggedRun& r : earlier) {
+            for (std::size_t i = from; i < (from == 0 ? 1 : r.points.size()); ++i) {
+                const LoggedPoint& p = r.points[i];
+                if (SameTarget(p.target, start.target) && p.approach == start.approach) {
+                    sum += p.deviation;
+                    ++count;
+                }
+            }
+        }
+        if (placed || count == 0) continue;
+        offset = sum / count;
+        placed = true;
+    }
+    if (!placed) {
+        error = "run " + std::to_string(run.run) + " starts at " + Position(start.target) +
+                " reached moving " + DirectionName(start.approach) +
+                ", where no earlier run of the measurement was: it cannot be tied to them";
+        return false;
+    }
+    // The run measured how far each point lies from its start: the deviation
+    // there is minus the correction it sent, on top of where the start lies.
+    for (LoggedPoint& p : run.points) p.deviation = offset - p.correction;
+    return true;
+}
+
+std::vector<LoggedRun> LatestMeasurement(const std::vector<LoggedRun>& log, char axis,
+                                         bool tableInForce) {
+    int latest = 0;
+    for (const LoggedRun& r : log)
+        if (r.axis == axis && r.tableInForce == tableInForce)
+            latest = std::max(latest, r.measurement);
+    std::vector<LoggedRun> runs;
+    for (const LoggedRun& r : log)
+        if (r.axis == axis && r.tableInForce == tableInForce && r.measurement == latest)
+            runs.push_back(r);
+    return runs;
+}
+
+std::vector<TargetDeviations> CollectDeviations(const std::vector<LoggedRun>& runs) {
+    std::map<long long, TargetDeviations> byTarget;
+    for (const LoggedRun& run : runs) {
+        for (std::size_t i = 1; i < run.points.size(); ++i) {
+            const LoggedPoint& p = run.points[i];
+            TargetDeviations& at = byTarget[TargetKey(p.target)];
+            at.target = static_cast<double>(TargetKey(p.target)) / 10000.0;
+            (p.approach == Direction::UP ? at.up : at.down).push_back(p.deviation);
+        }
+    }
+    std::vector<TargetDeviations> targets;
+    for (auto& entry : byTarget) targets.push_back(entry.second);
+    return targets;
+}

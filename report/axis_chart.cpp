@@ -1,0 +1,227 @@
+#include "axis_chart.h"
+
+#include <QtCharts/QAreaSeries>
+#include <QtCharts/QChart>
+#include <QtCharts/QLegendMarker>
+#include <QtCharts/QLineSeries>
+#include <QtCharts/QValueAxis>
+#include <QtGui/QImage>
+#include <QtGui/QPainter>
+#include <QtSvg/QSvgGenerator>
+#include <QtWidgets/QGraphicsScene>
+#include <algorithm>
+#include <cmath>
+#include <functional>
+
+#include "qsb.h"
+
+namespace {
+
+constexpr int kWidth = 1200;
+constexpr int kHeight = 720;
+
+const QColor kUp(31, 119, 180);
+const QColor kDown(214, 95, 14);
+const QColor kReversal(90, 90, 90);
+const QColor kResidual(44, 160, 44);
+
+double Counts(double length) {
+    return length * QSB_COUNTS_PER_UNIT;
+}
+
+QString Figure1(const char* name, const Figure& value) {
+    return value ? QString("%1 %2").arg(name).arg(Counts(*value), 0, 'f', 1)
+                 : QString("%1 n/a").arg(name);
+}
+
+QLineSeries* Line(QChart* chart, const QString& name, const QColor& color, qreal width,
+                  Qt::PenStyle style = Qt::SolidLine) {
+    auto* series = new QLineSeries(chart);
+    series->setName(name);
+    QPen pen(color);
+    pen.setWidthF(width);
+    pen.setStyle(style);
+    series->setPen(pen);
+    return series;
+}
+
+// A curve over the targets where `value` gives a number; empty when none does.
+QLineSeries* Curve(QChart* chart, const QString& name, const QColor& color, qreal width,
+                   const std::vector<TargetFigures>& targets,
+                   const std::function<Figure(const TargetFigures&)>& value,
+                   Qt::PenStyle style = Qt::SolidLine) {
+    QLineSeries* series = Line(chart, name, color, width, style);
+    for (const TargetFigures& t : targets) {
+        Figure v = value(t);
+        if (v) series->append(t.target, Counts(*v));
+    }
+    return series;
+}
+
+void HideFromLegend(QChart* chart, QAbstractSeries* series) {
+    for (QLegendMarker* marker : chart->legend()->markers(series)) marker->setVisible(false);
+}
+
+// The mean ± 2s as a translucent band, where every target of the direction
+// has an s; a band with holes would look like a narrow spread.
+void AddBand(QChart* chart, const std::vector<TargetFigures>& targets, bool up,
+             const QColor& color) {
+    auto* upper = new QLineSeries(chart);
+    auto* lower = new QLineSeries(chart);
+    for (const TargetFigures& t : targets) {
+        const Figure& mean = up ? t.meanUp : t.meanDown;
+        const Figure& s = up ? t.sUp : t.sDown;
+        if (!mean) continue;
+        if (!s) {
+            delete upper;
+            delete lower;
+            return;
+        }
+        upper->append(t.target, Counts(*mean + 2 * *s));
+        lower->append(t.target, Counts(*mean - 2 * *s));
+    }
+    if (upper->count() == 0) {
+        delete upper;
+        delete lower;
+        return;
+    }
+    auto* band = new QAreaSeries(upper, lower);
+    band->setName(up ? "mean up ±2s" : "mean down ±2s");
+    QColor fill = color;
+    fill.setAlpha(50);
+    band->setBrush(fill);
+    band->setPen(Qt::NoPen);
+    chart->addSeries(band);
+}
+
+QChart* BuildChart(const AxisReport& report) {
+    auto* chart = new QChart();
+    chart->setAnimationOptions(QChart::NoAnimation);
+    const AxisFigures& f = report.figures;
+    chart->setTitle(QString("Axis %1: %2 runs — %3, %4, %5, %6, %7 (QSB counts)")
+                        .arg(QChar(report.axis))
+                        .arg(report.runs.size())
+                        .arg(Figure1("E", f.systematic), Figure1("M", f.meanDeviation),
+                             Figure1("B", f.reversal), Figure1("R", f.repeat),
+                             Figure1("A", f.accuracy)));
+    QFont title = chart->titleFont();
+    title.setPointSize(12);
+    title.setBold(true);
+    chart->setTitleFont(title);
+
+    bool namedUp = false;
+    bool namedDown = false;
+    for (const LoggedRun& run : report.runs) {
+        const bool up = run.direction == Direction::UP;
+        QColor color = up ? kUp : kDown;
+        color.setAlpha(110);
+        QLineSeries* series = Line(chart, up ? "runs up" : "runs down", color, 1.0);
+        for (const LoggedPoint& p : run.points) series->append(p.target, Counts(p.deviation));
+        chart->addSeries(series);
+        bool& named = up ? namedUp : namedDown;
+        if (named) HideFromLegend(chart, series);
+        named = true;
+    }
+    AddBand(chart, f.targets, true, kUp);
+    AddBand(chart, f.targets, false, kDown);
+    chart->addSeries(Curve(chart, "mean up", kUp, 3, f.targets,
+                           [](const TargetFigures& t) { return t.meanUp; }));
+    chart->addSeries(Curve(chart, "mean down", kDown, 3, f.targets,
+                           [](const TargetFigures& t) { return t.meanDown; }));
+    chart->addSeries(Curve(
+        chart, "reversal B_i", kReversal, 2, f.targets,
+        [](const TargetFigures& t) { return t.reversal; }, Qt::DashLine));
+    if (!report.verification.empty()) {
+        // Before: what the table was made to undo; after: what is left with
+        // it in force.
+        auto either = [](const TargetFigures& t) {
+            return t.mean ? t.mean : t.meanUp ? t.meanUp : t.meanDown;
+        };
+        chart->addSeries(
+            Curve(chart, "residual before", kResidual, 2, f.targets, either, Qt::DotLine));
+        chart->addSeries(Curve(chart, "residual after (table in force)", kResidual, 3,
+                               report.residual.targets, either));
+    }
+    chart->legend()->setAlignment(Qt::AlignBottom);
+    QFont legend = chart->legend()->font();
+    legend.setPointSize(9);
+    chart->legend()->setFont(legend);
+
+    auto* x = new QValueAxis(chart);
+    x->setTitleText("target (machine position, length unit)");
+    x->setLabelFormat("%.4g");
+    auto* y = new QValueAxis(chart);
+    y->setTitleText("deviation, actual - target (QSB counts)");
+    y->setLabelFormat("%.1f");
+    chart->addAxis(x, Qt::AlignBottom);
+    chart->addAxis(y, Qt::AlignLeft);
+    for (QAbstractSeries* series : chart->series()) {
+        series->attachAxis(x);
+        series->attachAxis(y);
+    }
+    // The range of everything drawn, so no curve is cut off at an edge.
+    QRectF bounds;
+    auto include = [&bounds](const QList<QPointF>& points) {
+        for (const QPointF& p : points) bounds |= QRectF(p, QSizeF(1e-9, 1e-9));
+    };
+    for (QAbstractSeries* series : chart->series()) {
+        if (auto* area = qobject_cast<QAreaSeries*>(series)) {
+            include(area->upperSeries()->points());
+            include(area->lowerSeries()->points());
+        } else if (auto* line = qobject_cast<QLineSeries*>(series)) {
+            include(line->points());
+        }
+    }
+    const double margin = std::max(bounds.height() * 0.05, 1.0);
+    x->setRange(bounds.left(), bounds.right());
+    // Ticks at a round step from the first target, about ten of them.
+    const double span = std::max(bounds.width(), 1e-4);
+    double step = std::pow(10.0, std::floor(std::log10(span / 10)));
+    for (double factor : {2.0, 5.0, 10.0})
+        if (span / step > 12) step = std::pow(10.0, std::floor(std::log10(span / 10))) * factor;
+    x->setTickType(QValueAxis::TicksDynamic);
+    x->setTickAnchor(bounds.left());
+    x->setTickInterval(step);
+    y->setRange(bounds.top() - margin, bounds.bottom() + margin);
+    y->applyNiceNumbers();
+    chart->resize(kWidth, kHeight);
+    return chart;
+}
+
+}  // namespace
+
+bool DrawAxisChart(const AxisReport& report, const std::string& pngPath, const std::string& svgPath,
+                   std::string& error) {
+    QGraphicsScene scene;
+    QChart* chart = BuildChart(report);
+    scene.addItem(chart);  // the scene owns it from here
+    scene.setSceneRect(0, 0, kWidth, kHeight);
+
+    QImage image(kWidth, kHeight, QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        scene.render(&painter);
+    }
+    // Light compression: the picture is written in a fraction of the time,
+    // a little larger.
+    if (!image.save(QString::fromStdString(pngPath), "PNG", 80)) {
+        error = "cannot write " + pngPath;
+        return false;
+    }
+
+    QSvgGenerator svg;
+    svg.setFileName(QString::fromStdString(svgPath));
+    svg.setSize(QSize(kWidth, kHeight));
+    svg.setViewBox(QRect(0, 0, kWidth, kHeight));
+    svg.setTitle(chart->title());
+    QPainter painter;
+    if (!painter.begin(&svg)) {
+        error = "cannot write " + svgPath;
+        return false;
+    }
+    scene.render(&painter);
+    painter.end();
+    return true;
+}

@@ -1,0 +1,191 @@
+// The run log's text: what it writes reads back the same, what a crash
+// leaves is skipped with a warning, and anything else malformed is refused
+// with the line and the reason.
+
+#include "run_log.h"
+
+#include <gtest/gtest.h>
+
+#include <clocale>
+
+namespace {
+
+const std::string kHeader = std::string(RUN_LOG_HEADER) + "\n";
+const std::string kLine0 = "1,1,2026-12-09T07:00:00Z,X,up,0,2,0,0.0000,0.0000,up,0.000000\n";
+const std::string kLine1 = "1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5000,-0.0012,up,0.001200\n";
+
+LoggedRun SampleRun() {
+    LoggedRun run;
+    run.run = 7;
+    run.measurement = 3;
+    run.axis = 'Y';
+    run.direction = Direction::DOWN;
+    run.tableInForce = true;
+    run.points = {{0, "2026-12-09T07:00:00Z", 10, 0, Direction::UP, -0.0015},
+                  {1, "2026-12-09T07:00:02Z", 9.5, 0.00123, Direction::DOWN, 0.0000004},
+                  {2, "2026-12-09T07:00:04Z", -9, -0.00004, Direction::DOWN, -1.25}};
+    return run;
+}
+
+TEST(RunLogText, WrittenRunsReadBack) {
+    LoggedRun run = SampleRun();
+    std::string text = kHeader + FormatRun(run);
+    EXPECT_NE(text.find("7,3,2026-12-09T07:00:02Z,Y,down,1,3,1,9.5000,0.0012,down,0.000000\n"),
+              std::string::npos)
+        << text;
+    // Rounded to zero is written as zero, never with a minus.
+    EXPECT_NE(text.find(",-9.0000,0.0000,down,-1.250000\n"), std::string::npos) << text;
+    RunLogReading reading;
+    std::string error;
+    ASSERT_TRUE(ParseRunLog(text, reading, error)) << error;
+    ASSERT_EQ(reading.runs.size(), 1u);
+    EXPECT_TRUE(reading.warnings.empty());
+    const LoggedRun& back = reading.runs[0];
+    EXPECT_EQ(back.run, 7);
+    EXPECT_EQ(back.measurement, 3);
+    EXPECT_EQ(back.axis, 'Y');
+    EXPECT_EQ(back.direction, Direction::DOWN);
+    EXPECT_TRUE(back.tableInForce);
+    ASSERT_EQ(back.points.size(), 3u);
+    EXPECT_EQ(back.points[0].approach, Direction::UP);
+    EXPECT_EQ(back.points[1].time, "2026-12-09T07:00:02Z");
+    EXPECT_DOUBLE_EQ(back.points[1].target, 9.5);
+    EXPECT_DOUBLE_EQ(back.points[1].correction, 0.0012);
+    EXPECT_DOUBLE_EQ(back.points[2].deviation, -1.25);
+}
+
+TEST(RunLogText, NumbersIgnoreADecimalCommaLocale) {
+    // A controller library or program may run under a comma locale (built
+    // into the test tree, found through LOCPATH): the log still has points,
+    // both ways.
+    const char* before = std::setlocale(LC_NUMERIC, nullptr);
+    std::string saved = before ? before : "C";
+    ASSERT_NE(std::setlocale(LC_NUMERIC, "de_DE.UTF-8"), nullptr) << "no comma locale";
+    std::string text = FormatRun(SampleRun());
+    RunLogReading reading;
+    std::string error;
+    bool read = ParseRunLog(std::string(RUN_LOG_HEADER) + "\n" + text, reading, error);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_NE(text.find(",9.5000,"), std::string::npos) << text;
+    ASSERT_TRUE(read) << error;
+    EXPECT_DOUBLE_EQ(reading.runs.at(0).points.at(1).target, 9.5);
+}
+
+TEST(RunLogText, EmptyLogsAndCommentsAndWindowsLineEnds) {
+    RunLogReading reading;
+    std::string error;
+    ASSERT_TRUE(ParseRunLog("", reading, error)) << error;
+    EXPECT_TRUE(reading.runs.empty());
+    std::string text = kHeader + "# a note\n\n" + kLine0 + kLine1;
+    for (char& c : text)
+        if (c == '\n') c = '\r';
+    std::string crlf;
+    for (char c : text) crlf += c == '\r' ? std::string("\r\n") : std::string(1, c);
+    ASSERT_TRUE(ParseRunLog(crlf, reading, error)) << error;
+    EXPECT_EQ(reading.runs.size(), 1u);
+}
+
+struct CutCase {
+    const char* name;
+    std::string text;
+    std::size_t runs;
+    const char* warning;  // part of the one warning expected, or null
+};
+
+const std::string kRun2 =
+    "2,1,2026-12-09T07:01:00Z,X,down,0,2,0,0.5000,0.0000,up,0.001200\n"
+    "2,1,2026-12-09T07:01:01Z,X,down,0,2,1,0.0000,0.0021,down,-0.000900\n";
+
+const CutCase kCuts[] = {
+    {"Whole", kHeader + kLine0 + kLine1 + kRun2, 2, nullptr},
+    {"LastLineCutShort", kHeader + kLine0 + kLine1 + kRun2.substr(0, kRun2.size() - 9), 1,
+     "line 5 is cut short"},
+    {"LastRunMissingALine", kHeader + kLine0 + kLine1 + kRun2.substr(0, kRun2.find('\n') + 1), 1,
+     "run 2 has 1 of its 2 points"},
+    {"EarlierRunCutShort", kHeader + kLine0 + kRun2, 1, "run 1 has 1 of its 2 points"},
+    {"HeaderCutShort", kHeader.substr(0, 10), 0, "line 1 is cut short"},
+};
+
+class RunLogCuts : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(RunLogCuts, SkipOnlyWhatWasCut) {
+    const CutCase& c = GetParam();
+    RunLogReading reading;
+    std::string error;
+    ASSERT_TRUE(ParseRunLog(c.text, reading, error)) << error;
+    EXPECT_EQ(reading.runs.size(), c.runs);
+    if (c.warning == nullptr) {
+        EXPECT_TRUE(reading.warnings.empty());
+    } else {
+        std::string all;
+        for (const std::string& w : reading.warnings) all += w + "\n";
+        EXPECT_NE(all.find(c.warning), std::string::npos) << all;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Logs, RunLogCuts, ::testing::ValuesIn(kCuts),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+struct BadCase {
+    const char* name;
+    std::string text;
+    const char* error;  // part of the refusal
+};
+
+std::string WithLine1(const std::string& line1) {
+    return kHeader + kLine0 + line1 + "\n";
+}
+
+const BadCase kBad[] = {
+    {"NoHeader", kLine0 + kLine1, "line 1: not the run log header"},
+    {"TooFewFields", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5000"),
+     "line 3: expected 12"},
+    {"TooManyFields", WithLine1(kLine1.substr(0, kLine1.size() - 1) + ",1"), "found 13"},
+    {"RunZero", WithLine1("0" + kLine1.substr(1, kLine1.size() - 2)), "run is not"},
+    {"MeasurementZero", WithLine1("1,0" + kLine1.substr(3, kLine1.size() - 4)), "measurement is"},
+    {"BadTime", WithLine1("1,1,2026-12-09 07:00:01,X,up,0,2,1,0.5000,-0.0012,up,0.001200"),
+     "time is not"},
+    {"BadAxis", WithLine1("1,1,2026-12-09T07:00:01Z,A,up,0,2,1,0.5000,-0.0012,up,0.001200"),
+     "axis is not"},
+    {"BadDirection", WithLine1("1,1,2026-12-09T07:00:01Z,X,+,0,2,1,0.5000,-0.0012,up,0.001200"),
+     "direction is not"},
+    {"BadTable", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,yes,2,1,0.5000,-0.0012,up,0.001200"),
+     "table_in_force"},
+    {"HugePoints", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,999999999,1,0.5,-0.0012,up,0.0012"),
+     "points is not"},
+    {"PointBeyondPoints", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,2,0.5,-0.0012,up,0.0012"),
+     "point is not"},
+    {"CommaNumber", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0;5,-0.0012,up,0.0012"),
+     "target is not"},
+    {"Exponent", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-1e-3,up,0.0012"),
+     "correction is not"},
+    {"NotANumber", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,up,nan"),
+     "deviation is not"},
+    {"OverlongNumber",
+     WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,up,1" + std::string(400, '0')),
+     "deviation is not"},
+    {"BadApproach", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,left,0.0012"),
+     "approach is not"},
+    {"RunChangesDirection",
+     WithLine1("1,1,2026-12-09T07:00:01Z,X,down,0,2,1,0.5,-0.0012,up,0.0012"), "differs from"},
+    {"PointsOutOfOrder", kHeader + kLine0 + kLine0, "point 0 out of order"},
+    {"RunBeginsLate", kHeader + kLine1, "must begin with point 0"},
+    {"RunNumberGoesBack", kHeader + kRun2 + kLine0 + kLine1, "run 1 comes after run 2"},
+    {"NulByte", WithLine1(std::string("1,2026\0", 7)), "NUL"},
+};
+
+class RunLogRefusals : public ::testing::TestWithParam<BadCase> {};
+
+TEST_P(RunLogRefusals, SayWhereAndWhy) {
+    const BadCase& c = GetParam();
+    RunLogReading reading;
+    std::string error;
+    EXPECT_FALSE(ParseRunLog(c.text, reading, error));
+    EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    EXPECT_TRUE(reading.runs.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(Logs, RunLogRefusals, ::testing::ValuesIn(kBad),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+}  // namespace

@@ -1,0 +1,176 @@
+// The report: its text from hand-made runs, and the program on a log of 256
+// targets by 20 runs, drawing without a display.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "axis_report.h"
+#include "qsb.h"
+
+namespace {
+
+LoggedRun MakeRun(int number, Direction direction, const std::vector<double>& targets,
+                  const std::vector<double>& deviations, bool tableInForce = false) {
+    LoggedRun run;
+    run.run = number;
+    run.measurement = 1;
+    run.direction = direction;
+    run.tableInForce = tableInForce;
+    for (std::size_t i = 0; i < targets.size(); ++i) {
+        Direction approach =
+            i == 0 ? (direction == Direction::UP ? Direction::DOWN : Direction::UP) : direction;
+        run.points.push_back({static_cast<int>(i), "2026-12-09T07:00:00Z", targets[i],
+                              -deviations[i], approach, deviations[i]});
+    }
+    return run;
+}
+
+// The line of a figure ("  E+  systematic ..."), or "" when missing.
+std::string LineOf(const std::string& text, const std::string& name) {
+    std::size_t at = text.find("\n  " + name);
+    if (at == std::string::npos) return std::string();
+    return text.substr(at + 1, text.find('\n', at + 1) - at - 1);
+}
+
+TEST(ReportText, FiguresPerDirectionAndForTheAxis) {
+    // One run each way over 0, 1, 2 (start of each left out):
+    // up at 1, 2: 0.001, 0.003; down at 1, 0: -0.001, 0.0005
+    // E+ = 0.002, E- = 0.0015, E = 0.003 - (-0.001) = 0.004; B at 1 = 0.002
+    std::vector<LoggedRun> log = {MakeRun(1, Direction::UP, {0, 1, 2}, {0, 0.001, 0.003}),
+                                  MakeRun(2, Direction::DOWN, {2, 1, 0}, {0.003, -0.001, 0.0005})};
+    std::vector<AxisReport> reports = BuildAxisReports(log);
+    ASSERT_EQ(reports.size(), 1u);
+    std::string text = AxisReportText(reports[0]);
+    EXPECT_NE(text.find("axis X: 1 runs moving up, 1 moving down"), std::string::npos) << text;
+    EXPECT_NE(LineOf(text, "E+ ").find("0.002000"), std::string::npos) << text;
+    EXPECT_NE(LineOf(text, "E- ").find("0.001500"), std::string::npos) << text;
+    EXPECT_NE(LineOf(text, "E  ").find("0.004000       40.1 counts"), std::string::npos) << text;
+    EXPECT_NE(LineOf(text, "B  ").find("0.002000"), std::string::npos) << text;
+    // One run each way gives no spread: said, not printed as a number.
+    EXPECT_NE(LineOf(text, "R+ ").find("not available"), std::string::npos) << text;
+    EXPECT_NE(LineOf(text, "A  ").find("not available"), std::string::npos) << text;
+    EXPECT_EQ(text.find("nan"), std::string::npos) << text;
+    EXPECT_EQ(text.find("with the table in force"), std::string::npos);
+
+    log.push_back(MakeRun(3, Direction::UP, {0, 1, 2}, {0, 0.0001, -0.0001}, true));
+    reports = BuildAxisReports(log);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].runs.size(), 2u);
+    ASSERT_EQ(reports[0].verification.size(), 1u);
+    text = AxisReportText(reports[0]);
+    EXPECT_NE(text.find("axis X with the table in force: 1 verification runs"), std::string::npos);
+    // The residual: up at 1, 2: 0.0001, -0.0001.
+    EXPECT_NE(text.substr(text.find("table in force")).find("0.000200"), std::string::npos) << text;
+}
+
+struct Result {
+    int status;
+    std::string output;
+};
+
+Result RunProgram(const std::string& arguments) {
+    std::string command = std::string(PITCHWISE_REPORT_PROGRAM) + " " + arguments + " 2>&1";
+    FILE* pipe = popen(command.c_str(), "r");
+    Result result{-1, ""};
+    if (!pipe) return result;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = fread(buffer, 1, sizeof buffer, pipe)) > 0) result.output.append(buffer, got);
+    int status = pclose(pipe);
+    result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return result;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class ReportProgram : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/pitchwise-report-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        // No display at all: the program must not need one.
+        unsetenv("DISPLAY");
+        unsetenv("WAYLAND_DISPLAY");
+        unsetenv("QT_QPA_PLATFORM");
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+    std::string dir;
+};
+
+TEST_F(ReportProgram, DrawsTheLargestMeasurementWithoutADisplay) {
+    // 256 targets by 20 runs, alternating, on a sine with a reversal of 0.002.
+    std::string log = std::string(RUN_LOG_HEADER) + "\n";
+    for (int r = 0; r < 20; ++r) {
+        const bool up = r % 2 == 0;
+        std::vector<double> targets, deviations;
+        for (int i = 0; i < 256; ++i) {
+            double t = (up ? i : 255 - i) * 0.1;
+            targets.push_back(t);
+            deviations.push_back(0.003 * std::sin(t) + (up ? -0.001 : 0.001) +
+                                 0.00001 * ((r * 7 + i) % 5 - 2));
+        }
+        log += FormatRun(MakeRun(r + 1, up ? Direction::UP : Direction::DOWN, targets, deviations));
+    }
+    // And one verification run made with the table in force.
+    std::vector<double> targets, residuals;
+    for (int i = 0; i < 256; ++i) {
+        targets.push_back(i * 0.1);
+        residuals.push_back(0.00002 * ((i % 3) - 1));
+    }
+    log += FormatRun(MakeRun(21, Direction::UP, targets, residuals, true));
+    std::ofstream(dir + "/runs.csv") << log;
+
+    Result result = RunProgram(dir + "/runs.csv -o " + dir + "/out");
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("axis X: 10 runs moving up, 10 moving down"), std::string::npos);
+    std::string written = ReadFile(dir + "/out/report.txt");
+    EXPECT_GT(written.size(), 256u * 80);
+    EXPECT_NE(result.output.find(written), std::string::npos);
+    std::string png = ReadFile(dir + "/out/axis-x.png");
+    ASSERT_GT(png.size(), 1000u);
+    EXPECT_EQ(png.substr(1, 3), "PNG");
+    std::string svg = ReadFile(dir + "/out/axis-x.svg");
+    EXPECT_NE(svg.find("<svg"), std::string::npos);
+    for (const char* drawn : {"runs up", "runs down", "mean up ±2s", "mean down ±2s", "mean up",
+                              "reversal B_i", "residual before", "residual after (table in force)"})
+        EXPECT_NE(svg.find(drawn), std::string::npos) << drawn;
+    EXPECT_NE(result.output.find("axis X with the table in force: 1 verification runs"),
+              std::string::npos);
+
+    // The picture's title carries the same B as the text: both come from
+    // one set of figures. B = 0.002 plus the spread of the small steps.
+    std::size_t b = result.output.find("B   reversal (largest |B_i|)");
+    ASSERT_NE(b, std::string::npos);
+    std::string line = result.output.substr(b, result.output.find('\n', b) - b);
+    std::string counts = line.substr(line.rfind("  ", line.find(" counts")) + 2);
+    counts = counts.substr(counts.find_first_not_of(' '));
+    counts = counts.substr(0, counts.find(' '));
+    EXPECT_NE(svg.find("B " + counts + ","), std::string::npos) << counts;
+}
+
+TEST_F(ReportProgram, RefusesWhatItCannotRead) {
+    std::ofstream(dir + "/bad.csv") << RUN_LOG_HEADER << "\n1,1,now,X\n";
+    Result bad = RunProgram(dir + "/bad.csv -o " + dir + "/out");
+    EXPECT_EQ(bad.status, 1);
+    EXPECT_NE(bad.output.find("line 2: expected 12"), std::string::npos) << bad.output;
+    Result missing = RunProgram(dir + "/none.csv");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.output.find("holds no complete run"), std::string::npos) << missing.output;
+    Result usage = RunProgram("");
+    EXPECT_EQ(usage.status, 2);
+    EXPECT_NE(usage.output.find("usage: pitchwise-report RUNLOG [-o DIR]"), std::string::npos);
+}
+
+}  // namespace
