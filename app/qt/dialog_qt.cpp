@@ -3,6 +3,7 @@
 #include "dialog_qt.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -215,6 +216,14 @@ void CDialog::MessageBox(const char* text) {
     QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
     box.exec();
     ReturnKeyboardTo(m_impl->window);
+}
+
+void CDialog::BeginWaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void CDialog::EndWaitCursor() {
+    QApplication::restoreOverrideCursor();
 }
 
 bool CDialog::AppendSystemMenuItem(unsigned id, const char* text) {

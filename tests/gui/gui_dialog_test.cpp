@@ -251,6 +251,25 @@ TEST_F(MainDialog, EnterOnFindQsbRunsItAndKeepsTheDialog) {
     EXPECT_EQ(result, IDCANCEL);
 }
 
+// The busy cursor covers the whole search, seen from inside its pauses, and
+// is gone when the handler returns.
+TEST_F(MainDialog, BusyCursorWhileFindQsbRuns) {
+    std::vector<int> shapes;
+    clock.SetHook([&](unsigned) {
+        const QCursor* cursor = QApplication::overrideCursor();
+        shapes.push_back(cursor ? cursor->shape() : -1);
+        sim.Pump();
+    });
+    RunModal(dialog, [&](QDialog&) {
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        FindTheQsb();
+        ASSERT_FALSE(shapes.empty());
+        EXPECT_EQ(shapes, std::vector<int>(shapes.size(), Qt::WaitCursor));
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        Press(Qt::Key_Escape);
+    });
+}
+
 TEST_F(MainDialog, TabVisitsTheEnabledControlsInOrder) {
     RunModal(dialog, [&](QDialog&) {
         std::vector<int> order{FocusId()};
