@@ -4,6 +4,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <vector>
 
 #include "pitchwise_app.h"
@@ -29,6 +30,8 @@ struct HeldMessage {
 };
 QtMessageHandler thePreviousHandler = nullptr;
 std::vector<HeldMessage> theHeldMessages;
+// The toolkit may speak from threads of its own while it starts.
+std::mutex theHeldMessagesLock;
 
 // The platform plugin's own words on why it failed; the fatal message is
 // only the toolkit's conclusion.
@@ -40,6 +43,7 @@ QString StartFailureReason() {
 }
 
 void HoldStartMessage(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    std::lock_guard<std::mutex> hold(theHeldMessagesLock);
     if (type != QtFatalMsg) {
         theHeldMessages.push_back({type, QByteArray(context.category), message});
         return;
@@ -53,8 +57,10 @@ void HoldStartMessage(QtMsgType type, const QMessageLogContext& context, const Q
 
 // The toolkit started after all: what it said goes out as it would have.
 void ReleaseStartMessages() {
+    std::lock_guard<std::mutex> hold(theHeldMessagesLock);
     for (const HeldMessage& m : theHeldMessages) {
-        const QMessageLogContext context(nullptr, 0, nullptr, m.category.constData());
+        const QMessageLogContext context(nullptr, 0, nullptr,
+                                         m.category.isEmpty() ? nullptr : m.category.constData());
         if (thePreviousHandler) {
             thePreviousHandler(m.type, context, m.text);
         } else {
