@@ -6,7 +6,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
-#include <QStyleOptionButton>
 #include <cmath>
 
 namespace {
@@ -15,11 +14,10 @@ namespace {
 // style takes from the edges.
 const QRect PROBE_RECT(0, 0, 1000, 1000);
 
-// The style's option for the button exactly as the button paints itself.
-// The member is protected; naming it through a derived class is the
+// initStyleOption is protected; naming it through a derived class is the
 // language's way to reach it without a cast.
 template <typename Button>
-QStyleOptionButton PaintOptionOf(const Button& button) {
+QStyleOptionButton OptionAsPainted(const Button& button) {
     struct Access : Button {
         using Button::initStyleOption;
     };
@@ -46,6 +44,14 @@ QSize WithChrome(const QWidget& control, QStyleOptionButton option, QStyle::SubE
 }
 
 }  // namespace
+
+QStyleOptionButton PaintOptionOf(const QPushButton& button) {
+    return OptionAsPainted(button);
+}
+
+QStyleOptionButton PaintOptionOf(const QCheckBox& box) {
+    return OptionAsPainted(box);
+}
 
 QSize RoomForText(const QWidget& control) {
     if (auto* label = qobject_cast<const QLabel*>(&control)) {

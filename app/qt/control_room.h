@@ -3,7 +3,10 @@
 #pragma once
 
 #include <QSize>
+#include <QStyleOptionButton>
 
+class QCheckBox;
+class QPushButton;
 class QWidget;
 
 // The smallest size at which the control's text lies within the style's
@@ -11,3 +14,7 @@ class QWidget;
 // the height, for edit boxes the height of one line. 0 in a dimension that
 // needs nothing (an icon, a drop-down list, an empty text's width).
 QSize RoomForText(const QWidget& control);
+
+// The style option the button paints itself with.
+QStyleOptionButton PaintOptionOf(const QPushButton& button);
+QStyleOptionButton PaintOptionOf(const QCheckBox& box);

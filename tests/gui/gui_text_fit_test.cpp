@@ -16,23 +16,12 @@
 #include <QStyleOptionFrame>
 #include <string>
 
+#include "control_room.h"
 #include "dialog_qt.h"
 #include "modal_script.h"
 #include "pitchwise_dlg.h"
 
 namespace {
-
-// The button's style option as it paints itself: initStyleOption is
-// protected, and naming it through a derived class is how it is reached.
-template <typename Button>
-QStyleOptionButton PaintOption(const Button& button) {
-    struct Access : Button {
-        using Button::initStyleOption;
-    };
-    QStyleOptionButton option;
-    (button.*(&Access::initStyleOption))(&option);
-    return option;
-}
 
 struct TextBox {
     QString text;
@@ -47,12 +36,12 @@ TextBox TextBoxOf(QWidget& w) {
         return {label->text(), label->contentsRect().adjusted(m, m, -m, -m)};
     }
     if (auto* button = qobject_cast<QPushButton*>(&w)) {
-        const QStyleOptionButton option = PaintOption(*button);
+        const QStyleOptionButton option = PaintOptionOf(*button);
         return {button->text(),
                 w.style()->subElementRect(QStyle::SE_PushButtonContents, &option, &w)};
     }
     if (auto* box = qobject_cast<QCheckBox*>(&w)) {
-        const QStyleOptionButton option = PaintOption(*box);
+        const QStyleOptionButton option = PaintOptionOf(*box);
         return {box->text(), w.style()->subElementRect(QStyle::SE_CheckBoxContents, &option, &w)};
     }
     return {};
