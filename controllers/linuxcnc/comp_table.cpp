@@ -1,5 +1,7 @@
 #include "comp_table.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -105,33 +107,95 @@ std::vector<CompPoint> MergeRun(const std::vector<CompPoint>& old, const std::ve
     return merged;
 }
 
+bool JunctionsWithinSlope(const std::vector<CompPoint>& table, const std::vector<RunPoint>& run,
+                          bool positive, double ratio, std::string& why) {
+    if (run.empty()) return true;
+    auto inRun = [&run](double nominal) {
+        return nominal >= run.front().nominal - 5e-7 && nominal <= run.back().nominal + 5e-7;
+    };
+    auto correction = [positive](const CompPoint& p) {
+        return (positive ? p.positive : p.negative) - p.nominal;
+    };
+    for (std::size_t i = 1; i < table.size(); ++i) {
+        const CompPoint& a = table[i - 1];
+        const CompPoint& b = table[i];
+        if (inRun(a.nominal) == inRun(b.nominal)) continue;
+        const double allowed = (b.nominal - a.nominal) * ratio;
+        if (std::fabs(correction(b) - correction(a)) > allowed + 1e-9) {
+            char text[160];
+            std::snprintf(text, sizeof text,
+                          "the run's correction changes by more than %g between %.6f and the "
+                          "kept point %.6f",
+                          allowed, inRun(a.nominal) ? a.nominal : b.nominal,
+                          inRun(a.nominal) ? b.nominal : a.nominal);
+            why = text;
+            return false;
+        }
+    }
+    return true;
+}
+
+namespace {
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace
+
 bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table,
                     std::string& error) {
     const std::string temporary = path + ".new";
-    std::FILE* file = std::fopen(temporary.c_str(), "w");
-    if (file == nullptr) {
+    const std::string backup = path + ".bak";
+    struct stat old {};
+    const bool hadOld = stat(path.c_str(), &old) == 0;
+    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
         error = "cannot create " + temporary + ": " + std::strerror(errno);
         return false;
     }
-    std::string text = FormatCompTable(table);
-    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    written = std::fflush(file) == 0 && written;
-    written = fsync(fileno(file)) == 0 && written;
-    written = std::fclose(file) == 0 && written;
+    // LinuxCNC, perhaps under another user, must read the table whatever
+    // umask Pitchwise runs with: the old file's mode and owner, else 0644.
+    bool written = fchmod(fd, hadOld ? (old.st_mode & 07777) : 0644) == 0;
+    if (hadOld && (old.st_uid != geteuid() || old.st_gid != getegid()))
+        written = fchown(fd, old.st_uid, old.st_gid) == 0 && written;
+    const std::string text = FormatCompTable(table);
+    std::size_t sent = 0;
+    while (written && sent < text.size()) {
+        ssize_t n = write(fd, text.data() + sent, text.size() - sent);
+        if (n <= 0)
+            written = false;
+        else
+            sent += static_cast<std::size_t>(n);
+    }
+    written = written && fsync(fd) == 0;
+    written = close(fd) == 0 && written;
     if (!written) {
         error = "cannot write " + temporary + ": " + std::strerror(errno);
-        std::remove(temporary.c_str());
+        unlink(temporary.c_str());
         return false;
     }
-    std::string previous;
-    if (ReadTextFile(path, previous) && std::rename(path.c_str(), (path + ".bak").c_str()) != 0) {
-        error = "cannot keep the previous table as " + path + ".bak: " + std::strerror(errno);
-        std::remove(temporary.c_str());
-        return false;
+    // A hard link keeps the old table in place while the backup appears.
+    if (hadOld) {
+        unlink(backup.c_str());
+        if (link(path.c_str(), backup.c_str()) != 0) {
+            error = "cannot keep the previous table as " + backup + ": " + std::strerror(errno);
+            unlink(temporary.c_str());
+            return false;
+        }
     }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
+    if (rename(temporary.c_str(), path.c_str()) != 0) {
         error = "cannot replace " + path + ": " + std::strerror(errno);
+        unlink(temporary.c_str());
         return false;
+    }
+    // The rename lasts a power cut only once the folder is on disk.
+    int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder >= 0) {
+        fsync(folder);
+        close(folder);
     }
     return true;
 }

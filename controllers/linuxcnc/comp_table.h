@@ -39,7 +39,15 @@ struct RunPoint {
 std::vector<CompPoint> MergeRun(const std::vector<CompPoint>& old, const std::vector<RunPoint>& run,
                                 bool positive);
 
-// Writes the table through a temporary file, keeping the previous file as
-// `path`.bak. False with a reason on failure; the old file then stays.
+// Where the run's points meet old points kept beside them, the change of
+// correction between the neighbours must stay within their spacing times
+// `ratio`, as between the run's own points. False with the reason.
+bool JunctionsWithinSlope(const std::vector<CompPoint>& table, const std::vector<RunPoint>& run,
+                          bool positive, double ratio, std::string& why);
+
+// Writes the table through a temporary file that takes the previous file's
+// mode and owner (0644 for a first table), keeps the previous file as
+// `path`.bak, and renames the new one into place, so a table exists at
+// every moment. False with a reason on failure; the old file then stays.
 bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table,
                     std::string& error);

@@ -59,21 +59,29 @@ bool ApplySetting(const std::string& key, const std::string& value, LinuxCncConf
         return true;
     }
     if (!ParseNumber(value, number)) return false;
-    if (key == "feed")
+    if (key == "feed") {
         config.feed = number;
-    else if (key == "dwell")
+        config.feedGiven = true;
+    } else if (key == "dwell") {
         config.dwellSeconds = number;
-    else if (key == "max_correction")
+    } else if (key == "max_correction") {
         config.maxCorrection = number;
-    else if (key == "max_change_per_spacing")
+        config.maxCorrectionGiven = true;
+    } else if (key == "max_change_per_spacing") {
         config.maxChangeRatio = number;
-    else if (key == "in_position_tolerance")
+    } else if (key == "in_position_tolerance") {
         config.inPositionTolerance = number;
-    else
+        config.toleranceGiven = true;
+    } else if (key == "approach_distance") {
+        config.approachDistance = number;
+        config.approachGiven = true;
+    } else {
         return false;
+    }
     // Every number setting is a length, a time or a ratio: none may be negative,
     // and feed and tolerance must be positive to move at all.
-    if (key == "feed" || key == "in_position_tolerance") return number > 0.0;
+    if (key == "feed" || key == "in_position_tolerance" || key == "approach_distance")
+        return number > 0.0;
     return number >= 0.0;
 }
 
@@ -97,6 +105,15 @@ int AxisIndex(char axis) {
         default:
             return -1;
     }
+}
+
+LinuxCncConfig InMachineUnit(const LinuxCncConfig& config, double mmPerUnit) {
+    LinuxCncConfig result = config;
+    if (!config.feedGiven) result.feed = config.feed / mmPerUnit;
+    if (!config.maxCorrectionGiven) result.maxCorrection = config.maxCorrection / mmPerUnit;
+    if (!config.toleranceGiven) result.inPositionTolerance = config.inPositionTolerance / mmPerUnit;
+    if (!config.approachGiven) result.approachDistance = config.approachDistance / mmPerUnit;
+    return result;
 }
 
 bool ParseConfig(const std::string& text, LinuxCncConfig& config, std::string& error) {

@@ -9,16 +9,29 @@ struct LinuxCncConfig {
     int port = 5007;
     std::string connectPassword = "EMC";
     std::string enablePassword = "EMCTOO";
-    std::string iniFile;                 // the running machine's INI: limits and COMP_FILE
-    int joint[3] = {0, 1, 2};            // joint of X, Y and Z
+    std::string iniFile;                 // used when LinuxCNC does not name the INI it runs with
+    int joint[3] = {-1, -1, -1};         // joint of X, Y and Z; -1: from the kinematics
     std::string compFile[3];             // used when the INI names no COMP_FILE for the joint
     double feed = 300.0;                 // machine units per minute for the steps
     double dwellSeconds = 1.0;           // what "G4D1" waits for the machine to settle
     double maxCorrection = 0.5;          // largest correction accepted, machine units
     double maxChangeRatio = 1.0 / 64.0;  // largest change between points per unit of spacing
     double inPositionTolerance = 0.001;
-    std::string logFile;  // empty: $HOME/.local/state/tarvex-linuxcnc.log
+    double approachDistance = 0.5;  // how far beyond the start the axis turns to reach it
+    std::string logFile;            // empty: $HOME/.local/state/tarvex-linuxcnc.log
+    // LinuxCNC creates it when it starts: files changed later are not what it runs.
+    std::string lockFile = "/tmp/linuxcnc.lock";
+
+    // Lengths not given in the file are millimetres until the machine's unit is known.
+    bool feedGiven = false;
+    bool maxCorrectionGiven = false;
+    bool toleranceGiven = false;
+    bool approachGiven = false;
 };
+
+// The settings with every length not given in the file converted from
+// millimetres into the machine's unit (`mmPerUnit` 25.4 on an inch machine).
+LinuxCncConfig InMachineUnit(const LinuxCncConfig& config, double mmPerUnit);
 
 // Index 0..2 for 'X', 'Y', 'Z'; -1 for anything else.
 int AxisIndex(char axis);

@@ -2,16 +2,18 @@
 // acceleration the machine's INI sets for an axis and its joint.
 #pragma once
 
-#include <string>
+#include <vector>
+
+#include "ini_file.h"
 
 struct MotionRates {
     double velocityUnitsPerSecond = 1.0;  // the rapid rate, and the cap on any feed
     double accelerationUnitsPerSecond2 = 1.0;
 };
 
-// The lowest of [TRAJ], [AXIS_<axis>] and [JOINT_<joint>]'s limits. A key
-// the INI leaves out counts as LinuxCNC's own default for it.
-MotionRates ReadMotionRates(const std::string& iniText, char axis, int joint);
+// The lowest of [TRAJ], [AXIS_<axis>] and each [JOINT_<joint>]'s limits. A
+// key the INI leaves out counts as LinuxCNC's own default for it.
+MotionRates ReadMotionRates(const CIniFile& ini, char axis, const std::vector<int>& joints);
 
 // Seconds a move of `distance` takes at up to `velocity`, accelerating and
 // braking at `acceleration`. Never less than the real move's time.

@@ -1,4 +1,5 @@
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -11,6 +12,24 @@
 #include "rsh_link.h"
 
 namespace {
+
+// A host that is down never answers the connection at all: without a limit
+// Tvx_Init, and Pitchwise's window with it, would hang for minutes.
+constexpr int CONNECT_TIMEOUT_MS = 5000;
+
+bool ConnectWithin(int s, const sockaddr* address, socklen_t length) {
+    const int flags = fcntl(s, F_GETFL);
+    if (flags < 0 || fcntl(s, F_SETFL, flags | O_NONBLOCK) != 0) return false;
+    bool connected = connect(s, address, length) == 0;
+    if (!connected && errno == EINPROGRESS) {
+        pollfd p{s, POLLOUT, 0};
+        int error = 0;
+        socklen_t size = sizeof error;
+        connected = poll(&p, 1, CONNECT_TIMEOUT_MS) == 1 &&
+                    getsockopt(s, SOL_SOCKET, SO_ERROR, &error, &size) == 0 && error == 0;
+    }
+    return connected && fcntl(s, F_SETFL, flags) == 0;
+}
 
 class CSocketRshLink : public CRshLink {
   public:
@@ -27,7 +46,7 @@ class CSocketRshLink : public CRshLink {
         for (addrinfo* a = found; a != nullptr && m_socket < 0; a = a->ai_next) {
             int s = socket(a->ai_family, a->ai_socktype | SOCK_CLOEXEC, a->ai_protocol);
             if (s < 0) continue;
-            if (connect(s, a->ai_addr, a->ai_addrlen) == 0) {
+            if (ConnectWithin(s, a->ai_addr, a->ai_addrlen)) {
                 int one = 1;
                 setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
                 m_socket = s;

@@ -2,13 +2,16 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 namespace {
 
 std::string theLogPath;
+std::string theUnopenedPath;  // the log path already reported as unusable
 
 }  // namespace
 
@@ -39,5 +42,12 @@ void LogMessage(const std::string& message) {
     if (std::FILE* file = std::fopen(path.c_str(), "a")) {
         std::fprintf(file, "%s %s\n", stamp, message.c_str());
         std::fclose(file);
+    } else if (path != theUnopenedPath) {
+        // Once per path: the owner must learn the log is missing, not read it on every line.
+        theUnopenedPath = path;
+        std::fprintf(stderr,
+                     "tarvex-linuxcnc: cannot open the log %s (%s): messages go to "
+                     "standard error only\n",
+                     path.c_str(), std::strerror(errno));
     }
 }

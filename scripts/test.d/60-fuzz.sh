@@ -20,7 +20,7 @@ fi
 export LOCPATH="$locales"
 
 status=0
-for harness in identity_reply counter_reply create_fields command_line run_log rsh_reply; do
+for harness in identity_reply counter_reply create_fields command_line run_log machine_ini rsh_reply; do
   scratch="$build/corpus/$harness"
   findings="$build/findings/$harness"
   rm -rf "$findings"

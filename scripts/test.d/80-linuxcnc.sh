@@ -1,9 +1,13 @@
 #!/bin/sh
 # libTarvex.so for LinuxCNC, end to end: LinuxCNC's simulator, the simulated
-# QSB fed with the simulator's joint position plus a pitch error, and
-# Pitchwise's real RunMapping in both directions. The table is written with
-# no compensation in force, then LinuxCNC restarts with it and the same
-# error is measured again: what remains must be a few QSB counts at most.
+# QSB fed with the simulated carriage (0.01 of backlash on X) plus a pitch
+# error, and Pitchwise's real RunMapping in both directions. First what must
+# be refused before any move: a joint with LinuxCNC's BACKLASH set, and a
+# G20 left active on a millimetre machine. The table is written with no
+# compensation in force, the first run's start approached with the axis
+# parked above it; then LinuxCNC restarts with the table and the same error
+# is measured again from below: what remains must be a few QSB counts at
+# most. Last a gantry, whose Y is mapped through joints 1 and 2 at once.
 set -eu
 root=$(pwd)
 if ! command -v linuxcnc >/dev/null 2>&1; then
@@ -25,9 +29,14 @@ chmod 755 "$work"
 mkdir "$work/fifo"
 # LinuxCNC refuses to run as root; its real-time part then runs as nobody.
 chmod 777 "$work" "$work/fifo"
-cp "$root/tests/linuxcnc/sim/pitchwise_sim.ini" "$work/map.ini"
+sim=$root/tests/linuxcnc/sim
+cp "$sim/pitchwise_sim.ini" "$work/map.ini"
+cp "$sim/carriage.hal" "$sim/gantry_sim.hal" "$work/"
 cp "$work/map.ini" "$work/verify.ini"
 printf 'COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 0\n' >> "$work/verify.ini"
+cp "$sim/gantry_sim.ini" "$work/gantry_map.ini"
+sed 's/^HOME_SEQUENCE = -1$/&\nCOMP_FILE = comp_y.dat\nCOMP_FILE_TYPE = 0/' \
+  "$sim/gantry_sim.ini" > "$work/gantry_verify.ini"
 : > "$work/sim.tbl"
 
 lcnc_pid=""
@@ -54,39 +63,84 @@ start_linuxcnc() {
     (cd "$work" && RTAPI_FIFO_PATH="$work/fifo/fifo" exec setsid linuxcnc "$ini" >>"$work/linuxcnc.log" 2>&1) &
   fi
   lcnc_pid=$!
-  python3 "$root/tests/linuxcnc/sim/rsh.py" wait
-  python3 "$root/tests/linuxcnc/sim/rsh.py" ready
+  rsh wait
+  rsh ready
+}
+
+rsh() {
+  python3 "$root/tests/linuxcnc/sim/rsh.py" "$@"
 }
 
 write_config() {
   cat > "$work/tarvex.conf" <<CONF
 ini = $work/$1
-joint_x = 0
 comp_file_x = $work/comp_x.dat
+comp_file_y = $work/comp_y.dat
 feed = 1200
 dwell = 0.2
 log = $work/tarvex.log
 CONF
 }
 
+# MODE AXIS START END INCREMENT TABLE BACKLASH QSB_PIN
 run_e2e() {
   TARVEX_LINUXCNC_CONFIG="$work/tarvex.conf" LD_LIBRARY_PATH="$build/controllers/linuxcnc" \
-    "$build/tests/linuxcnc/linuxcnc_e2e" "$1" 0 80 5 "$work/comp_x.dat"
+    "$build/tests/linuxcnc/linuxcnc_e2e" "$@"
 }
 
 status=0
-write_config map.ini
-start_linuxcnc map.ini
-run_e2e map || status=1
-stop_linuxcnc
-echo "--- table written"; cat "$work/comp_x.dat"
+x_run() {
+  run_e2e "$1" X 0 40 5 "$work/comp_x.dat" 0.01 carriage_pos.out ${2:-both}
+}
+y_run() {
+  run_e2e "$1" Y 0 20 5 "$work/comp_y.dat" 0 joint.1.motor-pos-fb ${2:-both}
+}
 
-if [ $status -eq 0 ]; then
-  write_config verify.ini
-  start_linuxcnc verify.ini
-  run_e2e verify || status=1
+# Runs a command in a fresh LinuxCNC started with INI, unless a step failed.
+in_linuxcnc() {
+  [ $status -eq 0 ] || return 0
+  ini=$1; shift
+  write_config "$ini"
+  start_linuxcnc "$ini"
+  "$@" || status=1
   stop_linuxcnc
-fi
+}
+
+refuse_then_map_x() {
+  echo "--- refused: [JOINT_1]BACKLASH"
+  y_run refuse || return 1
+  grep -q 'BACKLASH = 0.02 is in force' "$work/tarvex.log" || return 1
+  echo "--- refused: G20 left active"
+  rsh mdi G20 || return 1
+  x_run refuse || return 1
+  grep -q 'run G21' "$work/tarvex.log" || return 1
+  rsh mdi G21 || return 1
+  rsh mdi "G53 G0 X60" || return 1
+  x_run map
+}
+
+verify_x_from_below() {
+  rsh mdi "G53 G0 X-5" || return 1
+  x_run verify positive
+}
+
+# One table for both joints: the two sides of the gantry stand together.
+verify_gantry() {
+  y_run verify positive || return 1
+  j1=$(halcmd getp joint.1.motor-pos-fb); j2=$(halcmd getp joint.2.motor-pos-fb)
+  echo "gantry joints at $j1 and $j2"
+  [ "$j1" = "$j2" ]
+}
+
+in_linuxcnc map.ini refuse_then_map_x
+echo "--- table written"; cat "$work/comp_x.dat"
+# A refined table is in force only after a restart: one direction each.
+in_linuxcnc verify.ini verify_x_from_below
+in_linuxcnc verify.ini x_run verify negative
+echo "--- gantry"
+in_linuxcnc gantry_map.ini y_run map
+echo "--- gantry table written"; cat "$work/comp_y.dat" || true
+in_linuxcnc gantry_verify.ini verify_gantry
 echo "--- library log"; cat "$work/tarvex.log" || true
 [ $status -eq 0 ] || tail -40 "$work/linuxcnc.log"
 [ $status -eq 0 ] && rm -rf "$work"

@@ -1,6 +1,7 @@
 #include "comp_table.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -76,8 +77,7 @@ class CompFileTest : public ::testing::Test {
         m_path = m_folder + "/comp.dat";
     }
     void TearDown() override {
-        std::remove(m_path.c_str());
-        std::remove((m_path + ".bak").c_str());
+        for (const char* tail : {"", ".bak", ".new"}) std::remove((m_path + tail).c_str());
         rmdir(m_folder.c_str());
     }
     std::string m_folder;
@@ -99,6 +99,37 @@ TEST_F(CompFileTest, UnwritableFolderFailsWithAReason) {
     std::string error;
     EXPECT_FALSE(WriteCompTable(m_folder + "/missing/comp.dat", {{0.0, 0.0, 0.0}}, error));
     EXPECT_NE(error.find("cannot create"), std::string::npos);
+}
+
+TEST_F(CompFileTest, NewTableKeepsTheOldModeAndIsReadableWhateverTheUmask) {
+    std::string error;
+    const mode_t saved = umask(077);
+    ASSERT_TRUE(WriteCompTable(m_path, {{0.0, 0.0, 0.0}}, error)) << error;
+    struct stat info {};
+    ASSERT_EQ(stat(m_path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0644u);  // LinuxCNC may run as another user
+    ASSERT_EQ(chmod(m_path.c_str(), 0640), 0);
+    ASSERT_TRUE(WriteCompTable(m_path, {{0.0, 0.1, 0.1}}, error)) << error;
+    umask(saved);
+    ASSERT_EQ(stat(m_path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0640u);
+    EXPECT_NE(access((m_path + ".new").c_str(), F_OK), 0);
+}
+
+TEST(CompTableTest, SlopeLimitHoldsWhereTheRunMeetsKeptPoints) {
+    // Corrections (actual - nominal) of the positive column: kept 0 at 20,
+    // the run's -0.1 at 10: 0.1 over 10 against 10/64.
+    const std::vector<RunPoint> run{{0.0, 0.0}, {10.0, 9.9}};
+    std::vector<CompPoint> table{{0.0, 0.0, 0.0}, {10.0, 9.9, 10.0}, {20.0, 20.0, 20.0}};
+    std::string why;
+    EXPECT_TRUE(JunctionsWithinSlope(table, run, true, 1.0 / 64.0, why)) << why;
+    table[2].nominal = 10.5;
+    table[2].positive = 10.5;
+    table[2].negative = 10.5;
+    EXPECT_FALSE(JunctionsWithinSlope(table, run, true, 1.0 / 64.0, why));
+    EXPECT_NE(why.find("kept point 10.500000"), std::string::npos) << why;
+    // The other column is not the run's: its changes are not checked here.
+    EXPECT_TRUE(JunctionsWithinSlope(table, {{0.0, 0.0}, {10.0, 10.0}}, false, 1.0 / 64.0, why));
 }
 
 }  // namespace

@@ -73,6 +73,12 @@ bool IsStateChange(const std::string& what) {
 
 }  // namespace
 
+void FakeMachine::MoveJoint(double target) {
+    if (target > jointPos) lastDirection = 1;
+    if (target < jointPos) lastDirection = -1;
+    jointPos = target;
+}
+
 bool CFakeRshLink::Connect(const std::string&, int) {
     Close();
     m_open = m_machine.reachable;
@@ -195,6 +201,14 @@ void CFakeRshLink::AnswerGet(const std::string& what) {
     }
     if (word == "machine") {
         Say(m_machine.machineOn ? "MACHINE ON" : "MACHINE OFF", now);
+    } else if (word == "mode") {
+        Say("MODE " + m_machine.mode, now);
+    } else if (word == "inifile") {
+        Say("INIFILE " + (m_machine.iniFile.empty() ? "emc.ini" : m_machine.iniFile), now);
+    } else if (word == "program_codes") {
+        Say("PROGRAM_CODES " + m_machine.programCodes, now);
+    } else if (word == "feed_override") {
+        Say("FEED_OVERRIDE " + std::to_string(m_machine.feedOverride), now);
     } else if (word == "joint_homed" && hasJoint) {
         Say("JOINT_HOMED " + argument + (m_machine.homed && jointExists ? " YES" : " NO"), now);
     } else if (word == "joint_homed") {
@@ -208,7 +222,12 @@ void CFakeRshLink::AnswerGet(const std::string& what) {
         Say("JOINT_POS " + argument + " " + Fixed(jointExists ? m_machine.jointPos : 0.0), now);
     } else if (word == "program_status") {
         m_machine.now += FAKE_POLL_SECONDS;
-        Say(m_machine.now < m_machine.motionEnd ? "PROGRAM_STATUS RUNNING" : "PROGRAM_STATUS IDLE",
+        bool busy = m_machine.now < m_machine.motionEnd;
+        if (!busy && m_busyLeft > 0) {
+            busy = true;
+            --m_busyLeft;
+        }
+        Say("PROGRAM_STATUS " + (busy ? m_machine.busyStatus : m_machine.idleStatus),
             m_machine.now);
     } else if (word == "error") {
         Say("ERROR OK", now);
@@ -232,10 +251,14 @@ void CFakeRshLink::AnswerSet(const std::string& what, const std::string& word) {
         return;
     }
     if (word == "enable") {
-        const bool ok = value == "EMCTOO";
-        // 2.9 has one enable for all sessions: the last to ask takes it.
-        if (ok && Rewritten()) m_enabled = true;
-        if (ok && !Rewritten()) m_machine.enabledSession = this;
+        const bool off = value == "off";
+        const bool ok = off || value == "EMCTOO";
+        if (ok) {
+            // 2.9 has one enable for all sessions: the last to ask takes it.
+            if (Rewritten()) m_enabled = !off;
+            if (!Rewritten()) m_machine.enabledSession = off ? nullptr : this;
+            m_machine.enabled = !off;
+        }
         SetVerdict(upper, ok, now, ok ? "" : "wrong enable password");
         return;
     }
@@ -261,6 +284,13 @@ void CFakeRshLink::AnswerSet(const std::string& what, const std::string& word) {
     }
     if (word == "mdi") {
         AnswerMdi(value);
+    } else if (word == "mode") {
+        // 2.9 acknowledges a switch it then does not make (a paused program);
+        // the rewritten shell answers once the mode has changed, NAK if it does not.
+        if (m_machine.modeAccepted) m_machine.mode = Upper(value);
+        const bool ack = m_machine.modeAccepted || !Rewritten();
+        SetVerdict(upper, ack, Rewritten() ? now + STATE_CHANGE_SECONDS : now,
+                   ack ? "" : "mode did not change");
     } else {
         SetVerdict(upper, true,
                    Rewritten() && IsStateChange(word) ? now + STATE_CHANGE_SECONDS : now);
@@ -269,8 +299,9 @@ void CFakeRshLink::AnswerSet(const std::string& what, const std::string& word) {
 
 void CFakeRshLink::AnswerMdi(const std::string& code) {
     const double now = m_machine.now;
-    if (!m_machine.mdiAccepted) {
-        SetVerdict("MDI", false, now, "MDI command failed");
+    if (!m_machine.mdiAccepted || m_machine.mode != "MDI") {
+        SetVerdict("MDI", false, now,
+                   m_machine.mode != "MDI" ? "not in MDI mode" : "MDI command failed");
         return;
     }
     const MdiMotion motion = ParseMdi(code);
@@ -280,9 +311,10 @@ void CFakeRshLink::AnswerMdi(const std::string& code) {
         const double speed =
             motion.g == 0 ? m_machine.rapidUnitsPerSecond : motion.feedPerMinute / 60.0;
         seconds = std::fabs(motion.target - m_machine.jointPos) / speed;
-        if (m_machine.followTargets) m_machine.jointPos = motion.target;
+        if (m_machine.followTargets) m_machine.MoveJoint(motion.target);
     }
     m_machine.motionEnd = now + seconds;
+    m_busyLeft = m_machine.busyPolls;
     if (m_machine.silentAfterMdi) {
         m_silent = true;
         return;

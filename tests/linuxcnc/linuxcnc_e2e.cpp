@@ -3,12 +3,21 @@
 // and a simulated QSB reads the simulator's real joint position plus an
 // injected pitch error.
 //
-//   linuxcnc_e2e map|verify START END INCREMENT COMP_FILE
+//   linuxcnc_e2e MODE AXIS START END INCREMENT COMP_FILE BACKLASH QSB_PIN [DIRECTIONS]
 //
 // map:    runs both directions with "Disable Mapping" set and checks that the
-//         table holds the injected error at every point.
+//         table holds the injected error at every point, and the negative
+//         column the carriage's BACKLASH besides.
+// refine: the same without "Disable Mapping", over a table in force that
+//         holds no correction.
 // verify: runs both directions with the table in force and checks that what
 //         is still measured (the residual) stays within a few QSB counts.
+// refuse: one run with "Disable Mapping" must be refused before any move.
+//
+// DIRECTIONS is both (the default), positive or negative: a table in force
+// can be refined once per start of LinuxCNC.
+//
+// The simulated QSB reads the HAL pin QSB_PIN (the carriage) plus the error.
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -31,8 +40,10 @@ double PitchError(double position) {
     return 0.015 * std::sin(2.0 * M_PI * position / 40.0) + 0.0002 * position;
 }
 
-double MotorPosition() {
-    std::FILE* pipe = popen("halcmd getp joint.0.motor-pos-fb", "r");
+std::string theQsbPin;
+
+double CarriagePosition() {
+    std::FILE* pipe = popen(("halcmd getp " + theQsbPin).c_str(), "r");
     double value = 0.0;
     if (pipe == nullptr) return value;
     if (std::fscanf(pipe, "%lf", &value) != 1) value = 0.0;
@@ -49,9 +60,9 @@ double Column(const CompPoint& p, bool positive) {
     return positive ? p.positive : p.negative;
 }
 
-bool Run(float from, float to, float increment, bool disableFirst) {
-    MapResult result = RunMapping('X', from, to, increment, disableFirst);
-    std::printf("RunMapping X %.1f -> %.1f step %.1f%s: %d\n", from, to, increment,
+bool Run(char axis, float from, float to, float increment, bool disableFirst) {
+    MapResult result = RunMapping(axis, from, to, increment, disableFirst);
+    std::printf("RunMapping %c %.1f -> %.1f step %.1f%s: %d\n", axis, from, to, increment,
                 disableFirst ? " (Disable Mapping)" : "", result);
     return result == MAP_DONE;
 }
@@ -59,21 +70,28 @@ bool Run(float from, float to, float increment, bool disableFirst) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 6) {
-        std::fputs("usage: linuxcnc_e2e map|verify START END INCREMENT COMP_FILE\n", stderr);
+    if (argc != 9 && argc != 10) {
+        std::fputs(
+            "usage: linuxcnc_e2e map|refine|verify|refuse AXIS START END INCREMENT COMP_FILE "
+            "BACKLASH QSB_PIN [both|positive|negative]\n",
+            stderr);
         return 2;
     }
     const std::string mode = argv[1];
-    const float start = std::strtof(argv[2], nullptr);
-    const float end = std::strtof(argv[3], nullptr);
-    const float increment = std::strtof(argv[4], nullptr);
-    const std::string compFile = argv[5];
-    const bool mapping = mode == "map";
+    const char axis = argv[2][0];
+    const float start = std::strtof(argv[3], nullptr);
+    const float end = std::strtof(argv[4], nullptr);
+    const float increment = std::strtof(argv[5], nullptr);
+    const std::string compFile = argv[6];
+    const double backlash = std::strtod(argv[7], nullptr);
+    theQsbPin = argv[8];
+    const std::string directionsWanted = argc == 10 ? argv[9] : "both";
+    const bool mapping = mode == "map" || mode == "refine";
 
     CQsbSimulator sim;
     sim.SetCountSource([] {
-        double motor = MotorPosition();
-        return static_cast<std::int64_t>(std::llround((motor + PitchError(motor)) * COUNTS));
+        double carriage = CarriagePosition();
+        return static_cast<std::int64_t>(std::llround((carriage + PitchError(carriage)) * COUNTS));
     });
     sim.ExportPortDir();
     if (!sim.Plug(1)) return 1;
@@ -85,15 +103,25 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    if (mode == "refuse") {
+        const double before = CarriagePosition();
+        const bool done = Run(axis, start, end, increment, true);
+        const double after = CarriagePosition();
+        sim.Stop();
+        std::printf("refuse: carriage %.6f before, %.6f after\n", before, after);
+        return !done && std::fabs(after - before) < 1e-6 ? 0 : 1;
+    }
+
     bool ok = true;
     double worst = 0.0;
     double largest = 0.0;
     const bool directions[2] = {true, false};
     for (bool positive : directions) {
+        if (directionsWanted == (positive ? "negative" : "positive")) continue;
         std::vector<CompPoint> before = ReadTable(compFile);
         float from = positive ? start : end;
         float to = positive ? end : start;
-        if (!Run(from, to, increment, mapping)) return 1;
+        if (!Run(axis, from, to, increment, mode == "map")) return 1;
         std::vector<CompPoint> after = ReadTable(compFile);
         std::printf("%s run, %s:\n  nominal  injected(counts)  %s(counts)\n",
                     positive ? "positive" : "negative", mapping ? "uncompensated" : "compensated",
@@ -104,12 +132,15 @@ int main(int argc, char** argv) {
             double value;
             if (mapping) {
                 // The table's actual position minus nominal is the error measured
-                // from this run's start (tied to the other column at the start).
+                // from the positive run's start; moving negative the carriage
+                // stands the backlash further up.
                 value = (Column(after[i], positive) - n) * COUNTS;
-                double expected = (PitchError(n) - PitchError(start)) * COUNTS;
+                double expected =
+                    (PitchError(n) - PitchError(start) + (positive ? 0.0 : backlash)) * COUNTS;
                 worst = std::fmax(worst, std::fabs(value - expected));
             } else {
                 // The run refines the table by what it still measures.
+                if (before.size() != after.size()) return 1;
                 value = (Column(before[i], positive) - Column(after[i], positive)) * COUNTS;
                 worst = std::fmax(worst, std::fabs(value));
             }

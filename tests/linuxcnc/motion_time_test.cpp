@@ -55,10 +55,25 @@ TEST(ReadMotionRates, TakesTheLowestLimitOfTrajAxisAndJoint) {
     };
     for (const RatesRow& row : rows) {
         SCOPED_TRACE(row.name);
-        MotionRates rates = ReadMotionRates(row.ini, 'X', 0);
+        CIniFile ini;
+        ini.Parse(row.ini);
+        MotionRates rates = ReadMotionRates(ini, 'X', {0});
         EXPECT_DOUBLE_EQ(rates.velocityUnitsPerSecond, row.velocity);
         EXPECT_DOUBLE_EQ(rates.accelerationUnitsPerSecond2, row.acceleration);
     }
+}
+
+TEST(ReadMotionRates, TheSlowerJointOfAGantrySetsThePace) {
+    CIniFile ini;
+    ini.Parse(
+        "[AXIS_Y]\nMAX_VELOCITY = 40\nMAX_ACCELERATION = 400\n"
+        "[JOINT_1]\nMAX_VELOCITY = 40\nMAX_ACCELERATION = 400\n"
+        "[JOINT_2]\nMAX_VELOCITY = 7\nMAX_ACCELERATION = 70\n");
+    MotionRates rates = ReadMotionRates(ini, 'Y', {1, 2});
+    EXPECT_DOUBLE_EQ(rates.velocityUnitsPerSecond, 7.0);
+    EXPECT_DOUBLE_EQ(rates.accelerationUnitsPerSecond2, 70.0);
+    rates = ReadMotionRates(ini, 'Y', {1});
+    EXPECT_DOUBLE_EQ(rates.velocityUnitsPerSecond, 40.0);
 }
 
 // The real time of a move that starts and ends at rest: a trapezoid, or a

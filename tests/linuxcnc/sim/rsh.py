@@ -3,6 +3,7 @@
 
   rsh.py wait          waits until linuxcncrsh accepts a session
   rsh.py ready         takes the machine out of estop, on, homed, in MDI mode
+  rsh.py mdi CODE      runs one MDI line and waits until LinuxCNC is idle
   rsh.py shutdown      stops LinuxCNC
 """
 import socket
@@ -57,6 +58,18 @@ def main():
         else:
             sys.exit("joints did not home")
         say("set mode mdi")
+    elif what == "mdi":
+        say("set mode mdi")
+        if not say("set mdi " + sys.argv[2]).endswith("ACK"):
+            sys.exit("refused: " + sys.argv[2])
+        # "wait done" answers once LinuxCNC has carried the line out.
+        say("set wait done")
+        for _ in range(600):
+            if say("get program_status") == "PROGRAM_STATUS IDLE":
+                break
+            time.sleep(0.1)
+        else:
+            sys.exit("LinuxCNC did not finish: " + sys.argv[2])
     elif what == "shutdown":
         f = s.makefile("rw", newline="")
         f.write("shutdown\r\n")
