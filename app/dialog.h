@@ -32,6 +32,10 @@ class CDialog {
     // Modal, owned by this dialog, OK button only, no icon, titled with the
     // application's name.
     void MessageBox(const char* text);
+    // The busy cursor, while a command blocks the window; calls nest, and
+    // the cursor is back when every Begin has had its End (see CWaitCursor).
+    void BeginWaitCursor();
+    void EndWaitCursor();
 
     // What the main dialog's initialisation needs.
     // Appends a separator and the item; false when there is no system menu.
@@ -57,4 +61,17 @@ class CDialog {
     int m_templateId;
     CDialog* m_parent;
     CDialogImpl* m_impl;
+};
+
+// The busy cursor for the life of the scope, so that every way out of a
+// command takes it down again.
+class CWaitCursor {
+  public:
+    explicit CWaitCursor(CDialog& dialog) : m_dialog(dialog) { m_dialog.BeginWaitCursor(); }
+    ~CWaitCursor() { m_dialog.EndWaitCursor(); }
+    CWaitCursor(const CWaitCursor&) = delete;
+    CWaitCursor& operator=(const CWaitCursor&) = delete;
+
+  private:
+    CDialog& m_dialog;
 };

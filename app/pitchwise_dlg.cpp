@@ -52,7 +52,12 @@ bool CPitchwiseDlg::OnSysCommand(unsigned id) {
 void CPitchwiseDlg::OnFindQsb() {
     int port = 0;
     QsbIdentity identity{};
-    if (!FindQsb(port, identity)) {
+    bool found = false;
+    {
+        CWaitCursor busy(*this);
+        found = FindQsb(port, identity);
+    }
+    if (!found) {
         // The controls keep whatever state an earlier success gave them.
         SetDlgItemText(IDC_QSB_INFO, "No QSB Device Found!");
         return;
@@ -134,5 +139,12 @@ void CPitchwiseDlg::OnCreate() {
         return;
     }
     const bool disableFirst = IsDlgButtonChecked(IDC_DISABLE_MAPPING);
-    MessageBox(MapResultMessage(RunMapping(axis, start, end, increment, disableFirst)));
+    MapResult result = MAP_DONE;
+    {
+        // Only while the run blocks: the closing message waits for the
+        // operator with the ordinary cursor.
+        CWaitCursor busy(*this);
+        result = RunMapping(axis, start, end, increment, disableFirst);
+    }
+    MessageBox(MapResultMessage(result));
 }

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QString>
 
+#include "control_room.h"
 #include "dialog_styles.h"
 #include "edit_control.h"
 #include "resource.h"
@@ -98,15 +99,14 @@ QString AccessibleNameOf(const DialogControl& c, const DialogTemplate& t) {
 
 }  // namespace
 
-void BuildDialogControls(const DialogTemplate& t, QWidget& window, DialogBaseUnits base,
-                         CDialogImpl& impl, const std::function<void(int)>& onCommand) {
+void BuildDialogControls(const DialogTemplate& t, QWidget& window, CDialogImpl& impl,
+                         const std::function<void(int)>& onCommand) {
     QWidget* previousTabStop = nullptr;
     for (std::size_t i = 0; i < t.controlCount; ++i) {
         const DialogControl& c = t.controls[i];
         QWidget* widget = MakeControl(c, window, impl, onCommand);
         widget->setObjectName(QString::number(c.id));
         widget->setProperty("controlId", c.id);
-        widget->setGeometry(PlacementOf(c, *widget, base));
         widget->setEnabled(!Has(c.style, PW_WS_DISABLED));
         const QString name = AccessibleNameOf(c, t);
         if (!name.isEmpty()) widget->setAccessibleName(name);
@@ -118,5 +118,15 @@ void BuildDialogControls(const DialogTemplate& t, QWidget& window, DialogBaseUni
             widget->setFocusPolicy(Qt::NoFocus);
         }
         impl.items.push_back({c.id, widget});
+    }
+}
+
+void PlaceDialogControls(const DialogTemplate& t, DialogBaseUnits fontBase, CDialogImpl& impl) {
+    std::vector<QSize> rooms;
+    for (const DialogItem& item : impl.items) rooms.push_back(RoomForText(*item.widget));
+    impl.baseUnits = FitBaseUnits(t, fontBase, rooms);
+    for (std::size_t i = 0; i < t.controlCount && i < impl.items.size(); ++i) {
+        QWidget& widget = *impl.items[i].widget;
+        widget.setGeometry(PlacementOf(t.controls[i], widget, impl.baseUnits));
     }
 }

@@ -3,6 +3,7 @@
 #include "dialog_qt.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QLabel>
@@ -24,10 +25,16 @@
 namespace {
 
 Qt::WindowFlags WindowFlagsOf(const DialogTemplate& t) {
-    // An application window has a task-bar button of its own; an owned
-    // dialog stays with its owner.
-    Qt::WindowFlags flags = (t.exStyle & PW_WS_EX_APPWINDOW) ? Qt::Window : Qt::Dialog;
-    flags |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    // Only the buttons asked for: a dialog has a fixed size, so never a
+    // maximise button.
+    Qt::WindowFlags flags = Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+    if (t.exStyle & PW_WS_EX_APPWINDOW) {
+        // An application window has a task-bar button of its own, through
+        // which Windows minimises it; here a minimise button stands in.
+        flags |= Qt::Window | Qt::WindowMinimizeButtonHint;
+    } else {
+        flags |= Qt::Dialog;  // an owned dialog stays with its owner
+    }
     if (t.style & PW_WS_SYSMENU) flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     return flags;
 }
@@ -114,12 +121,12 @@ int CDialog::DoModal() {
     CDialogWindow& window = *impl.window;
     window.setWindowTitle(QString::fromLatin1(t->title));
     window.setModal(true);
-    window.setFont(DialogFont(
-        t->fontPoints, ScreenFor(owner) ? int(ScreenFor(owner)->logicalDotsPerInchY()) : 96));
-    impl.baseUnits = BaseUnitsOf(window.font());
+    // The window keeps the application's font, which is the desktop's: it
+    // stands in for the shell dialog font that the template names.
+    BuildDialogControls(*t, window, impl, [this](int id) { OnCommand(id); });
+    PlaceDialogControls(*t, BaseUnitsOf(window.font()), impl);
     window.setFixedSize(
         DialogUnitsToPixels(QRect(0, 0, t->width, t->height), impl.baseUnits).size());
-    BuildDialogControls(*t, window, impl.baseUnits, impl, [this](int id) { OnCommand(id); });
     window.WatchKeys(window);
     for (const DialogItem& item : impl.items) window.WatchKeys(*item.widget);
     Centre(window, owner);
@@ -209,6 +216,14 @@ void CDialog::MessageBox(const char* text) {
     QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
     box.exec();
     ReturnKeyboardTo(m_impl->window);
+}
+
+void CDialog::BeginWaitCursor() {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+void CDialog::EndWaitCursor() {
+    QApplication::restoreOverrideCursor();
 }
 
 bool CDialog::AppendSystemMenuItem(unsigned id, const char* text) {

@@ -3,6 +3,37 @@
 #include <QFontMetrics>
 #include <QString>
 
+#include "dialog_template.h"
+
+namespace {
+
+// How far the units may grow for the texts' sake.
+constexpr int FIT_LIMIT_FACTOR = 4;
+
+QRect UnitsOf(const DialogControl& c) {
+    return QRect(c.x, c.y, c.width, c.height);
+}
+
+bool WidthsFit(const DialogTemplate& t, int baseX, const std::vector<QSize>& needs) {
+    for (std::size_t i = 0; i < t.controlCount && i < needs.size(); ++i) {
+        if (DialogUnitsToPixels(UnitsOf(t.controls[i]), {baseX, 1}).width() < needs[i].width()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool HeightsFit(const DialogTemplate& t, int baseY, const std::vector<QSize>& needs) {
+    for (std::size_t i = 0; i < t.controlCount && i < needs.size(); ++i) {
+        if (DialogUnitsToPixels(UnitsOf(t.controls[i]), {1, baseY}).height() < needs[i].height()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 int MulDiv(int a, int b, int c) {
     const long long product = static_cast<long long>(a) * b;
     const long long half = c / 2;
@@ -13,7 +44,9 @@ DialogBaseUnits BaseUnitsOf(const QFont& font) {
     const QFontMetrics metrics(font);
     const int alphabet = metrics.horizontalAdvance(
         QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return {(alphabet / 26 + 1) / 2, metrics.height()};
+    // Some fonts declare a negative leading; a line is never lower than the
+    // font's own height.
+    return {(alphabet / 26 + 1) / 2, qMax(metrics.lineSpacing(), metrics.height())};
 }
 
 QRect DialogUnitsToPixels(const QRect& units, DialogBaseUnits base) {
@@ -24,11 +57,12 @@ QRect DialogUnitsToPixels(const QRect& units, DialogBaseUnits base) {
     return QRect(left, top, right - left, bottom - top);
 }
 
-QFont DialogFont(int points, int dotsPerInch) {
-    // The Windows shell dialog font is not on Linux; Liberation Sans has the
-    // metrics of the sans-serif faces it maps to.
-    QFont font(QStringLiteral("Liberation Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(MulDiv(points, dotsPerInch, 72));
-    return font;
+DialogBaseUnits FitBaseUnits(const DialogTemplate& t, DialogBaseUnits fontBase,
+                             const std::vector<QSize>& needs) {
+    DialogBaseUnits base = fontBase;
+    // Each corner is rounded on its own, so a wider unit is tried step by
+    // step against the real conversion rather than worked out in one go.
+    while (base.x < FIT_LIMIT_FACTOR * fontBase.x && !WidthsFit(t, base.x, needs)) ++base.x;
+    while (base.y < FIT_LIMIT_FACTOR * fontBase.y && !HeightsFit(t, base.y, needs)) ++base.y;
+    return base;
 }

@@ -4,6 +4,11 @@
 #include <QIcon>
 #include <QString>
 
+// False, after saying so in one line on standard error, when nothing tells
+// the toolkit where to open windows: no X display, no Wayland display and no
+// platform chosen by hand.
+bool HaveDisplay();
+
 // Ends what InitUserInterface started; call after the main dialog ended.
 void EndUserInterface();
 

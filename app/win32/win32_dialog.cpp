@@ -20,6 +20,8 @@
 struct CDialogImpl {
     HWND window = nullptr;
     HICON icon = nullptr;
+    int waitDepth = 0;                   // BeginWaitCursor calls not yet ended
+    HCURSOR cursorBeforeWait = nullptr;  // put back by the last EndWaitCursor
 };
 
 namespace {
@@ -164,6 +166,17 @@ void CDialog::MessageBox(const char* text) {
     char title[MAX_PATH];
     ApplicationName(title, sizeof title);
     ::MessageBoxA(m_impl->window, text, title, MB_OK);
+}
+
+// The thread handles no messages while a command runs, so nothing sets the
+// cursor back before EndWaitCursor does.
+void CDialog::BeginWaitCursor() {
+    if (m_impl->waitDepth++ == 0)
+        m_impl->cursorBeforeWait = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+}
+
+void CDialog::EndWaitCursor() {
+    if (m_impl->waitDepth > 0 && --m_impl->waitDepth == 0) SetCursor(m_impl->cursorBeforeWait);
 }
 
 bool CDialog::AppendSystemMenuItem(unsigned id, const char* text) {

@@ -108,10 +108,12 @@ bool ModifiedAfter(const std::string& path, const timespec& start) {
 
 CLinuxCncController::CLinuxCncController(const LinuxCncConfig& config,
                                          std::unique_ptr<CRshLink> link)
-    : m_config(config), m_link(std::move(link)) {}
+    : m_config(config), m_session(std::move(link)) {}
 
 bool CLinuxCncController::Refuse(const std::string& line, const std::string& why) {
-    LogMessage("refused \"" + line + "\": " + why);
+    // The shell's own "error:" lines say more than its NAK.
+    const std::string& said = m_session.Refusal();
+    LogMessage("refused \"" + line + "\": " + why + (said.empty() ? "" : "; " + said));
     // Pitchwise ends the run at a refusal and never calls Tvx_Finish then:
     // hold on to control and no other linuxcncrsh session could take it.
     GiveBackControl();
@@ -119,46 +121,57 @@ bool CLinuxCncController::Refuse(const std::string& line, const std::string& why
 }
 
 void CLinuxCncController::GiveBackControl() {
-    if (m_connected) {
-        std::string reply;
-        m_link->Exchange("set enable off", reply);
+    if (m_session.IsOpen()) {
+        RshReply reply;
+        m_session.Request("set enable off", reply);
     }
-    m_link->Close();
-    m_connected = false;
+    m_session.Close();
 }
 
 bool CLinuxCncController::Get(const std::string& what, std::string& reply) {
-    if (!m_connected || !m_link->Exchange("get " + what, reply)) {
-        m_connected = false;
-        return false;
-    }
-    return !EndsWith(reply, " NAK");
+    RshReply answer;
+    if (!m_session.Request("get " + what, answer)) return false;
+    reply = answer.answer;
+    return !answer.refused;
 }
 
 bool CLinuxCncController::Set(const std::string& what) {
-    std::string reply;
-    if (!m_connected || !m_link->Exchange("set " + what, reply)) {
-        m_connected = false;
-        return false;
-    }
-    return EndsWith(reply, " ACK");
+    RshReply answer;
+    return m_session.Request("set " + what, answer) && answer.acked;
 }
 
-bool CLinuxCncController::Mdi(const std::string& code) {
-    if (!Set("mdi " + code)) return false;
+bool CLinuxCncController::Mdi(const std::string& code, double motionSeconds) {
+    RshReply answer;
+    if (!m_session.Request("set mdi " + code, answer, motionSeconds) || !answer.acked) return false;
     m_run.idlePolls = 0;
     m_run.busyPolls = 0;
     m_run.busyReported = false;
     return true;
 }
 
+double CLinuxCncController::RapidSeconds(double target) const {
+    // Where the axis stands is not asked; it is within the limits, so the
+    // farther limit bounds the move.
+    const double farthest =
+        std::max(std::fabs(target - m_run.axis.minLimit), std::fabs(target - m_run.axis.maxLimit));
+    return MoveSeconds(farthest, m_run.rates.velocityUnitsPerSecond,
+                       m_run.rates.accelerationUnitsPerSecond2);
+}
+
 bool CLinuxCncController::MoveTo(char axis, double position, const char* code) {
     char text[96];
-    if (std::strcmp(code, "G0") == 0)
+    double seconds;
+    if (std::strcmp(code, "G0") == 0) {
         std::snprintf(text, sizeof text, "G53 G0 %c%.6f", axis, position);
-    else
+        seconds = RapidSeconds(position);
+    } else {
         std::snprintf(text, sizeof text, "G53 G1 %c%.6f F%.3f", axis, position, m_run.config.feed);
-    if (!Mdi(text)) return false;
+        const double velocity = std::min(m_run.config.feed / 60.0,  // feed is per minute
+                                         m_run.rates.velocityUnitsPerSecond);
+        seconds =
+            MoveSeconds(position - m_run.target, velocity, m_run.rates.accelerationUnitsPerSecond2);
+    }
+    if (!Mdi(text, seconds)) return false;
     m_run.target = position;
     m_run.motion = Motion::MOVE;
     return true;
@@ -166,31 +179,13 @@ bool CLinuxCncController::MoveTo(char axis, double position, const char* code) {
 
 bool CLinuxCncController::Init() {
     m_run = RunState();
-    m_link->Close();
-    m_connected = false;
     SetLogPath(m_config.logFile);
-    if (!m_link->Connect(m_config.host, m_config.port)) {
-        LogMessage("cannot reach linuxcncrsh at " + m_config.host + ":" +
-                   std::to_string(m_config.port));
-        return false;
-    }
-    m_connected = true;
-    std::string reply;
-    // Echo is on for a new session, so the first "set" comes back as itself.
-    if (!m_link->Exchange("hello " + m_config.connectPassword + " pitchwise 1.0", reply) ||
-        reply.compare(0, 9, "HELLO ACK") != 0 || !m_link->Exchange("set echo off", reply) ||
-        !m_link->Exchange("set verbose on", reply) || !Set("enable " + m_config.enablePassword)) {
-        LogMessage("linuxcncrsh refused the session (passwords?), last reply \"" + reply + "\"");
-        m_link->Close();
-        m_connected = false;
-        return false;
-    }
-    return true;
+    return m_session.Open(m_config);
 }
 
 bool CLinuxCncController::Line(const char* text) {
     const std::string line = text != nullptr ? text : "";
-    if (!m_connected) return Refuse(line, "no session with linuxcncrsh");
+    if (!m_session.IsOpen()) return Refuse(line, "no session with linuxcncrsh");
     if (m_run.faulted) return Refuse(line, "an earlier move did not end in position");
     const MapCommand command = ParseMapCommand(text);
     std::string why;
@@ -206,7 +201,7 @@ bool CLinuxCncController::Line(const char* text) {
         case MapCommandKind::DWELL:
             if (!m_run.mapping) return Refuse(line, "no mapping begun");
             if (!Ready(why)) return Refuse(line, why);
-            if (!Mdi(Format("G4 P%.3f", m_run.config.dwellSeconds)))
+            if (!Mdi(Format("G4 P%.3f", m_run.config.dwellSeconds), m_run.config.dwellSeconds))
                 return Refuse(line, "LinuxCNC refused the dwell");
             m_run.motion = Motion::DWELL;
             return true;
@@ -247,6 +242,9 @@ bool CLinuxCncController::ReadMachine(char axis, std::string& why) {
     if (!ini.Load(iniPath, why)) return false;
     const std::string folder = iniPath.substr(0, iniPath.find_last_of('/'));
     if (!DescribeAxis(ini, folder, axis, m_run.axis, why)) return false;
+    std::vector<int> joints;
+    for (const JointIni& joint : m_run.axis.joints) joints.push_back(joint.joint);
+    m_run.rates = ReadMotionRates(ini, axis, joints);
 
     struct stat lock {};
     if (stat(m_config.lockFile.c_str(), &lock) != 0) {
@@ -353,7 +351,9 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
                                 Name(axis) + " with joint " + std::to_string(joints.front().joint));
     }
     for (const JointIni& joint : joints) {
-        if (!Get("joint_homed " + std::to_string(joint.joint), reply) || LastWord(reply) != "YES")
+        bool homed = false;
+        if (!Get("joint_homed " + std::to_string(joint.joint), reply) ||
+            !ParseJointHomed(reply, joint.joint, homed) || !homed)
             return Refuse(line, "joint " + std::to_string(joint.joint) + " is not homed");
         // One table for a gantry's joints: the QSB measures one carriage, and
         // the same correction on both sides keeps them square, where a table
@@ -460,14 +460,11 @@ bool CLinuxCncController::Step(const std::string& line, char axis, double offset
     if (!WithinLimits(target)) return Refuse(line, "the point lies outside the joint's limits");
     if (m_run.direction == 0 && !RunCanBeTied(m_run.oldTable, m_run.compensationInForce,
                                               m_run.approach, m_run.start, target)) {
-        // Only a start at the lower limit is reached moving negative.
-        const bool atLimit = m_run.approach < 0;
-        const char* approach = atLimit ? "negative" : "positive";
+        const char* approach = m_run.approach > 0 ? "positive" : "negative";
         return Refuse(line, std::string("the start was reached moving ") + approach +
                                 " and the table has no " + approach +
-                                " column over the first step to tie this run to: " +
-                                (atLimit ? "start above the lower limit"
-                                         : "map the positive direction over this range first"));
+                                " column over the first step to tie this run to: map the " +
+                                approach + " direction over this range first");
     }
     std::string why;
     if (!Ready(why)) return Refuse(line, why);

@@ -19,7 +19,8 @@
 #include "comp_table.h"
 #include "linuxcnc_config.h"
 #include "machine_ini.h"
-#include "rsh_link.h"
+#include "motion_time.h"
+#include "rsh_session.h"
 #include "run_log.h"
 #include "run_reference.h"
 
@@ -39,7 +40,10 @@ class CLinuxCncController {
     void GiveBackControl();
     bool Get(const std::string& what, std::string& reply);
     bool Set(const std::string& what);
-    bool Mdi(const std::string& code);
+    // `motionSeconds`: the longest the move or dwell may take, since the
+    // shell may hold the ACK until it ends.
+    bool Mdi(const std::string& code, double motionSeconds);
+    double RapidSeconds(double target) const;
     bool MoveTo(char axis, double position, const char* code);
 
     bool BeginMapping(const std::string& line, char axis);
@@ -60,8 +64,7 @@ class CLinuxCncController {
     std::vector<CompPoint> MergedTable() const;
 
     LinuxCncConfig m_config;  // as the file gives it
-    std::unique_ptr<CRshLink> m_link;
-    bool m_connected = false;
+    CRshSession m_session;
 
     // Everything one run learns; Init starts every run afresh.
     struct RunState {
@@ -69,6 +72,7 @@ class CLinuxCncController {
         bool withoutCompensation = false;  // "L600" seen
         bool mapping = false;
         AxisIni axis;
+        MotionRates rates;
         std::string compFile;
         std::string runLog;          // beside compFile: every run, kept
         std::string report;          // beside compFile: the figures of the runs

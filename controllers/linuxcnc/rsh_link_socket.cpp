@@ -7,18 +7,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
-#include <cstring>
 
 #include "rsh_link.h"
 
 namespace {
 
-// linuxcncrsh answers every request at once; a reply that takes longer
-// than this means LinuxCNC has gone, and the run must not hang on it.
-constexpr int REPLY_TIMEOUT_MS = 10000;
 // A host that is down never answers the connection at all: without a limit
 // Tvx_Init, and Pitchwise's window with it, would hang for minutes.
 constexpr int CONNECT_TIMEOUT_MS = 5000;
@@ -61,43 +55,37 @@ class CSocketRshLink : public CRshLink {
             }
         }
         freeaddrinfo(found);
-        m_pending.clear();
         return m_socket >= 0;
     }
 
-    bool Exchange(const std::string& request, std::string& reply) override {
+    bool Send(const std::string& bytes) override {
         if (m_socket < 0) return false;
-        std::string line = request + "\r\n";
         std::size_t sent = 0;
-        while (sent < line.size()) {
-            ssize_t n = send(m_socket, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
+        while (sent < bytes.size()) {
+            ssize_t n = send(m_socket, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+            if (n < 0 && errno == EINTR) continue;
             if (n <= 0) return Fail();
             sent += static_cast<std::size_t>(n);
         }
-        for (;;) {
-            std::size_t end = m_pending.find('\n');
-            if (end != std::string::npos) {
-                reply = m_pending.substr(0, end);
-                m_pending.erase(0, end + 1);
-                // linuxcncrsh sends some replies with their terminating zero byte.
-                reply.erase(std::remove(reply.begin(), reply.end(), '\0'), reply.end());
-                while (!reply.empty() && std::isspace(static_cast<unsigned char>(reply.back())))
-                    reply.pop_back();
-                std::size_t first = 0;
-                while (first < reply.size() &&
-                       std::isspace(static_cast<unsigned char>(reply[first])))
-                    ++first;
-                reply.erase(0, first);
-                if (reply.empty()) continue;  // the "\r\n" pair may arrive split
-                return true;
-            }
-            pollfd p{m_socket, POLLIN, 0};
-            if (poll(&p, 1, REPLY_TIMEOUT_MS) <= 0) return Fail();
-            char buffer[512];
-            ssize_t n = recv(m_socket, buffer, sizeof buffer, 0);
-            if (n <= 0) return Fail();
-            m_pending.append(buffer, static_cast<std::size_t>(n));
+        return true;
+    }
+
+    RshReceive Receive(std::string& bytes, int timeoutMs) override {
+        if (m_socket < 0) return RshReceive::CLOSED;
+        pollfd p{m_socket, POLLIN, 0};
+        int ready;
+        do {
+            ready = poll(&p, 1, timeoutMs);
+        } while (ready < 0 && errno == EINTR);
+        if (ready == 0) return RshReceive::TIMEOUT;
+        char buffer[512];
+        ssize_t n = ready > 0 ? recv(m_socket, buffer, sizeof buffer, 0) : -1;
+        if (n <= 0) {
+            Fail();
+            return RshReceive::CLOSED;
         }
+        bytes.append(buffer, static_cast<std::size_t>(n));
+        return RshReceive::DATA;
     }
 
     void Close() override {
@@ -112,7 +100,6 @@ class CSocketRshLink : public CRshLink {
     }
 
     int m_socket = -1;
-    std::string m_pending;
 };
 
 }  // namespace

@@ -62,7 +62,13 @@ class CreateChecks : public ::testing::Test {
         dialog.OnCreate();
         if (reads) *reads = ui.textReads;
         EXPECT_EQ(ui.messages.size(), 1u) << "exactly one message";
-        return ui.messages.empty() ? std::string() : ui.messages.back();
+        if (ui.messages.empty()) return std::string();
+        // The busy cursor is up only while a run is tried, and is down
+        // again before the message comes.
+        EXPECT_EQ(ui.waitBegins, ui.messages.back() == NO_LIBRARY ? 1 : 0) << ui.messages.back();
+        EXPECT_EQ(ui.waitDepth, 0) << ui.messages.back();
+        EXPECT_EQ(ui.messageWaitDepths.back(), 0) << ui.messages.back();
+        return ui.messages.back();
     }
 };
 

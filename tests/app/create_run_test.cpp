@@ -20,6 +20,8 @@ namespace {
 
 std::vector<std::string> theLines;  // every line the controller was given
 int theInits = 0;
+const CDialogImpl* theDialog = nullptr;  // the dialog whose Create is running
+std::vector<int> theCallWaitDepths;      // its busy-cursor depth at each call
 
 }  // namespace
 
@@ -27,6 +29,7 @@ extern "C" void FakeTvxEvent(const FakeTvxCall* call) {
     const std::string entry = call->entry;
     if (entry == "Tvx_Init") ++theInits;
     if (entry == "Tvx_GCodeLine") theLines.push_back(call->line);
+    if (theDialog) theCallWaitDepths.push_back(theDialog->waitDepth);
 }
 
 namespace {
@@ -40,6 +43,8 @@ class CreateRun : public ::testing::Test {
         clock.SetHook([this](unsigned) { sim.Pump(); });
         theLines.clear();
         theInits = 0;
+        theDialog = &ui;
+        theCallWaitDepths.clear();
         Field(IDC_AXIS).entries = {"X", "Y", "Z"};
         Field(IDC_AXIS).selection = 0;
         Field(IDC_START_POS).text = "0.000";
@@ -47,14 +52,26 @@ class CreateRun : public ::testing::Test {
         Field(IDC_MAP_INC).text = "1.000";
         Field(IDC_DISABLE_MAPPING).checked = true;
     }
-    void TearDown() override { thePort.Close(); }
+    void TearDown() override {
+        thePort.Close();
+        theDialog = nullptr;
+    }
 
     RecordedControl& Field(int id) { return ui.controls[id]; }
 
     std::string Create() {
         ui.messages.clear();
+        ui.messageWaitDepths.clear();
+        theCallWaitDepths.clear();
         dialog.OnCreate();
         EXPECT_EQ(ui.messages.size(), 1u) << "exactly one message";
+        // Every call into the controller under the busy cursor; the cursor
+        // back before the closing message, on every outcome.
+        EXPECT_EQ(theCallWaitDepths, std::vector<int>(theCallWaitDepths.size(), 1));
+        EXPECT_EQ(ui.waitDepth, 0);
+        if (!ui.messageWaitDepths.empty()) {
+            EXPECT_EQ(ui.messageWaitDepths.back(), 0);
+        }
         return ui.messages.empty() ? std::string() : ui.messages.back();
     }
 
@@ -121,6 +138,7 @@ TEST_F(CreateRun, RunWithTheQsbFoundEndsDone) {
     Field(IDC_END_POS).text = "1.000";
     Field(IDC_MAP_INC).text = "0.25";
     EXPECT_EQ(Create(), "Done.");
+    EXPECT_FALSE(theCallWaitDepths.empty());
     EXPECT_EQ(theInits, 1);
     int entries = 0;
     for (const std::string& line : theLines) entries += line.rfind("L606 ", 0) == 0;

@@ -71,6 +71,33 @@ TEST_F(QsbHandlers, FindQsbShowsTheIdentityAndEnablesTheControlsInOrder) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// Every pause of the search falls inside the busy cursor, and the cursor is
+// back once the handler returns, whether it found the device or not.
+TEST_F(QsbHandlers, FindQsbShowsTheBusyCursorWhileItSearches) {
+    ASSERT_TRUE(sim.AddSilentPort(1));
+    std::vector<int> depths;
+    clock.SetHook([&](unsigned) {
+        depths.push_back(ui.waitDepth);
+        sim.Pump();
+    });
+    for (bool plugged : {true, false}) {
+        SCOPED_TRACE(plugged ? "found" : "not found");
+        if (plugged) {
+            ASSERT_TRUE(sim.Plug(2));
+        } else {
+            sim.Unplug();
+        }
+        depths.clear();
+        const int beginsBefore = ui.waitBegins;
+        dialog.OnFindQsb();
+        EXPECT_EQ(Control(IDC_QSB_INFO).text == "No QSB Device Found!", !plugged);
+        ASSERT_FALSE(depths.empty()) << "the silent port makes the search pause";
+        EXPECT_EQ(depths, std::vector<int>(depths.size(), 1));
+        EXPECT_EQ(ui.waitBegins, beginsBefore + 1);
+        EXPECT_EQ(ui.waitDepth, 0);
+    }
+}
+
 TEST_F(QsbHandlers, IdentityLineShowsTheDevicesFieldsAsTheyCame) {
     struct Row {
         std::string reply;

@@ -15,6 +15,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QScreen>
+#include <QSizeGrip>
 #include <QTest>
 #include <QWindow>
 #include <string>
@@ -60,13 +61,14 @@ const ExpectedControl MAIN_CONTROLS[] = {
     {1006, CHECK, "Disable Mapping", false, 7, 162, 67, 10},
 };
 
-// The test's own reading of the base units: average alphabet width and
-// character height of the font the dialog uses.
-QPoint BaseUnits(const QWidget& window) {
+// The test's own reading of the font's base units: average alphabet width
+// and full line spacing of the font the dialog uses. The dialog may take
+// larger ones where a text needs the room, never smaller.
+QPoint FontBaseUnits(const QWidget& window) {
     const QFontMetrics m(window.font());
     const int width =
         m.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
-    return QPoint((width / 26 + 1) / 2, m.height());
+    return QPoint((width / 26 + 1) / 2, qMax(m.lineSpacing(), m.height()));
 }
 
 int Round(double v) {
@@ -145,12 +147,15 @@ class MainDialog : public ::testing::Test {
 TEST_F(MainDialog, ControlsHaveTheirNumbersTextsStatesAndPlaces) {
     RunModal(dialog, [&](QDialog& window) {
         EXPECT_EQ(window.windowTitle(), QStringLiteral("Pitchwise v2.2"));
-        const QPoint base = BaseUnits(window);
-        // A sane sans-serif 8 point face at 96 dpi.
-        EXPECT_GE(base.x(), 5);
-        EXPECT_LE(base.x(), 7);
-        EXPECT_GE(base.y(), 11);
-        EXPECT_LE(base.y(), 15);
+        // The desktop's font: the dialog's is the application's.
+        EXPECT_EQ(window.font(), QApplication::font());
+        const QPoint fontBase = FontBaseUnits(window);
+        const QPoint base(dialog.Impl()->baseUnits.x, dialog.Impl()->baseUnits.y);
+        EXPECT_GE(base.x(), fontBase.x());
+        EXPECT_GE(base.y(), fontBase.y());
+        // Grown only as far as a text needs: well short of twice the font's.
+        EXPECT_LT(base.x(), 2 * fontBase.x());
+        EXPECT_LT(base.y(), 2 * fontBase.y());
         EXPECT_EQ(window.size(), Pixels(base, 0, 0, 163, 201).size());
 
         const auto& items = dialog.Impl()->items;
@@ -186,6 +191,34 @@ TEST_F(MainDialog, ControlsHaveTheirNumbersTextsStatesAndPlaces) {
     });
 }
 
+TEST_F(MainDialog, WindowHasAFixedSizeCloseAndMinimiseButNoMaximise) {
+    RunModal(dialog, [&](QDialog& window) {
+        const Qt::WindowFlags flags = window.windowHandle()->flags();
+        EXPECT_TRUE(flags.testFlag(Qt::WindowTitleHint));
+        EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+        EXPECT_TRUE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+        EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+        EXPECT_FALSE(flags.testFlag(Qt::WindowFullscreenButtonHint));
+        // A top-level window of its own: the task bar shows it.
+        EXPECT_EQ(window.windowType(), Qt::Window);
+        EXPECT_EQ(window.minimumSize(), window.size());
+        EXPECT_EQ(window.maximumSize(), window.size());
+        EXPECT_EQ(window.windowHandle()->minimumSize(), window.windowHandle()->maximumSize());
+        EXPECT_FALSE(window.isSizeGripEnabled());
+        EXPECT_TRUE(window.findChildren<QSizeGrip*>().isEmpty());
+        Press(Qt::Key_Escape);
+    });
+    CAboutDlg about(nullptr);
+    RunModal(about, [&](QDialog& window) {
+        const Qt::WindowFlags flags = window.windowHandle()->flags();
+        EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+        EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+        EXPECT_EQ(window.minimumSize(), window.maximumSize());
+        EXPECT_FALSE(window.isSizeGripEnabled());
+        Press(Qt::Key_Escape);
+    });
+}
+
 TEST_F(MainDialog, OpensCentredWithFocusOnFindQsb) {
     RunModal(dialog, [&](QDialog& window) {
         EXPECT_EQ(FocusId(), IDC_FIND_QSB);
@@ -216,6 +249,25 @@ TEST_F(MainDialog, EnterOnFindQsbRunsItAndKeepsTheDialog) {
         Press(Qt::Key_Escape);
     });
     EXPECT_EQ(result, IDCANCEL);
+}
+
+// The busy cursor covers the whole search, seen from inside its pauses, and
+// is gone when the handler returns.
+TEST_F(MainDialog, BusyCursorWhileFindQsbRuns) {
+    std::vector<int> shapes;
+    clock.SetHook([&](unsigned) {
+        const QCursor* cursor = QApplication::overrideCursor();
+        shapes.push_back(cursor ? cursor->shape() : -1);
+        sim.Pump();
+    });
+    RunModal(dialog, [&](QDialog&) {
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        FindTheQsb();
+        ASSERT_FALSE(shapes.empty());
+        EXPECT_EQ(shapes, std::vector<int>(shapes.size(), Qt::WaitCursor));
+        EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+        Press(Qt::Key_Escape);
+    });
 }
 
 TEST_F(MainDialog, TabVisitsTheEnabledControlsInOrder) {
@@ -301,6 +353,12 @@ TEST_F(MainDialog, AboutBoxOpensFromTheContextMenuAndReturns) {
                     EXPECT_LE(
                         (about.geometry().center() - window.geometry().center()).manhattanLength(),
                         2);
+                    // Activation is the platform's business and comes a moment
+                    // after the box shows; a key pressed before would reach the
+                    // main dialog's focused button, which no keyboard can.
+                    ASSERT_TRUE(QTest::qWaitFor(
+                        [&] { return QApplication::activeWindow() == &about; }, 5000))
+                        << "the About box never takes the keyboard";
                     Press(Qt::Key_Return);  // the default OK
                 });
             if (viaKey) {

@@ -19,7 +19,8 @@
 
 namespace {
 
-class ControllerTest : public ::testing::Test {
+// Every case runs against both shells: LinuxCNC 2.9's and the rewritten one.
+class ControllerTest : public ::testing::TestWithParam<RshPersonality> {
   protected:
     void SetUp() override {
         char folder[] = "/tmp/linuxcnc-controller-test.XXXXXX";
@@ -46,7 +47,12 @@ class ControllerTest : public ::testing::Test {
     void ResetMachine() {
         m_machine = FakeMachine();
         m_machine.iniFile = m_folder + "/machine.ini";
+        m_machine.personality = GetParam();
+        // 2.9's answers arrive a few bytes at a time, so every line end is
+        // split somewhere; the rewritten shell's arrive whole, several at once.
+        m_machine.chunkBytes = GetParam() == RshPersonality::LINUXCNC_2_9 ? 3 : 0;
     }
+    bool Rewritten() const { return GetParam() == RshPersonality::REWRITTEN; }
     // A three-axis millimetre mill; `extra` goes on in [JOINT_0].
     void WriteIni(const std::string& extra) {
         WriteFile("machine.ini",
@@ -113,7 +119,7 @@ const std::vector<std::string> kPositiveRun = {
     "L600", "L602XX",          "G0X0.0000",  "G4D1", "L606 N0 V0",      "G1X5.0000",
     "G4D1", "L606 N1 V0.0020", "G1X10.0000", "G4D1", "L606 N2 V0.0030", "L601"};
 
-TEST_F(ControllerTest, PositiveRunWritesActualPositionsAndTheExactMdiLines) {
+TEST_P(ControllerTest, PositiveRunWritesActualPositionsAndTheExactMdiLines) {
     m_machine.busyPolls = 2;
     auto c = Make();
     ASSERT_EQ(Send(*c, kPositiveRun), -1) << Log();
@@ -131,7 +137,7 @@ TEST_F(ControllerTest, PositiveRunWritesActualPositionsAndTheExactMdiLines) {
     EXPECT_EQ(mdi, expected);
 }
 
-TEST_F(ControllerTest, NegativeRunKeepsThePositiveColumnAndTiesToItAtTheStart) {
+TEST_P(ControllerTest, NegativeRunKeepsThePositiveColumnAndTiesToItAtTheStart) {
     WriteComp(
         "0.000000 0.000000 0.000000\n5.000000 4.998000 5.000000\n10.000000 9.997000 10.000000\n");
     auto c = Make();
@@ -150,7 +156,7 @@ TEST_F(ControllerTest, NegativeRunKeepsThePositiveColumnAndTiesToItAtTheStart) {
     EXPECT_EQ(backup.substr(0, 27), "0.000000 0.000000 0.000000\n");
 }
 
-TEST_F(ControllerTest, RunWithTheTableInForceRefinesIt) {
+TEST_P(ControllerTest, RunWithTheTableInForceRefinesIt) {
     WriteIni("COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 0\n");
     WriteComp("0.000000 0.000000 0.000000\n5.000000 4.998000 5.001000\n");
     auto c = Make();
@@ -168,7 +174,7 @@ struct RefusalRow {
     const char* why;
 };
 
-TEST_F(ControllerTest, RefusesWhatItCannotDoSafely) {
+TEST_P(ControllerTest, RefusesWhatItCannotDoSafely) {
     const RefusalRow rows[] = {
         {"unknown line", {"M3"}, 0, "not a command"},
         {"differing axis letters", {"L602XY"}, 0, "not a command"},
@@ -214,7 +220,7 @@ TEST_F(ControllerTest, RefusesWhatItCannotDoSafely) {
     }
 }
 
-TEST_F(ControllerTest, SteepChangeIsMeasuredAgainstThePointSpacing) {
+TEST_P(ControllerTest, SteepChangeIsMeasuredAgainstThePointSpacing) {
     auto c = Make();
     // Spacing 1.28: 1/64 of it is 0.02, so 0.0200 passes and the next 0.0201 step fails.
     EXPECT_EQ(Send(*c, {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X1.2800", "G4D1",
@@ -222,7 +228,7 @@ TEST_F(ControllerTest, SteepChangeIsMeasuredAgainstThePointSpacing) {
               9);
 }
 
-TEST_F(ControllerTest, RefusesAMachineThatIsNotReady) {
+TEST_P(ControllerTest, RefusesAMachineThatIsNotReady) {
     m_machine.machineOn = false;
     auto off = Make();
     EXPECT_FALSE(off->Line("L602XX"));
@@ -233,7 +239,7 @@ TEST_F(ControllerTest, RefusesAMachineThatIsNotReady) {
     EXPECT_NE(Log().find("not homed"), std::string::npos);
 }
 
-TEST_F(ControllerTest, RefusesL600WhileATableIsInForce) {
+TEST_P(ControllerTest, RefusesL600WhileATableIsInForce) {
     WriteIni("COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 0\n");
     auto c = Make();
     EXPECT_TRUE(c->Line("L600"));
@@ -241,13 +247,13 @@ TEST_F(ControllerTest, RefusesL600WhileATableIsInForce) {
     EXPECT_NE(Log().find("is in force"), std::string::npos);
 }
 
-TEST_F(ControllerTest, RefusesACompensationFileOfType1) {
+TEST_P(ControllerTest, RefusesACompensationFileOfType1) {
     WriteIni("COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 1\n");
     auto c = Make();
     EXPECT_FALSE(c->Line("L602XX"));
 }
 
-TEST_F(ControllerTest, RefusesATableBeyond256Points) {
+TEST_P(ControllerTest, RefusesATableBeyond256Points) {
     m_config.maxCorrection = 1.0;
     auto c = Make();
     std::vector<std::string> lines = {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0"};
@@ -267,7 +273,7 @@ TEST_F(ControllerTest, RefusesATableBeyond256Points) {
     EXPECT_EQ(ParseCompTable(Comp()).size(), 256u);
 }
 
-TEST_F(ControllerTest, OldPointsCountTowardsTheLimit) {
+TEST_P(ControllerTest, OldPointsCountTowardsTheLimit) {
     std::string old;
     for (int i = 0; i < 255; ++i) old += std::to_string(-9.0 + i * 0.01) + " 0 0\n";
     WriteComp(old);  // 255 points below 0: the run's 2 points make 257
@@ -277,7 +283,7 @@ TEST_F(ControllerTest, OldPointsCountTowardsTheLimit) {
         6);
 }
 
-TEST_F(ControllerTest, MoveThatStopsShortFaultsTheRun) {
+TEST_P(ControllerTest, MoveThatStopsShortFaultsTheRun) {
     auto c = Make();
     ASSERT_EQ(Send(*c, {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0"}), -1);
     m_machine.followTargets = false;
@@ -289,7 +295,7 @@ TEST_F(ControllerTest, MoveThatStopsShortFaultsTheRun) {
     EXPECT_NE(Log().find("not at the target"), std::string::npos);
 }
 
-TEST_F(ControllerTest, LostConnectionEndsTheWaitAndRefusesTheRest) {
+TEST_P(ControllerTest, LostConnectionEndsTheWaitAndRefusesTheRest) {
     auto c = Make();
     ASSERT_TRUE(c->Line("L602XX"));
     m_machine.dropAfterMdi = true;
@@ -298,14 +304,14 @@ TEST_F(ControllerTest, LostConnectionEndsTheWaitAndRefusesTheRest) {
     EXPECT_FALSE(c->Line("G4D1"));
 }
 
-TEST_F(ControllerTest, TableThatCannotBeWrittenRefusesTheEndAndKeepsTheOldFile) {
+TEST_P(ControllerTest, TableThatCannotBeWrittenRefusesTheEndAndKeepsTheOldFile) {
     m_config.compFile[0] = m_folder + "/missing/comp_x.dat";
     auto c = Make();
     EXPECT_EQ(Send(*c, kPositiveRun), 11);
     EXPECT_NE(Log().find("the run cannot be kept, so no table: cannot open"), std::string::npos);
 }
 
-TEST_F(ControllerTest, NextInitStartsAFreshRun) {
+TEST_P(ControllerTest, NextInitStartsAFreshRun) {
     auto c = Make();
     ASSERT_EQ(Send(*c, {"L600", "L602XX", "G0X0.0000"}), -1);
     ASSERT_TRUE(c->Init());
@@ -315,7 +321,7 @@ TEST_F(ControllerTest, NextInitStartsAFreshRun) {
     EXPECT_EQ(Send(*c, kPositiveRun), -1) << Log();
 }
 
-TEST_F(ControllerTest, InitFailsWhenLinuxCncIsAbsentOrRefusesTheSession) {
+TEST_P(ControllerTest, InitFailsWhenLinuxCncIsAbsentOrRefusesTheSession) {
     m_machine.reachable = false;
     CLinuxCncController absent(m_config, std::make_unique<CFakeRshLink>(m_machine));
     EXPECT_FALSE(absent.Init());
@@ -361,7 +367,7 @@ int MapLikePitchwise(CLinuxCncController& c, FakeMachine& machine, double start,
     return send("L601") ? -1 : sent - 1;
 }
 
-TEST_F(ControllerTest, BacklashIsInTheTableAtEveryPointWhereverTheAxisWasParked) {
+TEST_P(ControllerTest, BacklashIsInTheTableAtEveryPointWhereverTheAxisWasParked) {
     // The carriage lags 0.01 behind the direction of travel: the negative
     // column must stand 0.02 above the positive one at every point,
     // including both runs' starts, and the positive column must follow the
@@ -387,7 +393,7 @@ TEST_F(ControllerTest, BacklashIsInTheTableAtEveryPointWhereverTheAxisWasParked)
     }
 }
 
-TEST_F(ControllerTest, StartIsReachedThroughAPointBeyondItClampedToTheLimits) {
+TEST_P(ControllerTest, StartIsReachedThroughAPointBeyondItClampedToTheLimits) {
     struct Row {
         double parked;
         double start;
@@ -416,7 +422,7 @@ TEST_F(ControllerTest, StartIsReachedThroughAPointBeyondItClampedToTheLimits) {
     }
 }
 
-TEST_F(ControllerTest, RunAcrossTheReversalNeedsAMeasuredColumnToTieTo) {
+TEST_P(ControllerTest, RunAcrossTheReversalNeedsAMeasuredColumnToTieTo) {
     // No table yet: the start is reached moving positive, and a negative run
     // from it could not tell the backlash from the screw's error.
     auto c = Make();
@@ -424,14 +430,9 @@ TEST_F(ControllerTest, RunAcrossTheReversalNeedsAMeasuredColumnToTieTo) {
     EXPECT_NE(Log().find("map the positive direction over this range first"), std::string::npos)
         << Log();
     EXPECT_EQ(Comp(), "");
-    // At the lower limit the start is reached from above: a positive run
-    // from there has nothing to tie to either.
-    auto atLimit = Make();
-    EXPECT_EQ(Send(*atLimit, {"L602XX", "G0X-10.0000", "G4D1", "L606 N0 V0", "G1X1.0000"}), 4);
-    EXPECT_NE(Log().find("start above the lower limit"), std::string::npos) << Log();
 }
 
-TEST_F(ControllerTest, RefusesToMeasureWhileLinuxCncAppliesBacklash) {
+TEST_P(ControllerTest, RefusesToMeasureWhileLinuxCncAppliesBacklash) {
     WriteIni("BACKLASH = 0.02\n");
     auto c = Make();
     EXPECT_TRUE(c->Line("L600"));
@@ -444,7 +445,7 @@ TEST_F(ControllerTest, RefusesToMeasureWhileLinuxCncAppliesBacklash) {
     EXPECT_TRUE(refine->Line("L602XX")) << Log();
 }
 
-TEST_F(ControllerTest, TableInForceIsWhatLinuxCncLoadedAtItsStart) {
+TEST_P(ControllerTest, TableInForceIsWhatLinuxCncLoadedAtItsStart) {
     struct Row {
         const char* name;
         std::function<void()> change;
@@ -479,7 +480,7 @@ TEST_F(ControllerTest, TableInForceIsWhatLinuxCncLoadedAtItsStart) {
     }
 }
 
-TEST_F(ControllerTest, ReadsTheExpandedIniLinuxCncRunsWith) {
+TEST_P(ControllerTest, ReadsTheExpandedIniLinuxCncRunsWith) {
     // The INI on disk gained a table after the start; the expanded copy
     // LinuxCNC runs with has none, so none is in force.
     WriteFile("axes.inc", "[JOINT_0]\nMIN_LIMIT = -10\nMAX_LIMIT = 100\n");
@@ -494,7 +495,7 @@ TEST_F(ControllerTest, ReadsTheExpandedIniLinuxCncRunsWith) {
     EXPECT_NE(Log().find("no compensation in force"), std::string::npos);
 }
 
-TEST_F(ControllerTest, GantryWritesOneTableForBothJointsOrRefuses) {
+TEST_P(ControllerTest, GantryWritesOneTableForBothJointsOrRefuses) {
     const std::string gantry =
         "[TRAJ]\nCOORDINATES = X Y Y Z\nLINEAR_UNITS = mm\n"
         "[KINS]\nKINEMATICS = trivkins coordinates=XYYZ kinstype=BOTH\nJOINTS = 4\n"
@@ -524,7 +525,7 @@ TEST_F(ControllerTest, GantryWritesOneTableForBothJointsOrRefuses) {
     EXPECT_NE(Log().find("driven by joints 1 and 2"), std::string::npos) << Log();
 }
 
-TEST_F(ControllerTest, LatheZIsItsSecondJointAndHasNoY) {
+TEST_P(ControllerTest, LatheZIsItsSecondJointAndHasNoY) {
     WriteFile("machine.ini",
               "[TRAJ]\nCOORDINATES = X Z\nLINEAR_UNITS = mm\n"
               "[KINS]\nKINEMATICS = trivkins coordinates=XZ\nJOINTS = 2\n"
@@ -544,7 +545,7 @@ TEST_F(ControllerTest, LatheZIsItsSecondJointAndHasNoY) {
     EXPECT_NE(Log().find("joint_z = 2"), std::string::npos) << Log();
 }
 
-TEST_F(ControllerTest, RefusesModesLeftByTheOperatorBeforeAnyMove) {
+TEST_P(ControllerTest, RefusesModesLeftByTheOperatorBeforeAnyMove) {
     const std::string base = "G80 G17 G40 G54 G49 G99 G64 G97 G91.1 G92.2 F0 S0";
     const struct Row {
         const char* codes;
@@ -565,7 +566,7 @@ TEST_F(ControllerTest, RefusesModesLeftByTheOperatorBeforeAnyMove) {
     }
 }
 
-TEST_F(ControllerTest, InchMachineWantsG20AndLengthsInInches) {
+TEST_P(ControllerTest, InchMachineWantsG20AndLengthsInInches) {
     WriteFile("machine.ini",
               "[TRAJ]\nCOORDINATES = X Y Z\nLINEAR_UNITS = inch\n[KINS]\nKINEMATICS = trivkins\n"
               "[JOINT_0]\nMIN_LIMIT = -10\nMAX_LIMIT = 100\n");
@@ -582,7 +583,7 @@ TEST_F(ControllerTest, InchMachineWantsG20AndLengthsInInches) {
     EXPECT_FALSE(c->Line("G4D1") && c->Line("L606 N1 V0.0000"));
 }
 
-TEST_F(ControllerTest, RefusesAMachineThatIsNotIdleOrNotInMdi) {
+TEST_P(ControllerTest, RefusesAMachineThatIsNotIdleOrNotInMdi) {
     m_machine.idleStatus = "PAUSED";
     auto paused = Make();
     EXPECT_FALSE(paused->Line("L602XX"));
@@ -595,7 +596,7 @@ TEST_F(ControllerTest, RefusesAMachineThatIsNotIdleOrNotInMdi) {
     EXPECT_NE(Log().find("did not switch to MDI"), std::string::npos) << Log();
 }
 
-TEST_F(ControllerTest, LongWaitIsExplainedOnceInTheLog) {
+TEST_P(ControllerTest, LongWaitIsExplainedOnceInTheLog) {
     const struct Row {
         const char* status;
         int feedOverride;
@@ -623,7 +624,7 @@ TEST_F(ControllerTest, LongWaitIsExplainedOnceInTheLog) {
     }
 }
 
-TEST_F(ControllerTest, MachineLeavingMdiOrGoingOffDuringTheRunIsRefused) {
+TEST_P(ControllerTest, MachineLeavingMdiOrGoingOffDuringTheRunIsRefused) {
     struct Row {
         const char* name;
         std::function<void(FakeMachine&)> change;
@@ -650,7 +651,7 @@ TEST_F(ControllerTest, MachineLeavingMdiOrGoingOffDuringTheRunIsRefused) {
     EXPECT_EQ(Comp(), "");
 }
 
-TEST_F(ControllerTest, EntryAndTableNeedTheJointAtItsPoint) {
+TEST_P(ControllerTest, EntryAndTableNeedTheJointAtItsPoint) {
     auto c = Make();
     ASSERT_EQ(Send(*c, {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X5.0000", "G4D1"}), -1);
     m_machine.jointPos = 5.05;  // jogged after the dwell, mode back to MDI
@@ -667,7 +668,7 @@ TEST_F(ControllerTest, EntryAndTableNeedTheJointAtItsPoint) {
     EXPECT_EQ(Comp(), "");
 }
 
-TEST_F(ControllerTest, RefusalGivesControlBack) {
+TEST_P(ControllerTest, RefusalGivesControlBack) {
     auto c = Make();
     EXPECT_TRUE(m_machine.enabled);
     EXPECT_FALSE(c->Line("M3"));
@@ -675,7 +676,7 @@ TEST_F(ControllerTest, RefusalGivesControlBack) {
     EXPECT_EQ(m_machine.requests.back(), "set enable off");
 }
 
-TEST_F(ControllerTest, NewPointsMeetingKeptOldPointsKeepTheSlopeLimit) {
+TEST_P(ControllerTest, NewPointsMeetingKeptOldPointsKeepTheSlopeLimit) {
     // The old table goes on beyond the run: at 10 the run's column must not
     // jump against the kept point at 10.5.
     WriteComp("0 0 0\n10 10 10\n10.5 10.5 10.5\n");
@@ -687,7 +688,113 @@ TEST_F(ControllerTest, NewPointsMeetingKeptOldPointsKeepTheSlopeLimit) {
     EXPECT_NE(Log().find("kept point 10.500000"), std::string::npos) << Log();
 }
 
-}  // namespace
+struct LongMoveRow {
+    const char* name;
+    double parkedAt;
+    double feed;
+    std::vector<std::string> lines;
+    double seconds;  // how long the moves take on the fake machine
+};
+
+TEST_P(ControllerTest, MovesLongerThanTenSecondsAreWaitedFor) {
+    // Slowed to 4 units/s: a rapid from 80 to the start 0 takes 20 s.
+    WriteIni(
+        "MAX_VELOCITY = 4\nMAX_ACCELERATION = 500\n"
+        "[AXIS_X]\nMAX_VELOCITY = 4\nMAX_ACCELERATION = 500\n");
+    const LongMoveRow rows[] = {
+        {"rapid to the start", 80.0, 300.0, {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0"}, 20.0},
+        {"slow step",
+         0.0,
+         60.0,
+         {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X15.0000", "G4D1", "L606 N1 V0"},
+         15.0},
+    };
+    for (const LongMoveRow& row : rows) {
+        // The rewritten shell holds each MDI ACK until the motion ends unless
+        // the session's wait mode takes effect: both must work.
+        for (bool ackOnReceipt : {true, false}) {
+            SCOPED_TRACE(std::string(row.name) +
+                         (ackOnReceipt ? ", ACK on receipt" : ", late ACK"));
+            ResetMachine();
+            m_machine.jointPos = row.parkedAt;
+            m_machine.rapidUnitsPerSecond = 4.0;
+            m_machine.waitModeTakesEffect = ackOnReceipt;
+            m_config.feed = row.feed;
+            auto c = Make();
+            ASSERT_EQ(Send(*c, row.lines), -1) << Log();
+            EXPECT_GE(m_machine.now, row.seconds);  // the moves really took that long
+            EXPECT_EQ(m_machine.jointPos, row.lines.size() > 4 ? 15.0 : 0.0);
+        }
+    }
+}
+
+TEST_P(ControllerTest, ASilentShellIsStillDetectedSoonAfterTheMotionsLongestTime) {
+    WriteIni(
+        "MAX_VELOCITY = 4\nMAX_ACCELERATION = 500\n"
+        "[AXIS_X]\nMAX_VELOCITY = 4\nMAX_ACCELERATION = 500\n");
+    m_machine.jointPos = 80.0;
+    m_machine.rapidUnitsPerSecond = 4.0;
+    auto c = Make();
+    ASSERT_TRUE(c->Line("L602XX"));
+    m_machine.silentAfterMdi = true;
+    const double before = m_machine.now;
+    EXPECT_FALSE(c->Line("G0X0.0000"));
+    // At most 100 units (the farthest limit) at 4 units/s, stretched, plus the margin.
+    EXPECT_GT(m_machine.now - before, 25.0);
+    EXPECT_LT(m_machine.now - before, 60.0);
+    EXPECT_NE(Log().find("lost linuxcncrsh at \"set mdi G53 G0 X"), std::string::npos) << Log();
+    EXPECT_FALSE(c->Line("G4D1"));
+}
+
+TEST_P(ControllerTest, ARefusalIsLoggedWithTheShellsErrorText) {
+    m_machine.mdiAccepted = false;
+    auto c = Make();
+    ASSERT_TRUE(c->Line("L602XX"));
+    EXPECT_FALSE(c->Line("G0X0.0000"));
+    const std::string refusal = "refused \"G0X0.0000\": LinuxCNC refused the move";
+    EXPECT_NE(Log().find(Rewritten() ? refusal + "; error: MDI command failed\n" : refusal + "\n"),
+              std::string::npos)
+        << Log();
+}
+
+TEST_P(ControllerTest, AJointLinuxCncDoesNotHaveIsRefused) {
+    m_machine.joints = 0;  // LinuxCNC runs with fewer joints than the INI gives
+    auto c = Make();
+    EXPECT_FALSE(c->Line("L602XX"));
+    EXPECT_NE(Log().find("joint 0 is not homed"), std::string::npos) << Log();
+    if (Rewritten()) {
+        EXPECT_NE(Log().find("error: joint 0 out of range"), std::string::npos) << Log();
+    }
+}
+
+TEST_P(ControllerTest, AnotherSessionsPendingMdiRefusesAtOnce) {
+    m_machine.otherSessionMdiActive = true;  // 2.9's shell knows no such clash
+    auto c = Make();
+    const bool accepted = c->Line("L602XX");
+    EXPECT_EQ(accepted, !Rewritten());
+    if (Rewritten()) {
+        // The "error:" line is the whole answer: no NAK is waited for.
+        EXPECT_LT(m_machine.now, 1.0);
+        const std::string log = Log();
+        const std::size_t refusal = log.find("refused \"L602XX\"");
+        ASSERT_NE(refusal, std::string::npos) << log;
+        const std::string line = log.substr(refusal, log.find('\n', refusal) - refusal);
+        EXPECT_NE(line.find("; error: Cannot issue SET MODE while SET MDI"), std::string::npos)
+            << line;
+    }
+}
+
+TEST_P(ControllerTest, AnotherSessionTakesEnableAwayOnlyOnLinuxCnc29) {
+    auto c = Make();
+    CRshSession other(std::make_unique<CFakeRshLink>(m_machine));
+    ASSERT_TRUE(other.Open(m_config));
+    // 2.9 has one enable for all sessions: ours is refused, safely; the
+    // rewritten shell keeps each session's own.
+    EXPECT_EQ(c->Line("L602XX"), Rewritten());
+    if (!Rewritten()) {
+        EXPECT_NE(Log().find("did not switch to MDI mode"), std::string::npos) << Log();
+    }
+}
 
 std::vector<std::string> RunLines(double start, double step, const std::vector<const char*>& v) {
     std::vector<std::string> lines = {"L600", "L602XX"};
@@ -717,7 +824,7 @@ std::vector<std::string> LogLines(const std::string& text) {
     return lines;
 }
 
-TEST_F(ControllerTest, SeveralRunsEachWayWriteTheTableFromTheirMeans) {
+TEST_P(ControllerTest, SeveralRunsEachWayWriteTheTableFromTheirMeans) {
     const std::string runLog = m_folder + "/comp_x-runs.csv";
     // Up: deviations -0.002/-0.003 and -0.004/-0.005 at 5 and 10.
     auto c = Make();
@@ -757,7 +864,7 @@ TEST_F(ControllerTest, SeveralRunsEachWayWriteTheTableFromTheirMeans) {
         << log;
 }
 
-TEST_F(ControllerTest, EachRunIsOnDiskWhenL601IsAnswered) {
+TEST_P(ControllerTest, EachRunIsOnDiskWhenL601IsAnswered) {
     auto c = Make();
     const std::vector<std::string> lines = RunLines(0, 5, {"0.0020", "0.0030"});
     for (int run = 1; run <= 3; ++run) {
@@ -771,7 +878,7 @@ TEST_F(ControllerTest, EachRunIsOnDiskWhenL601IsAnswered) {
     }
 }
 
-TEST_F(ControllerTest, RunThatCannotBeKeptRefusesL601AndLeavesTheTable) {
+TEST_P(ControllerTest, RunThatCannotBeKeptRefusesL601AndLeavesTheTable) {
     const std::string table = "0.000000 0.000000 0.000000\n5.000000 4.999000 5.000000\n";
     WriteComp(table);
     WriteFile("comp_x-runs.csv", std::string(RUN_LOG_HEADER) + "\nnot a run\n");
@@ -783,7 +890,7 @@ TEST_F(ControllerTest, RunThatCannotBeKeptRefusesL601AndLeavesTheTable) {
         << Log();
 }
 
-TEST_F(ControllerTest, CutShortLastLineIsDroppedAndTheRunAppendedWhole) {
+TEST_P(ControllerTest, CutShortLastLineIsDroppedAndTheRunAppendedWhole) {
     auto c = Make();
     ASSERT_EQ(SendRun(*c, RunLines(0, 5, {"0.0020"})), -1) << Log();
     std::ofstream(m_folder + "/comp_x-runs.csv", std::ios::app) << "2,1,2026-01-01T00:0";
@@ -798,7 +905,7 @@ TEST_F(ControllerTest, CutShortLastLineIsDroppedAndTheRunAppendedWhole) {
     EXPECT_EQ(Comp(), "0.000000 0.000000 0.000000\n5.000000 4.997000 5.000000\n");
 }
 
-TEST_F(ControllerTest, RunAfterLinuxCncRestartedBeginsAMeasurement) {
+TEST_P(ControllerTest, RunAfterLinuxCncRestartedBeginsAMeasurement) {
     auto c = Make();
     ASSERT_EQ(SendRun(*c, RunLines(0, 5, {"0.0020"})), -1) << Log();
     // Homed anew: the earlier run's reference is gone.
@@ -810,7 +917,7 @@ TEST_F(ControllerTest, RunAfterLinuxCncRestartedBeginsAMeasurement) {
     EXPECT_EQ(LogLines(text).back().compare(0, 4, "2,2,"), 0) << text;
 }
 
-TEST_F(ControllerTest, VerificationRunIsLoggedWithTheTableInForce) {
+TEST_P(ControllerTest, VerificationRunIsLoggedWithTheTableInForce) {
     WriteIni("COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 0\n");
     WriteComp("0.000000 0.000000 0.000000\n5.000000 4.998000 5.001000\n");
     auto c = Make();
@@ -834,7 +941,7 @@ struct BadTableRow {
     const char* why;
 };
 
-TEST_F(ControllerTest, RefusesACompensationFileLinuxCncWouldReadWrongly) {
+TEST_P(ControllerTest, RefusesACompensationFileLinuxCncWouldReadWrongly) {
     std::string tooLong;
     for (int i = 0; i <= 256; ++i) tooLong += std::to_string(i) + " " + std::to_string(i) + " 0\n";
     const BadTableRow rows[] = {
@@ -863,3 +970,12 @@ TEST_F(ControllerTest, RefusesACompensationFileLinuxCncWouldReadWrongly) {
     auto c = Make();
     EXPECT_EQ(Send(*c, kPositiveRun), -1) << Log();
 }
+
+INSTANTIATE_TEST_SUITE_P(BothShells, ControllerTest,
+                         ::testing::Values(RshPersonality::LINUXCNC_2_9, RshPersonality::REWRITTEN),
+                         [](const ::testing::TestParamInfo<RshPersonality>& shell) {
+                             return shell.param == RshPersonality::REWRITTEN ? "Rewritten"
+                                                                             : "LinuxCnc29";
+                         });
+
+}  // namespace

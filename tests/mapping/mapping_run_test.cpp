@@ -6,9 +6,12 @@
 
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <clocale>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <limits>
 #include <string>
 #include <vector>
@@ -18,6 +21,51 @@
 namespace {
 
 using Lines = std::vector<std::string>;
+
+// What the code run in its scope writes to standard error, through a file
+// that takes the place of descriptor 2.
+class CStderrCapture {
+  public:
+    CStderrCapture() : m_file(std::tmpfile()), m_saved(dup(STDERR_FILENO)) {
+        std::fflush(stderr);
+        if (m_file) dup2(fileno(m_file), STDERR_FILENO);
+    }
+    ~CStderrCapture() {
+        Restore();
+        if (m_file) std::fclose(m_file);
+    }
+    CStderrCapture(const CStderrCapture&) = delete;
+    CStderrCapture& operator=(const CStderrCapture&) = delete;
+
+    std::string Text() {
+        Restore();
+        std::string text;
+        if (!m_file) return text;
+        std::rewind(m_file);
+        for (int c = std::fgetc(m_file); c != EOF; c = std::fgetc(m_file)) text += char(c);
+        return text;
+    }
+
+  private:
+    void Restore() {
+        if (m_saved < 0) return;
+        std::fflush(stderr);
+        dup2(m_saved, STDERR_FILENO);
+        close(m_saved);
+        m_saved = -1;
+    }
+
+    std::FILE* m_file;
+    int m_saved;
+};
+
+std::size_t Count(const std::string& text, const std::string& part) {
+    std::size_t n = 0;
+    for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+        ++n;
+    }
+    return n;
+}
 
 struct SequenceCase {
     const char* name;
@@ -360,18 +408,46 @@ TEST(InitFails, NothingIsSentAndTheQsbIsLeftAlone) {
 // Variants: one of the five entries is missing each time.
 TEST(MissingEntry, NoEntryIsCalledWhenAnyIsMissing) {
     CRunRecorder recorder;
+    CStderrCapture errors;
     EXPECT_EQ(RunMapping('X', 0, 1, 1, true), MAP_NO_ENTRY);
     EXPECT_TRUE(recorder.Calls().empty());
     EXPECT_TRUE(recorder.QsbCommands().empty());
+    // The one missing entry is named, on one line.
+    const std::string text = errors.Text();
+    EXPECT_EQ(Count(text, "\n"), 1u) << text;
+    EXPECT_EQ(Count(text, "lacks an entry"), 1u) << text;
+    EXPECT_EQ(Count(text, "undefined symbol: Tvx_"), 1u) << text;
+}
+
+// The reason and the hint for whoever sets the machine up, once per attempt.
+void ExpectLoadFailureReported(const std::string& text, const std::string& reason) {
+    EXPECT_EQ(Count(text, "cannot load the controller library: "), 1u) << text;
+    EXPECT_EQ(Count(text, reason), 1u) << text;
+    const char* path = std::getenv("LD_LIBRARY_PATH");
+    ASSERT_NE(path, nullptr) << "CTest sets the variant's directory";
+    EXPECT_EQ(Count(text, std::string("LD_LIBRARY_PATH is \"") + path + "\""), 1u) << text;
+    EXPECT_EQ(Count(text, "\n"), 2u) << text;
 }
 
 // Variant: no libTarvex.so anywhere on the search path.
 TEST(NoLibrary, MissingLibraryIsReported) {
     CRunRecorder recorder;
-    EXPECT_EQ(RunMapping('X', 0, 1, 1, true), MAP_NO_LIBRARY);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        // Again: a failed load leaves nothing behind that a retry would trip on.
+        CStderrCapture errors;
+        EXPECT_EQ(RunMapping('X', 0, 1, 1, true), MAP_NO_LIBRARY);
+        ExpectLoadFailureReported(errors.Text(), "libTarvex.so: cannot open shared object file");
+    }
     EXPECT_TRUE(recorder.QsbCommands().empty());
-    // And again: a failed load leaves nothing behind that a retry would trip on.
+}
+
+// Variant: the libTarvex.so found on the path is no shared library at all;
+// the loader's own words say which file it tried.
+TEST(NotALibrary, LoaderReasonNamesTheFile) {
+    CStderrCapture errors;
     EXPECT_EQ(RunMapping('X', 0, 1, 1, true), MAP_NO_LIBRARY);
+    const std::string file = std::string(std::getenv("LD_LIBRARY_PATH")) + "/libTarvex.so: ";
+    ExpectLoadFailureReported(errors.Text(), file);
 }
 
 }  // namespace

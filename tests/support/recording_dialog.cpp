@@ -84,6 +84,16 @@ bool CDialog::IsDlgButtonChecked(int id) const {
 
 void CDialog::MessageBox(const char* text) {
     m_impl->messages.push_back(text);
+    m_impl->messageWaitDepths.push_back(m_impl->waitDepth);
+}
+
+void CDialog::BeginWaitCursor() {
+    ++m_impl->waitDepth;
+    ++m_impl->waitBegins;
+}
+
+void CDialog::EndWaitCursor() {
+    --m_impl->waitDepth;
 }
 
 bool CDialog::AppendSystemMenuItem(unsigned, const char* text) {

@@ -22,6 +22,9 @@ struct CDialogImpl {
     std::vector<int> enableOrder;         // ids passed to EnableDlgItem(…, true)
     std::vector<int> textReads;           // ids passed to GetDlgItemText, in order
     std::vector<std::string> systemMenu;  // appended system-menu items
+    int waitDepth = 0;                    // BeginWaitCursor calls not yet ended
+    int waitBegins = 0;                   // BeginWaitCursor calls in all
+    std::vector<int> messageWaitDepths;   // waitDepth as each message box came up
     int icon = 0;
     int result = 0;
     bool ended = false;

@@ -563,6 +563,26 @@ void CheckApplicationStart() {
     Check(opened != ERROR_SUCCESS, "nothing is stored under the registry key");
 }
 
+// The command handlers' busy cursor: up for the whole command, also when
+// commands nest, and the cursor from before back at the end.
+void CheckWaitCursor() {
+    BeginCase("busy cursor around a command");
+    CPitchwiseDlg dialog;
+    const HCURSOR arrow = LoadCursor(nullptr, IDC_ARROW);
+    const HCURSOR wait = LoadCursor(nullptr, IDC_WAIT);
+    SetCursor(arrow);
+    {
+        CWaitCursor outer(dialog);
+        Check(GetCursor() == wait, "the busy cursor while a command runs");
+        {
+            CWaitCursor inner(dialog);
+            Check(GetCursor() == wait, "busy inside a nested scope");
+        }
+        Check(GetCursor() == wait, "still busy until the outer scope ends");
+    }
+    Check(GetCursor() == arrow, "the cursor from before comes back");
+}
+
 void CheckPlacementArithmetic() {
     BeginCase("icon placement and application name");
     struct IconCase {
@@ -608,6 +628,7 @@ int main(int argc, char** argv) {
     if (argc > 1) theScreenshotFolder = argv[1];
     InitUserInterface();
     CheckPlacementArithmetic();
+    CheckWaitCursor();
     for (const Scenario& scenario : SCENARIOS) RunScenario(scenario);
     CheckApplicationStart();
     return Summary();

@@ -18,7 +18,15 @@ def session():
     def say(line):
         f.write(line + "\r\n")
         f.flush()
-        return f.readline().strip()
+        # The rewritten shell may put "error:"/"warning:" lines before the
+        # answer; 2.9's "\n\r" endings leave empty lines behind.
+        while True:
+            reply = f.readline()
+            if not reply:
+                return ""
+            reply = reply.strip().strip("\0")
+            if reply and not reply.startswith(("error:", "warning:")):
+                return reply
 
     if not say("hello EMC e2e 1.0").startswith("HELLO ACK"):
         sys.exit("linuxcncrsh refused the session")
