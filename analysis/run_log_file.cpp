@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 
 #include "run_tie.h"
 
@@ -147,4 +149,26 @@ bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::st
     }
     if (!existed) SyncDirectoryOf(path);
     return true;
+}
+
+std::string RunLogTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
+    return text;
+}
+
+double RunLogTimeSeconds(const std::string& text) {
+    std::tm utc{};
+    char zone = 0;
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &utc.tm_year, &utc.tm_mon,
+                    &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &zone) != 7 ||
+        zone != 'Z') {
+        return -1.0;
+    }
+    utc.tm_year -= 1900;
+    utc.tm_mon -= 1;
+    return static_cast<double>(timegm(&utc));
 }

@@ -19,3 +19,9 @@ bool ReadRunLogFile(const std::string& path, RunLogReading& reading, std::string
 // run begins on a line of its own. Refuses, and writes nothing, when the log
 // cannot be read or the run cannot be tied.
 bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error);
+
+// The present time in the log's form: UTC, to the second.
+std::string RunLogTimeNow();
+
+// Seconds since 1970 of a time in the log's form; -1 when it is not one.
+double RunLogTimeSeconds(const std::string& text);

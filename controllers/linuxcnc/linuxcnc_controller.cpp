@@ -9,7 +9,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <sstream>
 
 #include "axis_report.h"
@@ -49,30 +48,6 @@ std::string Name(char axis) {
 
 std::string Joint(int joint) {
     return "[JOINT_" + std::to_string(joint) + "]";
-}
-
-// The run log's form of a time: UTC, to the second.
-std::string UtcNow() {
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
-}
-
-// Seconds since 1970 of a run log time; -1 when it is not one.
-double UtcSeconds(const std::string& text) {
-    std::tm utc{};
-    char zone = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%c", &utc.tm_year, &utc.tm_mon,
-                    &utc.tm_mday, &utc.tm_hour, &utc.tm_min, &utc.tm_sec, &zone) != 7 ||
-        zone != 'Z') {
-        return -1.0;
-    }
-    utc.tm_year -= 1900;
-    utc.tm_mon -= 1;
-    return static_cast<double>(timegm(&utc));
 }
 
 // "comp_x.dat" gives "comp_x-runs.csv" beside it.
@@ -500,7 +475,7 @@ bool CLinuxCncController::Entry(const std::string& line, int index, double corre
     }
     // Kept as nominal and correction until the end, when the run's direction is known.
     m_run.entries.push_back(MapEntry{m_run.target, correction});
-    m_run.times.push_back(UtcNow());
+    m_run.times.push_back(RunLogTimeNow());
     // The old table's points stay, so the union of both must fit.
     if (MergedTable().size() > COMP_TABLE_MAX) {
         m_run.entries.pop_back();
@@ -594,7 +569,7 @@ bool CLinuxCncController::KeepRun(LoggedRun& run, std::string& why) {
     if (!ReadRunLogFile(m_run.runLog, log, why)) return false;
     const std::vector<LoggedRun> latest = LatestMeasurement(log.runs, run.axis, run.tableInForce);
     const bool fresh = !latest.empty() && !latest.back().points.empty() &&
-                       UtcSeconds(latest.back().points.back().time) < m_run.linuxCncStart;
+                       RunLogTimeSeconds(latest.back().points.back().time) < m_run.linuxCncStart;
     return AppendRunToLog(m_run.runLog, run, fresh, why);
 }
 

@@ -4,7 +4,6 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
-#include <ctime>
 
 #include "run_log_file.h"
 
@@ -24,15 +23,6 @@ bool IsAxis(char c) {
 
 bool StartsWith(const std::string& text, const char* prefix) {
     return text.rfind(prefix, 0) == 0;
-}
-
-std::string UtcNow() {
-    std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
-    return text;
 }
 
 Direction ToDirection(int sign) {
@@ -185,7 +175,7 @@ std::string CBenchController::AcceptEntry(const std::string& line, Clock::time_p
     entry.expected = entry.axisError == 0 ? 0.0 : -entry.axisError;  // no "-0.0000"
     entry.target = m_axis.Commanded(now);
     entry.approach = m_axis.LastDirection();
-    entry.time = UtcNow();
+    entry.time = RunLogTimeNow();
     run.entries.push_back(entry);
     return std::string();
 }
