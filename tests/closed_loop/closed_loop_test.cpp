@@ -46,7 +46,7 @@ TEST_P(ClosedLoop, BenchAgreesWithTheTable) {
     thePort.Close();
 
     EXPECT_EQ(result, MAP_DONE);
-    ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(5)));
+    ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(60)));
     std::string report = bench.ReportText();
     std::printf("%s", report.c_str());
     BenchVerdict verdict = bench.Verdict();

@@ -160,6 +160,13 @@ int CQsbSimulator::Port() const {
     return m_port;
 }
 
+bool CQsbSimulator::PortHeldExclusively() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    int exclusive = 0;
+    return m_device.slave >= 0 && ioctl(m_device.slave, TIOCGEXCL, &exclusive) == 0 &&
+           exclusive != 0;
+}
+
 bool CQsbSimulator::AddSilentPort(int port) {
     bool added;
     {

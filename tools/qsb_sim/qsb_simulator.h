@@ -64,6 +64,9 @@ class CQsbSimulator {
     // that still has the port open reads nothing and its writes fail.
     void Unplug();
     int Port() const;  // 0 while unplugged
+    // True while an opener of the device's port holds it exclusively (the
+    // mark a port that was never closed leaves behind its process).
+    bool PortHeldExclusively() const;
 
     // A port that opens fine but never answers (it reads and drops what
     // arrives, so it never stalls a writer either).
