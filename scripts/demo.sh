@@ -69,7 +69,7 @@ capture_dialog() {
 if [ -n "${DEMO_ON_XVFB:-}" ]; then
   echo "demo: no display, so a scripted operator drives the dialog on a virtual one:"
   echo "demo: Find QSB, then Create from $start to $end by $increment"
-  sleep 0.5
+  wait_for_focus "Pitchwise v2.2"
   type_find_and_create "$start" "$end" "$increment"
   timeout 300 xdotool search --sync --onlyvisible --name "$message_box" >/dev/null ||
     fail "the run never ended in a message"
