@@ -60,6 +60,10 @@ while [ "$rep" -le "$reps" ]; do
     failed_sanitize=$((failed_sanitize + 1))
   fi
   echo "repetition $rep/$reps: $plain $plain_result, sanitize $sanitize_result ($(($(date +%s) - started)) s so far)"
+  for log in "$logs/$plain-$rep.log" "$logs/sanitize-$rep.log"; do
+    grep -E '^ *[0-9]+ - .*\((Failed|Timeout|SEGFAULT|Subprocess aborted|Not Run)\)' "$log" |
+      sed "s|^|  $(basename "$log" .log): |" || true
+  done
   rep=$((rep + 1))
 done
 
