@@ -45,6 +45,9 @@ trap cleanup EXIT INT TERM
 echo "--- a fresh Wine prefix"
 sh "$root/tests/wine/make_prefix.sh"
 
+echo "--- the port's calls into kernel32"
+timeout 300 wine "$win/tests/wine/pitchwise_com_port_tests.exe"
+
 echo "--- the dialogs, driven by key presses"
 timeout 300 wine "$win/tests/wine/pitchwise_dialog_tests.exe" "$(winepath -w "$stage")"
 
