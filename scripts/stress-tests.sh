@@ -61,7 +61,7 @@ while [ "$rep" -le "$reps" ]; do
   fi
   echo "repetition $rep/$reps: $plain $plain_result, sanitize $sanitize_result ($(($(date +%s) - started)) s so far)"
   for log in "$logs/$plain-$rep.log" "$logs/sanitize-$rep.log"; do
-    grep -E '^ *[0-9]+ - .*\((Failed|Timeout|SEGFAULT|Subprocess aborted|Not Run)\)' "$log" |
+    grep -E '^[[:space:]]*[0-9]+ - .*\((Failed|Timeout|SEGFAULT|Subprocess aborted|Not Run)\)' "$log" |
       sed "s|^|  $(basename "$log" .log): |" || true
   done
   rep=$((rep + 1))
