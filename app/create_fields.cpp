@@ -28,6 +28,8 @@ const char* MapResultMessage(int result) {
             return "Error - Sending command to Tarvex failed.";
         case MAP_READ_FAILED:
             return "Error - QSB reading failed.";
+        case MAP_ZERO_FAILED:
+            return "Error - QSB zeroing failed.";
         default:
             return "Error - Unknown.";
     }

@@ -126,7 +126,10 @@ void CPitchwiseDlg::OnCreate() {
         MessageBox("Error - Invalid end position.");
         return;
     }
-    if (!ReadNumberField(IDC_MAP_INC, increment) || !(increment > 0.0f)) {
+    // An increment so small that the steps overflow a 32-bit count would make
+    // a run with no entries that still reports success: refuse it here.
+    if (!ReadNumberField(IDC_MAP_INC, increment) || !(increment > 0.0f) ||
+        MappingStepCount(start, end, increment) < 0) {
         MessageBox("Error - Invalid mapping increment.");
         return;
     }

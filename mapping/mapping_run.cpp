@@ -30,6 +30,14 @@ int MappingStepCount(float start, float end, float increment) {
     return static_cast<int>(quotient);
 }
 
+bool ZeroReadingAccepted(float position) {
+    // Counts are whole, so the limit lies half a count beyond the tolerance:
+    // the conversion to a length and back can never tip a reading across it.
+    const float limit =
+        (static_cast<float>(QSB_ZERO_TOLERANCE_COUNTS) + 0.5f) / QSB_COUNTS_PER_UNIT;
+    return std::fabs(position) < limit;
+}
+
 MapResult RunMapping(char axis, float start, float end, float increment, bool disableFirst) {
     // Loaded afresh on every run and never released: a second run finds the
     // library already in the process.
@@ -60,6 +68,10 @@ MapResult RunMapping(char axis, float start, float end, float increment, bool di
 
         CommandLine entry;
         if (i == 0) {
+            // Point 0 is the start, read at rest just after zeroing: a QSB that
+            // did not zero would put its old count into every entry, so the run
+            // stops before the table gets its first one.
+            if (!ZeroReadingAccepted(measured)) return MAP_ZERO_FAILED;
             entry = FormatCommandLine("L606 N%d V0", i);
         } else {
             // The QSB counts signed travel, so the commanded travel carries the

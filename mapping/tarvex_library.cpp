@@ -14,8 +14,7 @@ bool ResolveTarvexEntries(void* library, TarvexEntries& entries) {
     bool all = Resolve(library, "Tvx_Init", entries.init);
     all = Resolve(library, "Tvx_GCodeLine", entries.gcodeLine) && all;
     all = Resolve(library, "Tvx_InMotion", entries.inMotion) && all;
-    entries.getMachinePositionEx = FindTarvexEntry(library, "Tvx_GetMachinePositionEx");
-    all = entries.getMachinePositionEx != nullptr && all;
+    all = Resolve(library, "Tvx_GetMachinePositionEx", entries.getMachinePositionEx) && all;
     all = Resolve(library, "Tvx_Finish", entries.finish) && all;
     return all;
 }

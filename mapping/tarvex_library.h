@@ -1,18 +1,13 @@
 // Run-time binding to the controller's motion-control library.
 #pragma once
 
-extern "C" {
-typedef int (*TvxInitFn)(void);
-typedef int (*TvxGCodeLineFn)(const char* line);
-typedef int (*TvxInMotionFn)(void);
-typedef int (*TvxFinishFn)(void);
-}
+#include "tarvex_api.h"
 
 struct TarvexEntries {
     TvxInitFn init;
     TvxGCodeLineFn gcodeLine;
     TvxInMotionFn inMotion;
-    void* getMachinePositionEx;  // required to be present, never called
+    TvxGetMachinePositionExFn getMachinePositionEx;  // required to be present, never called
     TvxFinishFn finish;
 };
 

@@ -33,7 +33,7 @@ window='^Pitchwise v2\.2$'
 message_box='^pitchwise$'
 
 if [ -z "${DEMO_ON_XVFB:-}" ]; then
-  "$root/scripts/install-deps.sh"
+  "$root/scripts/install-deps.sh" demo
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j2 --target pitchwise pitchwise-bench tarvex_sim
   # A display that is set but cannot be reached is no display.

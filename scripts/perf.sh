@@ -3,7 +3,8 @@
 # every operation against the waits it must take, prints one table and
 # writes it to build/perf/results.csv (Google Benchmark's own figures go to
 # build/perf/*.json). Takes several minutes: most of it is mandated pauses.
-# Not part of the test suite.
+# Not part of the test suite. Exits 1 when a figure misses its target (or a
+# row of the table is malformed).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -39,6 +40,7 @@ if [ -x "$bench" ]; then
   env_file="$out/bench.env"
   rm -f "$env_file"
   "$bench" --runs 2 --speed "$speed" --dwell-ms "$dwell" --env-file "$env_file" --timeout 600 \
+    --csv "$out/bench.csv" \
     >"$out/bench.log" 2>&1 &
   bench_pid=$!
   tries=0
@@ -65,7 +67,7 @@ run startup "$tree/perf/pitchwise_perf_startup" "$tree/perf/libpitchwise_first_p
   "$tree/perf/pitchwise_perf_trivial_dialog" $program
 
 size_row() {
-  # name, file, reference file or ""
+  # name (no commas: it is a CSV field), file, reference file or ""
   [ -f "$2" ] || { echo "perf: $2 not built" >&2; return 0; }
   kib=$(( $(stat -c %s "$2") / 1024 ))
   ref=0
@@ -74,7 +76,7 @@ size_row() {
   [ "$ref" -gt 0 ] && ratio=$(awk "BEGIN { print $kib / $ref }")
   echo "$1,KiB,$ref,$kib,$ratio,size only,yes" >>"$csv"
 }
-[ -n "$program" ] && size_row "size, Linux executable pitchwise (floor: reference dialog)" \
+[ -n "$program" ] && size_row "size of the Linux executable pitchwise (floor: reference dialog)" \
   "$program" "$tree/perf/pitchwise_perf_trivial_dialog"
 
 # The Windows executable, from the cross build's own tree.
@@ -82,7 +84,7 @@ if command -v x86_64-w64-mingw32-g++ >/dev/null 2>&1; then
   echo "--- mingw" >&2
   if cmake --preset mingw >"$out/mingw.log" 2>&1 && cmake --build --preset mingw -j2 >>"$out/mingw.log" 2>&1; then
     exe=$(find "$root/build/mingw" -name Pitchwise.exe | head -1)
-    [ -n "$exe" ] && size_row "size, Pitchwise.exe" "$exe" ""
+    [ -n "$exe" ] && size_row "size of Pitchwise.exe" "$exe" ""
   else
     echo "perf: the mingw build failed, see $out/mingw.log" >&2
   fi
@@ -102,3 +104,14 @@ awk -F, '
   }' "$csv"
 cat "$out/machine.txt"
 echo "results: $csv"
+
+# Every row has the header's seven fields, and every target was met.
+if ! awk -F, 'NR > 1 && NF != 7 { bad = 1; print "perf: malformed row: " $0 > "/dev/stderr" }
+              END { exit bad }' "$csv"; then
+  exit 1
+fi
+missed=$(awk -F, 'NR > 1 && $7 == "NO" { n++ } END { print n + 0 }' "$csv")
+if [ "$missed" -gt 0 ]; then
+  echo "perf: $missed figure(s) missed their target" >&2
+  exit 1
+fi

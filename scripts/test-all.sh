@@ -4,7 +4,7 @@
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-"$root/scripts/install-deps.sh"
+"$root/scripts/install-deps.sh" all
 
 status=0
 for stage in "$root"/scripts/test.d/*.sh; do
@@ -14,7 +14,7 @@ for stage in "$root"/scripts/test.d/*.sh; do
   if sh "$stage"; then
     echo "=== $name passed in $(( $(date +%s) - start )) s"
   else
-    echo "=== $name FAILED"
+    echo "=== $name FAILED in $(( $(date +%s) - start )) s"
     status=1
   fi
 done

@@ -2,9 +2,8 @@
 #include <memory>
 
 #include "linuxcnc_controller.h"
+#include "tarvex_api.h"
 #include "tarvex_log.h"
-
-#define TVX_EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
 

@@ -1,3 +1,4 @@
+#!/bin/sh
 # Build with warnings as errors and run the default test suite.
 set -eu
 cmake --preset ci

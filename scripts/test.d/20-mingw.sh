@@ -1,3 +1,4 @@
+#!/bin/sh
 # The Windows executable and its libraries cross-compile cleanly.
 set -eu
 cmake --preset mingw

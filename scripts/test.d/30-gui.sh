@@ -1,3 +1,4 @@
+#!/bin/sh
 # The real executable on a virtual display, driven only by key presses
 # against the bench; then the Debian packages, built and installed.
 set -eu

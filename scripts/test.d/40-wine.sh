@@ -1,3 +1,4 @@
+#!/bin/sh
 # The Windows executable under Wine: cross-builds Pitchwise.exe, Tarvex.dll
 # and the programs that test them, makes a fresh Wine prefix on a private
 # virtual display, and runs them there:
@@ -5,12 +6,16 @@
 # - Pitchwise.exe alone (no QSB, no Tarvex.dll);
 # - Pitchwise.exe against the bench: its QSB on a pty mapped to COM3 and
 #   Tarvex.dll beside the executable, from Find QSB to "Done." and the
-#   bench's verdict on the table it received.
+#   bench's verdict on the table it received;
+# - the portable zip: its files, and the Pitchwise.exe in it started;
+# - the installer: installed silently, the installed Pitchwise.exe started
+#   and driven, uninstalled silently, and nothing of it left behind.
 # The screenshot of the main dialog is left in build/wine-stage/.
 set -eu
 root=$(pwd)
 cmake --preset mingw
 cmake --build --preset mingw -j2
+cmake --build --preset mingw -j2 --target pitchwise_windows_release
 win=$root/build/mingw
 # The bench is a Linux program.
 cmake --preset ci >/dev/null
@@ -25,7 +30,8 @@ cp "$win/app/win32/Pitchwise.exe" "$win/tools/tarvex_sim/lib/Tarvex.dll" "$stage
 
 export WINEPREFIX="$stage/prefix" WINEARCH=win64 WINEDEBUG=-all
 # No Mono or Gecko: nothing may be downloaded, and nothing here needs them.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No menu builder: it would copy Start-menu entries into this machine's menus.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 display=90
 while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
@@ -35,12 +41,16 @@ Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$stage/xvfb.log" 2>&1 &
 xvfb=$!
 bench=""
 export DISPLAY=":$display"
+# Every step may fail (the bench has usually exited already): under set -e a
+# failing step would end the trap there and leave Xvfb and wineserver behind.
 cleanup() {
-  [ -n "$bench" ] && kill "$bench" 2>/dev/null
+  if [ -n "$bench" ]; then kill "$bench" 2>/dev/null || true; fi
   wineserver -k 2>/dev/null || true
   kill "$xvfb" 2>/dev/null || true
 }
-trap cleanup EXIT INT TERM
+trap cleanup EXIT
+# An interrupt ends the script, and the EXIT trap cleans up once.
+trap 'exit 130' INT TERM
 
 echo "--- a fresh Wine prefix"
 sh "$root/tests/wine/make_prefix.sh"
@@ -70,3 +80,11 @@ wait "$bench" || status=$?
 bench=""
 cat "$stage/bench.out"
 [ "$status" -eq 0 ] || { echo "the bench does not accept the table (status $status)"; exit 1; }
+
+echo "--- the portable zip"
+sh "$root/tests/wine/zip_check.sh" "$(ls "$win"/packaging/windows/Pitchwise-*-win64.zip)" \
+  "$win/tests/wine/pitchwise_exe_tests.exe" "$stage/zip" "$root/LICENSE"
+
+echo "--- the installer"
+sh "$root/tests/wine/installer_check.sh" "$(ls "$win"/packaging/windows/Pitchwise-*-setup.exe)" \
+  "$win/tests/wine/pitchwise_exe_tests.exe" "$stage/installer"

@@ -1,3 +1,4 @@
+#!/bin/sh
 # The whole test suite again, built with AddressSanitizer and
 # UndefinedBehaviorSanitizer in a tree of its own (preset "sanitize").
 # Any report fails the test that caused it: undefined behaviour aborts,

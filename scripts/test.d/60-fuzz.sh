@@ -1,3 +1,4 @@
+#!/bin/sh
 # A short fixed-time run of every fuzz harness from its committed seed
 # corpus; any crash, sanitizer report or broken property fails the stage.
 # FUZZ_SECONDS sets the time per harness (30 s by default). New inputs go to

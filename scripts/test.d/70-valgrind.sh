@@ -1,3 +1,4 @@
+#!/bin/sh
 # The Linux executable's whole Find QSB -> Create run once under Valgrind
 # memcheck, against the bench (simulated axis, QSB and controller), on a
 # virtual display and driven by key presses. Fails on any memcheck error or

@@ -1,3 +1,4 @@
+#!/bin/sh
 # libTarvex.so for LinuxCNC, end to end: LinuxCNC's simulator, the simulated
 # QSB fed with the simulator's joint position plus a pitch error, and
 # Pitchwise's real RunMapping in both directions. The table is written with

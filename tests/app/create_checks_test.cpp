@@ -105,7 +105,7 @@ TEST_F(CreateChecks, EachFieldGetsItsOwnMessage) {
         {"end exponent", With([](Fields& f) { f.end = "2e1"; }), BAD_END},
         {"end empty", With([](Fields& f) { f.end = ""; }), NO_LIBRARY},
         {"end below start", With([](Fields& f) { f.start = "3"; }), NO_LIBRARY},
-        {"end bad after 19", With([](Fields& f) { f.end = "1111111111111111111 "; }), NO_LIBRARY},
+        {"end bad after 19", With([](Fields& f) { f.end = "0000000000000000001 "; }), NO_LIBRARY},
 
         {"increment 0", With([](Fields& f) { f.increment = "0"; }), BAD_INCREMENT},
         {"increment 0.000", With([](Fields& f) { f.increment = "0.000"; }), BAD_INCREMENT},
@@ -117,6 +117,41 @@ TEST_F(CreateChecks, EachFieldGetsItsOwnMessage) {
         {"increment 0.0.1", With([](Fields& f) { f.increment = "0.0.1"; }), BAD_INCREMENT},
         {"increment zeros past 19", With([](Fields& f) { f.increment = "0.00000000000000000001"; }),
          BAD_INCREMENT},
+
+        // The step count must fit a 32-bit integer, or the run would close a
+        // table with no entries and report success.
+        {"steps beyond int32", With([](Fields& f) {
+             f.end = "1000000";
+             f.increment = "0.0001";
+         }),
+         BAD_INCREMENT},
+        {"steps beyond int32 downwards", With([](Fields& f) {
+             f.start = "1000000";
+             f.end = "0";
+             f.increment = "0.0001";
+         }),
+         BAD_INCREMENT},
+        {"steps 2^31 exactly", With([](Fields& f) {
+             f.end = "2147483648";
+             f.increment = "1";
+         }),
+         BAD_INCREMENT},
+        {"steps far beyond", With([](Fields& f) {
+             f.end = "9999999999999999999";
+             f.increment = "0.000000000000001";
+         }),
+         BAD_INCREMENT},
+        {"steps just below 2^31", With([](Fields& f) {
+             f.end = "2147483520";  // the largest float below 2^31
+             f.increment = "1";
+         }),
+         NO_LIBRARY},
+        {"steps 10^9", With([](Fields& f) {
+             f.end = "1000000";
+             f.increment = "0.001";
+         }),
+         NO_LIBRARY},
+        {"start equals end", With([](Fields& f) { f.end = "0"; }), NO_LIBRARY},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(Create(row.fields), row.message) << row.what;
@@ -210,7 +245,9 @@ TEST(CreateMessages, EveryResultHasItsMessage) {
         {MAP_INIT_FAILED, "Error - Tarvex initialization failed."},
         {MAP_COMMAND_FAILED, "Error - Sending command to Tarvex failed."},
         {MAP_READ_FAILED, "Error - QSB reading failed."},
-        {6, "Error - Unknown."},
+        {MAP_ZERO_FAILED, "Error - QSB zeroing failed."},
+        {6, "Error - QSB zeroing failed."},
+        {7, "Error - Unknown."},
         {-1, "Error - Unknown."},
         {1000, "Error - Unknown."},
     };

@@ -98,6 +98,22 @@ TEST_F(CreateRun, FailedCheckStartsNoRun) {
     EXPECT_TRUE(theLines.empty());
 }
 
+// Too many steps for a 32-bit count: refused before the controller or the QSB
+// hears anything, so no empty table is opened and closed.
+TEST_F(CreateRun, StepCountBeyondInt32StartsNoRunAndLeavesTheQsbAlone) {
+    ASSERT_TRUE(sim.Plug(1));
+    dialog.OnFindQsb();
+    sim.ClearTraffic();
+    Field(IDC_START_POS).text = "0";
+    Field(IDC_END_POS).text = "1000000";
+    Field(IDC_MAP_INC).text = "0.0001";
+    EXPECT_EQ(Create(), "Error - Invalid mapping increment.");
+    EXPECT_EQ(theInits, 0);
+    EXPECT_TRUE(theLines.empty());
+    sim.Pump();
+    EXPECT_TRUE(sim.Traffic().empty());
+}
+
 TEST_F(CreateRun, RunWithTheQsbFoundEndsDone) {
     ASSERT_TRUE(sim.Plug(2));
     dialog.OnFindQsb();

@@ -38,9 +38,15 @@ void ExportFrom(const std::string& text) {
     }
 }
 
-pid_t StartBench(const std::vector<std::string>& arguments) {
+bool Exists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
+
+// Starts the program in `workDir` (the test's own when empty).
+pid_t StartBench(const std::vector<std::string>& arguments, const std::string& workDir = "") {
     pid_t pid = fork();
     if (pid == 0) {
+        if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
         std::vector<char*> argv;
         for (const std::string& argument : arguments) {
             argv.push_back(const_cast<char*>(argument.c_str()));
@@ -64,15 +70,19 @@ class BenchProgram : public ::testing::Test {
             kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
         }
-        for (const char* name : {"/env", "/table.csv"}) unlink((dir + name).c_str());
+        for (const char* name : {"/env", "/table.csv", "/out/pitchwise-bench.csv"}) {
+            unlink((dir + name).c_str());
+        }
+        rmdir((dir + "/out").c_str());
         rmdir(dir.c_str());
     }
 
     // Starts the bench and waits for its environment file.
-    void Start(std::vector<std::string> options) {
-        options.insert(options.begin(), {PITCHWISE_BENCH_PROGRAM, "--env-file", dir + "/env",
-                                         "--csv", dir + "/table.csv", "--timeout", "60"});
-        pid = StartBench(options);
+    void Start(std::vector<std::string> options, bool defaultCsv = false) {
+        if (!defaultCsv) options.insert(options.begin(), {"--csv", dir + "/table.csv"});
+        options.insert(options.begin(),
+                       {PITCHWISE_BENCH_PROGRAM, "--env-file", dir + "/env", "--timeout", "60"});
+        pid = StartBench(options, dir);
         ASSERT_GT(pid, 0);
         // A minute is a limit only a bench that never comes up reaches.
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
@@ -107,6 +117,20 @@ TEST_F(BenchProgram, AgreeingRunExitsZeroWithItsTable) {
                         0),
               0u);
     EXPECT_NE(csv.find("\n1,2,2.0000,"), std::string::npos) << csv;
+    EXPECT_FALSE(Exists(dir + "/env")) << "a stale environment file outlives the bench";
+}
+
+// Started without --csv from a source tree, the table goes to the
+// git-ignored output folder, which the bench makes when missing.
+TEST_F(BenchProgram, DefaultTableGoesUnderTheOutputFolder) {
+    ASSERT_NO_FATAL_FAILURE(Start({"--speed", "100"}, true));
+    ASSERT_TRUE(thePort.Open(1, 230400, 8, COM_NOPARITY, COM_ONESTOPBIT));
+    EXPECT_EQ(RunMapping('X', 0, 1, 1, false), MAP_DONE);
+    thePort.Close();
+    EXPECT_EQ(Wait(), 0);
+    EXPECT_NE(ReadFile(dir + "/out/pitchwise-bench.csv").find("\n1,1,1.0000,"), std::string::npos);
+    EXPECT_FALSE(Exists(dir + "/pitchwise-bench.csv"));
+    EXPECT_FALSE(Exists(dir + "/env"));
 }
 
 // A run the controller cut short ends the bench when Pitchwise lets go of
@@ -116,6 +140,7 @@ TEST_F(BenchProgram, RefusedRunExitsNonZero) {
     EXPECT_EQ(RunMapping('X', 0, 1, 1, false), MAP_COMMAND_FAILED);
     kill(pid, SIGTERM);
     EXPECT_EQ(Wait(), 1);
+    EXPECT_FALSE(Exists(dir + "/env")) << "a stale environment file outlives the bench";
 }
 
 }  // namespace

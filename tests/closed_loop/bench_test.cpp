@@ -212,13 +212,18 @@ TEST(BenchCommandLineOptions, ParsesValuesAndRefusesNonsense) {
                           "50",
                           "--runs",
                           "2",
-                          "--fail-init"};
+                          "--fail-init",
+                          "--qsb-no-zero"};
     BenchCommandLine options;
     std::string error;
-    ASSERT_TRUE(ParseBenchCommandLine(10, good, options, error)) << error;
+    ASSERT_TRUE(ParseBenchCommandLine(11, good, options, error)) << error;
+    EXPECT_TRUE(options.bench.qsbIgnoresZeroing);
     EXPECT_EQ(options.bench.behaviour.refuseLine, 4);
     EXPECT_TRUE(options.bench.behaviour.failInit);
     EXPECT_EQ(options.runs, 2);
+    BenchCommandLine defaults;
+    ASSERT_TRUE(ParseBenchCommandLine(1, good, defaults, error)) << error;
+    EXPECT_FALSE(defaults.bench.qsbIgnoresZeroing);
     EXPECT_DOUBLE_EQ(options.bench.speed, 50);
     EXPECT_NEAR(options.bench.tolerance, BENCH_DEFAULT_TOLERANCE + 0.0004, 1e-12);
 

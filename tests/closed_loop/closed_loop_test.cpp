@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
+#include <vector>
 
 #include "bench.h"
 #include "com_port.h"
@@ -80,6 +82,35 @@ TEST(ClosedLoopFaults, RefusedLineGivesCommandFailureAndADisagreeingVerdict) {
     BenchVerdict verdict = bench.Verdict();
     EXPECT_FALSE(verdict.agree);
     EXPECT_NE(verdict.reason.find("G4D1"), std::string::npos) << verdict.reason;
+}
+
+// The bench's QSB keeps its power-on zero at machine zero and never zeroes
+// again. A run from 0 starts there, so nothing is wrong; a run from 2 reads
+// about 2 units at its start and must stop before its first entry.
+TEST(ClosedLoopFaults, QsbThatWillNotZeroStopsARunAwayFromItsOldZero) {
+    BenchOptions options;
+    options.speed = 50;
+    options.qsbIgnoresZeroing = true;
+    CBench bench(options);
+    std::string error;
+    ASSERT_TRUE(bench.Start(error)) << error;
+    bench.ExportEnvironment();
+    ASSERT_TRUE(thePort.Open(1, 230400, 8, COM_NOPARITY, COM_ONESTOPBIT));
+    EXPECT_EQ(RunMapping('X', 0, 1, 1, false), MAP_DONE);
+    EXPECT_EQ(RunMapping('X', 2, 3, 1, false), MAP_ZERO_FAILED);
+    thePort.Close();
+
+    ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(5)));
+    const std::vector<BenchRun> runs = bench.Runs();
+    ASSERT_EQ(runs.size(), 2u);
+    EXPECT_TRUE(runs[0].finished);
+    EXPECT_EQ(runs[0].entries.size(), 2u);
+    EXPECT_EQ(runs[1].lines, (std::vector<std::string>{"L602XX", "G0X2.0000", "G4D1"}));
+    EXPECT_TRUE(runs[1].entries.empty());
+    EXPECT_FALSE(runs[1].closed);
+    EXPECT_FALSE(runs[1].finished);
+    const std::vector<std::string> commands = bench.Qsb().Commands();
+    EXPECT_EQ(std::count(commands.begin(), commands.end(), "W092!\n"), 2);
 }
 
 TEST(ClosedLoopFaults, FailingInitAndAMissingBench) {

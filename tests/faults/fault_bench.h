@@ -25,6 +25,7 @@ class CFaultBench {
 
     // --- the operator ------------------------------------------------------
     void FindQsb() { m_dialog.OnFindQsb(); }
+    void SetZero() { m_dialog.OnSetZero(); }
     // Create with the given field texts (the defaults after Find QSB are
     // X, 0.000, 1.000, 1.000, box checked).
     void Create();

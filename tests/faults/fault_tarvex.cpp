@@ -6,7 +6,7 @@
 // executable. Built standalone (no forwarding, no C library) it is the seed
 // of the foreign-architecture files that must fail to load.
 
-#define FAULT_TVX_EXPORT extern "C" __attribute__((visibility("default")))
+#include "tarvex_api.h"
 
 #ifdef FAULT_TVX_STANDALONE
 static int FaultTvxAnswer(const char*, const char*) {
@@ -19,25 +19,25 @@ static int FaultTvxAnswer(const char* entry, const char* line) {
 }
 #endif
 
-FAULT_TVX_EXPORT int Tvx_Init(void) {
+TVX_EXPORT int Tvx_Init(void) {
     return FaultTvxAnswer("Tvx_Init", nullptr);
 }
 
-FAULT_TVX_EXPORT int Tvx_GCodeLine(const char* line) {
+TVX_EXPORT int Tvx_GCodeLine(const char* line) {
     return FaultTvxAnswer("Tvx_GCodeLine", line);
 }
 
-FAULT_TVX_EXPORT int Tvx_InMotion(void) {
+TVX_EXPORT int Tvx_InMotion(void) {
     return FaultTvxAnswer("Tvx_InMotion", nullptr);
 }
 
 #ifndef FAULT_TVX_OMIT_POSITION
 // Present because a controller library must have it; the run never calls it.
-FAULT_TVX_EXPORT int Tvx_GetMachinePositionEx(void) {
+TVX_EXPORT int Tvx_GetMachinePositionEx(void) {
     return FaultTvxAnswer("Tvx_GetMachinePositionEx", nullptr);
 }
 #endif
 
-FAULT_TVX_EXPORT int Tvx_Finish(void) {
+TVX_EXPORT int Tvx_Finish(void) {
     return FaultTvxAnswer("Tvx_Finish", nullptr);
 }

@@ -103,6 +103,28 @@ TEST(QsbFault, UnpluggedInTheMiddleOfARunStopsAfterTheLastGoodEntry) {
     ExpectNormalRun(bench, "COM:4 ");
 }
 
+// The operator zeroed the QSB 5000 counts below the start; then the device
+// stopped taking the zeroing command. The run would measure every point from
+// the old zero, so it ends before the first entry; once zeroing works again
+// the next Create is complete.
+TEST(QsbFault, ZeroingThatDoesNotTakeEndsTheRunBeforeTheFirstEntry) {
+    CFaultBench bench;
+    ASSERT_TRUE(bench.Qsb().Plug(1));
+    bench.FindQsb();
+    bench.Qsb().SetCounts(-5000);
+    bench.SetZero();
+    ASSERT_EQ(bench.Qsb().ZeroOffset(), -5000);
+    bench.Qsb().IgnoreZeroing(true);
+
+    bench.Create();
+    EXPECT_EQ(bench.Messages(), std::vector<std::string>{"Error - QSB zeroing failed."});
+    EXPECT_EQ(bench.Lines(), (Lines{"L600", "L602XX", "G0X0.0000", "G4D1"}));
+    EXPECT_EQ(bench.CallsOf("Tvx_Finish"), 0);
+
+    bench.Qsb().IgnoreZeroing(false);
+    ExpectNormalRun(bench, "COM:1 ");
+}
+
 // Replies that are no reading, arriving at point 2 of a run from 0 to 3.
 struct BadReply {
     const char* name;

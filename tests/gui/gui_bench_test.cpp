@@ -62,4 +62,39 @@ TEST(BenchRun, FindQsbThenCreateEndsInDoneAndTheBenchAgrees) {
     EXPECT_NE(std::find(run.lines.begin(), run.lines.end(), "G1X1.0000"), run.lines.end());
 }
 
+// The bench's QSB keeps its old zero at machine zero: a run typed in from 2
+// must end in the zeroing message, with the table never begun.
+TEST(BenchRun, QsbThatWillNotZeroEndsInTheZeroingMessage) {
+    BenchOptions options;
+    options.speed = 50;
+    options.qsbIgnoresZeroing = true;
+    CBench bench(options);
+    std::string error;
+    ASSERT_TRUE(bench.Start(error)) << error;
+    bench.ExportEnvironment();
+
+    CPitchwiseDlg dialog;
+    CMessageBoxCatcher boxes;
+    RunModal(dialog, [&](QDialog&) {
+        Press(Qt::Key_Return);  // Find QSB has the focus
+        for (int i = 0; i < 16 && FocusId() != IDC_START_POS; ++i) Press(Qt::Key_Tab);
+        ASSERT_EQ(FocusId(), IDC_START_POS);
+        Type(QStringLiteral("2"));  // the field's text was selected on the way in
+        auto* startField = qobject_cast<QLineEdit*>(DialogItemWidget(dialog, IDC_START_POS));
+        ASSERT_EQ(startField->text(), QStringLiteral("2"));
+        for (int i = 0; i < 16 && FocusId() != IDC_CREATE; ++i) Press(Qt::Key_Tab);
+        ASSERT_EQ(FocusId(), IDC_CREATE);
+        Press(Qt::Key_Return);
+        Press(Qt::Key_Escape);
+    });
+    thePort.Close();
+    ASSERT_EQ(boxes.Seen().size(), 1u);
+    EXPECT_EQ(boxes.Seen()[0].text, QStringLiteral("Error - QSB zeroing failed."));
+    ASSERT_EQ(bench.Runs().size(), 1u);
+    const BenchRun run = bench.Runs()[0];
+    EXPECT_TRUE(run.entries.empty());
+    EXPECT_FALSE(run.closed);
+    EXPECT_FALSE(run.finished);
+}
+
 }  // namespace

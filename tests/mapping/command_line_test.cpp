@@ -5,11 +5,13 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <cstdint>
 #include <cstring>
 #include <limits>
 #include <string>
 
 #include "mapping_run.h"
+#include "qsb.h"
 
 namespace {
 
@@ -52,6 +54,21 @@ TEST_P(StepCount, TruncatesTheSinglePrecisionQuotient) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, StepCount, ::testing::ValuesIn(kSteps));
+
+TEST(ZeroCheck, AcceptsTenCountsEitherSideAndNoMore) {
+    struct ZeroRow {
+        std::int32_t counts;
+        bool accepted;
+    };
+    const ZeroRow rows[] = {
+        {0, true},      {1, true},       {-1, true},         {10, true},
+        {-10, true},    {11, false},     {-11, false},       {100, false},
+        {10034, false}, {-10034, false}, {INT32_MAX, false}, {INT32_MIN, false},
+    };
+    for (const ZeroRow& row : rows) {
+        EXPECT_EQ(ZeroReadingAccepted(CountsToPosition(row.counts)), row.accepted) << row.counts;
+    }
+}
 
 struct FormatCase {
     const char* expected;

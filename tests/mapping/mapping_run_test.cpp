@@ -54,7 +54,7 @@ const SequenceCase kSequences[] = {
      3.5f,
      1,
      true,
-     {123},
+     {-10},
      {"L600", "L602YY", "G0Y3.5000", "G4D1", "L606 N0 V0", "L601"}},
     // Downwards the QSB counts negative travel; each entry is the commanded
     // travel -2i less the reading, here 0.01 * i short of it.
@@ -139,9 +139,11 @@ TEST(RecordingOrder, EveryLineSettlesAndTheQsbIsZeroedAfterTheStartMove) {
     EXPECT_EQ(recorder.Log(), expected);
 }
 
-TEST(RecordingOrder, TheStartIsReadAtPointZeroThoughItsValueIsNotUsed) {
+// The reading at point 0 only checks the zero: ten counts off still gives
+// the entry 0, and point 1 is not corrected by it.
+TEST(RecordingOrder, TheStartIsReadAtPointZeroButOnlyToCheckTheZero) {
     CRunRecorder recorder;
-    recorder.SetCountsAtPoints({CountsFor(0.5), CountsFor(1.0)});
+    recorder.SetCountsAtPoints({10, CountsFor(1.0)});
     ASSERT_EQ(RunMapping('X', 0, 1, 1, false), MAP_DONE);
     Lines lines = recorder.Lines();
     ASSERT_EQ(lines.size(), 8u);
@@ -231,6 +233,80 @@ TEST_P(ReadFailure, EndsTheRunWithoutAnEntryForThatPoint) {
 
 INSTANTIATE_TEST_SUITE_P(Faults, ReadFailure, ::testing::ValuesIn(kReadFailures),
                          [](const auto& row) { return std::string(row.param.name); });
+
+struct ZeroCase {
+    const char* name;
+    bool zeroTakes;
+    std::int64_t offBy;  // counts between the old zero and the start
+    MapResult result;
+    const char* entryOne;  // what a completed run sends for point 1
+};
+
+// The QSB sat 5000 counts from its last zero, or that plus the difference,
+// when the run zeroed it at the start.
+const ZeroCase kZeroCases[] = {
+    {"TakenFarFromTheOldZero", true, 5000, MAP_DONE, "L606 N1 V-0.0002"},
+    {"IgnoredFarFromTheOldZero", false, 5000, MAP_ZERO_FAILED, ""},
+    {"IgnoredElevenCountsAbove", false, 11, MAP_ZERO_FAILED, ""},
+    {"IgnoredElevenCountsBelow", false, -11, MAP_ZERO_FAILED, ""},
+    // Within the tolerance the old zero stands, and its offset shows.
+    {"IgnoredTenCountsAbove", false, 10, MAP_DONE, "L606 N1 V-0.0011"},
+    {"IgnoredTenCountsBelow", false, -10, MAP_DONE, "L606 N1 V0.0008"},
+    {"IgnoredAtTheOldZero", false, 0, MAP_DONE, "L606 N1 V-0.0002"},
+};
+
+class RecordingZero : public ::testing::TestWithParam<ZeroCase> {};
+
+// A zero that did not take would put its old count into every entry: the run
+// stops before the first one, with nothing more said to either side.
+TEST_P(RecordingZero, ReadingAtTheStartChecksTheZero) {
+    const ZeroCase& c = GetParam();
+    CRunRecorder recorder;
+    recorder.Qsb().SetCounts(c.offBy);
+    recorder.Qsb().IgnoreZeroing(!c.zeroTakes);
+    recorder.SetCountsAtPoints({c.offBy, c.offBy + 10036});
+
+    EXPECT_EQ(RunMapping('X', 0, 1, 1, true), c.result);
+
+    if (c.result == MAP_DONE) {
+        EXPECT_EQ(recorder.Lines(), (Lines{"L600", "L602XX", "G0X0.0000", "G4D1", "L606 N0 V0",
+                                           "G1X1.0000", "G4D1", c.entryOne, "L601"}));
+        EXPECT_EQ(recorder.CallsOf("Tvx_Finish"), 1);
+        return;
+    }
+    const Lines expected = {
+        "Tvx_Init 1",     "line L600", "poll 0",    "line L602XX", "poll 0",
+        "line G0X0.0000", "poll 0",    "pause 500", "qsb W092",    "pause 500",
+        "line G4D1",      "poll 0",    "pause 500", "qsb R0E0",    "pause 500",
+    };
+    EXPECT_EQ(recorder.Log(), expected);
+    EXPECT_EQ(recorder.CallsOf("Tvx_Finish"), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Zeroing, RecordingZero, ::testing::ValuesIn(kZeroCases),
+                         [](const auto& row) { return std::string(row.param.name); });
+
+// After a zero that did not take, a run from the same place as the last good
+// zero measures from the right zero and passes; one from elsewhere does not.
+TEST(RecordingZeroAgain, SameStartAfterAnIgnoredZeroStillPasses) {
+    CRunRecorder recorder;
+    const std::int64_t start = 7000;
+    recorder.Qsb().SetCounts(start);  // where the first run zeroes it
+    recorder.SetCountsAtPoints({start, start + 10036, start, start + 10036, start + 20000});
+
+    EXPECT_EQ(RunMapping('X', 0, 1, 1, false), MAP_DONE);
+    recorder.Qsb().IgnoreZeroing(true);
+    EXPECT_EQ(RunMapping('X', 0, 1, 1, false), MAP_DONE);
+    EXPECT_EQ(recorder.Qsb().ZeroOffset(), start);
+    EXPECT_EQ(RunMapping('X', 0, 1, 1, false), MAP_ZERO_FAILED);
+
+    EXPECT_EQ(recorder.CallsOf("Tvx_Finish"), 2);
+    const Lines lines = recorder.Lines();
+    ASSERT_EQ(lines.size(), 8u + 8u + 3u);
+    EXPECT_EQ(lines[7], "L601");
+    EXPECT_EQ(lines[14], "L606 N1 V-0.0002");
+    EXPECT_EQ(lines.back(), "G4D1");
+}
 
 // The German locale writes "1,5"; the controller only understands "1.5".
 TEST(RecordingLocale, CommaDecimalLocaleStillSendsPoints) {

@@ -21,9 +21,12 @@ class CRunRecorder {
     CRunRecorder(const CRunRecorder&) = delete;
     CRunRecorder& operator=(const CRunRecorder&) = delete;
 
-    // Counter values the QSB shows at the readings of points 0, 1, ... (set
-    // when the run sends each point's "G4D1"); points beyond read 0.
+    // Absolute counts the QSB sees at the readings of points 0, 1, ... (set
+    // when the run sends each point's "G4D1", counted on across runs);
+    // points beyond read 0. The zeroing takes whatever it sees before.
     void SetCountsAtPoints(std::vector<std::int64_t> counts);
+    // The simulated QSB itself, for device behaviour beyond the counts.
+    CQsbSimulator& Qsb() { return m_qsb; }
     // The reading at `point` fails in the given way.
     void FailReadingAt(int point, ReadFault fault);
 

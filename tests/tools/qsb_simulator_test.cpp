@@ -18,6 +18,7 @@
 #include <map>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "com_port.h"
 #include "qsb.h"
@@ -124,6 +125,23 @@ TEST_F(QsbSimulator, CounterWrapsToThirtyTwoBitsFromTheLastZero) {
         sim.SetCounts(row.counts);
         EXPECT_EQ(Ask(port, "R0E0!\n", &sim), row.reply) << row.counts;
     }
+}
+
+// The device answers in order, so the counter reply arriving first shows the
+// zeroing command was taken without a word and without a new zero.
+TEST_F(QsbSimulator, IgnoredZeroingKeepsTheOldZeroAndSaysNothing) {
+    sim.SetCounts(500);
+    EXPECT_EQ(Ask(port, "W092!\n", &sim), "W092 OK\r\n");
+    sim.IgnoreZeroing(true);
+    sim.SetCounts(1500);
+    port.Write("W092!\n", 6);
+    EXPECT_EQ(Ask(port, "R0E0!\n", &sim), "R0E0 000003E8\r\n");
+    EXPECT_EQ(sim.ZeroOffset(), 500);
+    sim.IgnoreZeroing(false);
+    EXPECT_EQ(Ask(port, "W092!\n", &sim), "W092 OK\r\n");
+    EXPECT_EQ(sim.ZeroOffset(), 1500);
+    EXPECT_EQ(sim.Commands(),
+              (std::vector<std::string>{"W092!\n", "W092!\n", "R0E0!\n", "W092!\n"}));
 }
 
 TEST_F(QsbSimulator, CountSourceIsAskedAtEachQuery) {

@@ -84,13 +84,20 @@ void CheckResources(const char* exe) {
             CheckEqual(translation[0], 0x0409, "language U.S. English");
             CheckEqual(translation[1], 1252, "code page 1252");
         }
-        for (const char* name : {"ProductName", "FileDescription"}) {
+        const struct {
+            const char* name;
+            const char* text;
+        } strings[] = {{"ProductName", "Pitchwise"},
+                       {"FileDescription", "Pitchwise"},
+                       {"FileVersion", "1.0.0.1"},
+                       {"ProductVersion", "1.0.0.1"}};
+        for (const auto& entry : strings) {
             char* value = nullptr;
-            const std::string path = std::string("\\StringFileInfo\\040904E4\\") + name;
+            const std::string path = std::string("\\StringFileInfo\\040904E4\\") + entry.name;
             if (Check(VerQueryValueA(copy.data(), path.c_str(), reinterpret_cast<void**>(&value),
                                      &length),
-                      name)) {
-                CheckText(value, "Pitchwise", name);
+                      entry.name)) {
+                CheckText(value, entry.text, entry.name);
             }
         }
     }

@@ -39,6 +39,7 @@ bool CBench::Start(std::string& error) {
         error = "cannot publish the QSB in " + m_qsb->PortDir();
         return false;
     }
+    m_qsb->IgnoreZeroing(m_options.qsbIgnoresZeroing);
     // The QSB counts the axis's real travel.
     m_qsb->SetCountSource([this] {
         std::lock_guard<std::mutex> lock(m_mutex);

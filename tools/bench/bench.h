@@ -29,6 +29,7 @@ struct BenchOptions {
     std::string host = "127.0.0.1";
     unsigned listenPort = 0;  // 0: any free port
     double tolerance = BENCH_DEFAULT_TOLERANCE;
+    bool qsbIgnoresZeroing = false;  // a QSB whose zeroing never takes
 };
 
 class CBench {

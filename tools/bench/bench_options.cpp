@@ -17,7 +17,8 @@ const char* const BENCH_USAGE =
     "  --qsb-port N         its port number n, 1 to 7 (default 1)\n"
     "  --listen PORT        loopback TCP port for the library (default: any free one)\n"
     "  --env-file FILE      write TARVEX_SIM_ADDRESS and PITCHWISE_PORT_DIR there when ready\n"
-    "  --csv FILE           the CSV report (default pitchwise-bench.csv)\n"
+    "                       (removed again at exit)\n"
+    "  --csv FILE           the CSV report (default out/pitchwise-bench.csv)\n"
     "When to end:\n"
     "  --runs N             after N runs have called Tvx_Finish (default 1); a run that\n"
     "                       failed ends the bench when its program disconnects\n"
@@ -37,6 +38,7 @@ const char* const BENCH_USAGE =
     "Faults and judging:\n"
     "  --refuse-line N      refuse the N-th line after each Tvx_Init (1-based)\n"
     "  --fail-init          Tvx_Init reports failure\n"
+    "  --qsb-no-zero        the QSB ignores the zeroing command (keeps its old zero)\n"
     "  --tolerance T        largest accepted |received - expected| (default 0.00016,\n"
     "                       plus 4 x noise)\n";
 
@@ -71,6 +73,10 @@ bool ParseBenchCommandLine(int argc, const char* const* argv, BenchCommandLine& 
         }
         if (name == "--fail-init") {
             options.bench.behaviour.failInit = true;
+            continue;
+        }
+        if (name == "--qsb-no-zero") {
+            options.bench.qsbIgnoresZeroing = true;
             continue;
         }
         if (name == "--flat") {

@@ -9,8 +9,10 @@ struct BenchCommandLine {
     BenchOptions bench;
     int runs = 1;               // end after this many runs called Tvx_Finish
     double timeoutSeconds = 0;  // end after this long in any case; 0: never
-    std::string envFile;        // written with the two variables once ready
-    std::string csvFile = "pitchwise-bench.csv";
+    std::string envFile;        // written with the two variables once ready; removed at exit
+    // Under the output folder, which is git-ignored: a run from the source
+    // tree never leaves its table beside the sources.
+    std::string csvFile = "out/pitchwise-bench.csv";
     bool help = false;
 };
 

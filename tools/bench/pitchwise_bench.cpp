@@ -4,8 +4,10 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <string>
+#include <system_error>
 
 #include "bench_options.h"
 
@@ -18,6 +20,9 @@ void RequestStop(int) {
 }
 
 bool WriteFile(const std::string& path, const std::string& text) {
+    std::error_code ignored;
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    if (!parent.empty()) std::filesystem::create_directories(parent, ignored);
     // Written aside and renamed, so a script that waits for it never reads half.
     std::string partial = path + ".partial";
     {
@@ -74,5 +79,8 @@ int main(int argc, char** argv) {
     }
     bool agree = bench.Verdict().agree;
     bench.Stop();
+    // A script that waits for the file on its next start must not find this
+    // run's address and port directory, both gone with this process.
+    if (!options.envFile.empty()) std::remove(options.envFile.c_str());
     return agree ? 0 : 1;
 }

@@ -29,7 +29,8 @@ void PrintUsage() {
         "  --silent N,...   ports that open but never answer\n"
         "  --counts N       the counter's absolute value (counts; 10034.463 per unit)\n"
         "  --scenario NAME  normal (default), short-identity, exact-identity,\n"
-        "                   short-counter, garbled-counter, lower-case, stop-reading\n",
+        "                   short-counter, garbled-counter, lower-case, stop-reading,\n"
+        "                   no-zero (ignores the zeroing command)\n",
         stderr);
 }
 
@@ -45,6 +46,8 @@ bool ApplyScenario(CQsbSimulator& sim, const std::string& name) {
         sim.SetCounterReply(std::string("R0E0 00G02734\r\n"));
     } else if (name == "lower-case") {
         sim.SetCounterStyle(QsbSimCounterStyle::LOWER_CASE);
+    } else if (name == "no-zero") {
+        sim.IgnoreZeroing(true);
     } else if (name != "stop-reading") {
         return false;
     }

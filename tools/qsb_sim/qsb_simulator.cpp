@@ -236,6 +236,11 @@ std::int64_t CQsbSimulator::ZeroOffset() const {
     return m_offset;
 }
 
+void CQsbSimulator::IgnoreZeroing(bool ignore) {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    m_ignoreZeroing = ignore;
+}
+
 void CQsbSimulator::SetCounterStyle(QsbSimCounterStyle style) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_counterStyle = style;
@@ -346,6 +351,7 @@ void CQsbSimulator::HandleCommandLocked(const std::string& line,
         }
         SendLocked(reply, records);
     } else if (line == "W092!\n") {
+        if (m_ignoreZeroing) return;
         m_offset = AbsoluteCountsLocked();
         SendLocked(AcknowledgeReply(line), records);
     } else if (line == "W038D!\n" || line == "W08007A1200!\n") {

@@ -93,6 +93,10 @@ class CQsbSimulator {
     std::uint32_t CounterValue() const;
     std::int64_t ZeroOffset() const;
 
+    // A device whose zeroing does not take: it ignores "W092!\n" (no reply,
+    // the counter keeps its old zero) while set.
+    void IgnoreZeroing(bool ignore);
+
     void SetCounterStyle(QsbSimCounterStyle style);
     // The next `times` counter replies are exactly `reply` (one-shot
     // overrides, used in the order queued, before any persistent one).
@@ -173,6 +177,7 @@ class CQsbSimulator {
     std::int64_t m_counts = 0;
     std::function<std::int64_t()> m_countSource;
     std::int64_t m_offset = 0;
+    bool m_ignoreZeroing = false;
     QsbSimCounterStyle m_counterStyle = QsbSimCounterStyle::UPPER_CASE;
     std::deque<std::string> m_queuedCounterReplies;
     std::optional<std::string> m_counterReply;

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "bench_link.h"
-#include "tarvex_sim_export.h"
+#include "tarvex_api.h"
 
 namespace {
 
@@ -20,13 +20,11 @@ int Ask(const std::string& request) {
 
 }  // namespace
 
-extern "C" {
-
-TARVEX_SIM_EXPORT int Tvx_Init(void) {
+TVX_EXPORT int Tvx_Init(void) {
     return Ask("INIT");
 }
 
-TARVEX_SIM_EXPORT int Tvx_GCodeLine(const char* line) {
+TVX_EXPORT int Tvx_GCodeLine(const char* line) {
     if (line == nullptr) return 0;
     // A line feed inside would split the request; the bench refuses the rest.
     std::string text(line);
@@ -34,20 +32,16 @@ TARVEX_SIM_EXPORT int Tvx_GCodeLine(const char* line) {
     return Ask("LINE " + text);
 }
 
-TARVEX_SIM_EXPORT int Tvx_InMotion(void) {
+TVX_EXPORT int Tvx_InMotion(void) {
     return Ask("MOTION");
 }
 
 // The axis position in the bench's machine coordinates, in ten-thousandths
-// of a unit; 0 when the bench cannot be reached.
-TARVEX_SIM_EXPORT int Tvx_GetMachinePositionEx(int* tenThousandths) {
-    long reply = 0;
-    bool ok = BenchRequest("POSITION", reply);
-    if (tenThousandths != nullptr) *tenThousandths = ok ? static_cast<int>(reply) : 0;
-    return ok ? 1 : 0;
+// of a unit; 0 when the bench cannot be reached. Pitchwise never calls it.
+TVX_EXPORT int Tvx_GetMachinePositionEx(void) {
+    return Ask("POSITION");
 }
 
-TARVEX_SIM_EXPORT int Tvx_Finish(void) {
+TVX_EXPORT int Tvx_Finish(void) {
     return Ask("FINISH");
-}
 }

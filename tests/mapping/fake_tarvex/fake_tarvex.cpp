@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "fake_tarvex_events.h"
+#include "tarvex_api.h"
 
 #ifndef FAKE_TVX_INIT_RESULT
 #define FAKE_TVX_INIT_RESULT 1
@@ -45,10 +46,8 @@ int Report(const char* entry, const char* line, int result) {
 
 }  // namespace
 
-#define FAKE_TVX_EXPORT extern "C" __attribute__((visibility("default")))
-
 #ifndef FAKE_TVX_OMIT_INIT
-FAKE_TVX_EXPORT int Tvx_Init(void) {
+TVX_EXPORT int Tvx_Init(void) {
     ++theInitCount;
     theLinesSinceInit = 0;
     theMotionLeft = 0;
@@ -57,7 +56,7 @@ FAKE_TVX_EXPORT int Tvx_Init(void) {
 #endif
 
 #ifndef FAKE_TVX_OMIT_GCODELINE
-FAKE_TVX_EXPORT int Tvx_GCodeLine(const char* line) {
+TVX_EXPORT int Tvx_GCodeLine(const char* line) {
     ++theLinesSinceInit;
     if (Refused(line)) return Report("Tvx_GCodeLine", line, 0);
     theMotionLeft = FAKE_TVX_MOTION_POLLS;
@@ -66,7 +65,7 @@ FAKE_TVX_EXPORT int Tvx_GCodeLine(const char* line) {
 #endif
 
 #ifndef FAKE_TVX_OMIT_INMOTION
-FAKE_TVX_EXPORT int Tvx_InMotion(void) {
+TVX_EXPORT int Tvx_InMotion(void) {
     int moving = theMotionLeft > 0 ? 1 : 0;
     if (moving) --theMotionLeft;
     return Report("Tvx_InMotion", nullptr, moving);
@@ -75,13 +74,13 @@ FAKE_TVX_EXPORT int Tvx_InMotion(void) {
 
 #ifndef FAKE_TVX_OMIT_GETMACHINEPOSITIONEX
 // Present because a controller library must have it; the run never calls it.
-FAKE_TVX_EXPORT int Tvx_GetMachinePositionEx(void) {
+TVX_EXPORT int Tvx_GetMachinePositionEx(void) {
     return Report("Tvx_GetMachinePositionEx", nullptr, 0);
 }
 #endif
 
 #ifndef FAKE_TVX_OMIT_FINISH
-FAKE_TVX_EXPORT int Tvx_Finish(void) {
+TVX_EXPORT int Tvx_Finish(void) {
     return Report("Tvx_Finish", nullptr, 1);
 }
 #endif
