@@ -100,7 +100,7 @@ TEST(ClosedLoopFaults, QsbThatWillNotZeroStopsARunAwayFromItsOldZero) {
     EXPECT_EQ(RunMapping('X', 2, 3, 1, false), MAP_ZERO_FAILED);
     thePort.Close();
 
-    ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(5)));
+    ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(60)));
     const std::vector<BenchRun> runs = bench.Runs();
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_TRUE(runs[0].finished);

@@ -43,7 +43,7 @@ int RunModal(CDialog& dialog, const std::function<void(QDialog& window)>& script
             ADD_FAILURE() << "no window while the dialog runs";
             return;
         }
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window, 60000));
         script(*window);
     });
     return dialog.DoModal();
