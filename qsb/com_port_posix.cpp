@@ -1,18 +1,17 @@
 // termios backend: the same line settings as the Windows one, with the same
 // guarantees (exclusive access, reads that never wait, writes bounded to 5 s).
 #include <fcntl.h>
-#include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
 #include "com_port.h"
+#include "pause.h"
 
 struct ComPortHandle {
     int fd;
@@ -20,7 +19,10 @@ struct ComPortHandle {
 
 namespace {
 
-constexpr int WRITE_TIMEOUT_MS = 5000;
+constexpr unsigned WRITE_TIMEOUT_MS = 5000;
+// How long a stalled write waits before it tries again: short enough that
+// the bytes go soon after the device takes them again.
+constexpr unsigned WRITE_RETRY_MS = 20;
 
 bool SpeedFor(unsigned long baudRate, speed_t& speed) {
     struct Row {
@@ -99,12 +101,6 @@ void CloseDescriptor(int fd) {
     close(fd);
 }
 
-int RemainingMs(std::chrono::steady_clock::time_point deadline) {
-    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-        deadline - std::chrono::steady_clock::now());
-    return left.count() > 0 ? static_cast<int>(left.count()) : 0;
-}
-
 }  // namespace
 
 void ComPortDeviceName(int port, char* name, std::size_t size) {
@@ -149,8 +145,9 @@ void CComPort::Write(const void* bytes, std::size_t count) {
     const char* next = static_cast<const char*>(bytes);
     std::size_t left = count;
     // A device that stops reading must not hold the program for longer than
-    // the write time-out.
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(WRITE_TIMEOUT_MS);
+    // the write time-out. The wait goes through the pause clock, like every
+    // other wait of the program, so the time-out is counted on one clock.
+    unsigned waited = 0;
     while (left > 0) {
         ssize_t written = write(m_handle->fd, next, left);
         if (written > 0) {
@@ -160,11 +157,9 @@ void CComPort::Write(const void* bytes, std::size_t count) {
         }
         if (written < 0 && errno == EINTR) continue;
         if (written < 0 && errno != EAGAIN && errno != EWOULDBLOCK) return;
-        int wait = RemainingMs(deadline);
-        if (wait == 0) return;
-        pollfd pfd{m_handle->fd, POLLOUT, 0};
-        if (poll(&pfd, 1, wait) < 0 && errno != EINTR) return;
-        if (pfd.revents & (POLLERR | POLLHUP | POLLNVAL)) return;
+        if (waited >= WRITE_TIMEOUT_MS) return;
+        Pause(WRITE_RETRY_MS);
+        waited += WRITE_RETRY_MS;
     }
 }
 

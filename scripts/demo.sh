@@ -90,7 +90,7 @@ capture_dialog() {
 if [ -n "${DEMO_ON_XVFB:-}" ]; then
   echo "demo: no display, so a scripted operator drives the dialog on a virtual one:"
   echo "demo: Find QSB, then Create from $start to $end by $increment and back, $cycles time(s)"
-  sleep 0.5
+  wait_for_focus "Pitchwise v2.2"
   run=1
   while [ "$run" -le $((2 * cycles)) ]; do
     if [ "$run" -eq 1 ]; then
@@ -105,11 +105,10 @@ if [ -n "${DEMO_ON_XVFB:-}" ]; then
     sleep 0.5
     [ "$run" -eq 1 ] && import -window root "$out/screen.png"
     xdotool key Return                  # close the message
-    # The message is gone before the next keys go to the dialog.
-    for _ in $(seq 50); do
-      xdotool search --onlyvisible --name "$message_box" >/dev/null 2>&1 || break
-      sleep 0.1
-    done
+    # The message is gone and the dialog has the keyboard again before the
+    # next keys are typed.
+    wait_until_gone "$message_box"
+    wait_for_focus "Pitchwise v2.2"
     run=$((run + 1))
   done
   capture_dialog

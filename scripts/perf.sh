@@ -44,7 +44,7 @@ if [ -x "$bench" ]; then
     >"$out/bench.log" 2>&1 &
   bench_pid=$!
   tries=0
-  while [ ! -f "$env_file" ] && [ $tries -lt 100 ]; do sleep 0.1; tries=$((tries + 1)); done
+  while [ ! -f "$env_file" ] && [ $tries -lt 600 ]; do sleep 0.1; tries=$((tries + 1)); done
   if [ -f "$env_file" ]; then
     # shellcheck disable=SC1090
     ( . "$env_file"; export LD_LIBRARY_PATH="$tree/tools/tarvex_sim/lib"

@@ -29,10 +29,37 @@ start_bench() {
   "$bench_build/tools/bench/pitchwise-bench" --env-file "$bench_work/bench.env" "$@" \
     >"$bench_work/bench.out" 2>&1 &
   bench=$!
-  for _ in $(seq 100); do [ -e "$bench_work/bench.env" ] && break; sleep 0.1; done
-  [ -e "$bench_work/bench.env" ] || fail "the bench did not come up"
+  timeout 60 sh -c 'until [ -e "$1" ]; do sleep 0.05; done' sh "$bench_work/bench.env" ||
+    fail "the bench did not come up within a minute"
   . "$bench_work/bench.env"
   export LD_LIBRARY_PATH="$bench_build/tools/tarvex_sim/lib${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
+}
+
+# The waits below poll what can be seen (the window with the keyboard, a
+# window gone, a process ended) with limits only a fault reaches, so a busy
+# machine slows them down but never fails them.
+
+# usage: wait_for_focus TITLE [SECONDS]
+# Waits until the window titled exactly TITLE has the keyboard, so the keys
+# that follow reach it.
+wait_for_focus() {
+  timeout "${2:-60}" sh -c \
+    'until [ "$(xdotool getwindowfocus getwindowname 2>/dev/null)" = "$1" ]; do sleep 0.05; done' \
+    sh "$1" || fail "the window \"$1\" never took the keyboard"
+}
+
+# usage: wait_until_gone TITLE_PATTERN [SECONDS]
+# Waits until no visible window's title matches TITLE_PATTERN.
+wait_until_gone() {
+  timeout "${2:-60}" sh -c \
+    'while xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; do sleep 0.05; done' \
+    sh "$1" || fail "the window \"$1\" did not close"
+}
+
+# usage: wait_for_exit PID [SECONDS]
+# True once process PID has ended, false at the limit.
+wait_for_exit() {
+  timeout "${2:-60}" sh -c 'while kill -0 "$1" 2>/dev/null; do sleep 0.05; done' sh "$1"
 }
 
 # usage: type_find_and_create START END INCREMENT

@@ -55,6 +55,9 @@ trap 'exit 130' INT TERM
 echo "--- a fresh Wine prefix"
 sh "$root/tests/wine/make_prefix.sh"
 
+echo "--- the port's calls into kernel32"
+timeout 300 wine "$win/tests/wine/pitchwise_com_port_tests.exe"
+
 echo "--- the dialogs, driven by key presses"
 timeout 300 wine "$win/tests/wine/pitchwise_dialog_tests.exe" "$(winepath -w "$stage")"
 
@@ -66,7 +69,8 @@ echo "--- Pitchwise.exe against the bench"
 "$bench_exe" --qsb-port 3 --runs 1 --timeout 240 --env-file "$stage/bench.env" \
   --csv "$stage/bench.csv" >"$stage/bench.out" 2>&1 &
 bench=$!
-timeout 10 sh -c "until [ -f '$stage/bench.env' ]; do sleep 0.1; done"
+timeout 60 sh -c "until [ -f '$stage/bench.env' ]; do sleep 0.05; done" ||
+  { echo "the bench did not come up within a minute"; exit 1; }
 . "$stage/bench.env"
 sh "$root/tests/wine/map_com_port.sh" 3 "$(readlink -f "$PITCHWISE_PORT_DIR/COM3")"
 timeout 240 wine "$win/tests/wine/pitchwise_exe_tests.exe" \

@@ -39,7 +39,7 @@ valgrind --tool=memcheck --child-silent-after-fork=yes --leak-check=full --show-
 app=$!
 timeout 120 xdotool search --sync --onlyvisible --name '^Pitchwise v2\.2$' >/dev/null ||
   fail "no main window under valgrind"
-sleep 1
+wait_for_focus "Pitchwise v2.2" 120
 
 # Keys wait in the queue while a command runs, as on Windows: Find QSB has
 # the focus, then Create with the defaults (X, 0 to 1 by 1).
@@ -56,17 +56,16 @@ cat "$work/bench.out"
 [ "$status" -eq 0 ] || fail "the bench disagrees with the table (status $status)"
 
 # Close the "Done." message box, then end the program.
-timeout 60 xdotool search --sync --onlyvisible --name '^pitchwise$' >/dev/null ||
+timeout 120 xdotool search --sync --onlyvisible --name '^pitchwise$' >/dev/null ||
   fail "no message box after the run"
+wait_for_focus pitchwise 120
 xdotool key Return
 # Escape ends the dialog once the message box is gone and the main window
-# has the keyboard again; repeated, since memcheck slows that hand-over.
-for _ in $(seq 60); do
-  kill -0 "$app" 2>/dev/null || break
-  xdotool key Escape
-  sleep 2
-done
-kill -0 "$app" 2>/dev/null && fail "the program did not end"
+# has the keyboard again, which memcheck slows down.
+wait_until_gone '^pitchwise$' 120
+wait_for_focus "Pitchwise v2.2" 120
+xdotool key Escape
+wait_for_exit "$app" 300 || fail "the program did not end"
 code=0
 wait "$app" || code=$?
 app=""

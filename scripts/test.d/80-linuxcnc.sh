@@ -53,10 +53,11 @@ stop_linuxcnc() {
     kill -0 "$lcnc_pid" 2>/dev/null || break
     sleep 0.5
   done
-  # Only the process group this script started.
+  # Only the process group this script started; the next start needs it gone.
   kill -- "-$lcnc_pid" 2>/dev/null || true
+  timeout 60 sh -c 'while kill -0 -- "-$1" 2>/dev/null; do sleep 0.1; done' sh "$lcnc_pid" ||
+    echo "LinuxCNC's processes outlived a minute" >&2
   lcnc_pid=""
-  sleep 1
 }
 trap stop_linuxcnc EXIT
 

@@ -84,9 +84,13 @@ class BenchProgram : public ::testing::Test {
                        {PITCHWISE_BENCH_PROGRAM, "--env-file", dir + "/env", "--timeout", "60"});
         pid = StartBench(options, dir);
         ASSERT_GT(pid, 0);
-        for (int i = 0; i < 100 && access((dir + "/env").c_str(), F_OK) != 0; ++i) {
+        // A minute is a limit only a bench that never comes up reaches.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (access((dir + "/env").c_str(), F_OK) != 0 &&
+               std::chrono::steady_clock::now() < deadline) {
             std::this_thread::sleep_for(std::chrono::milliseconds(50));
         }
+        ASSERT_EQ(access((dir + "/env").c_str(), F_OK), 0) << "the bench did not come up";
         ExportFrom(ReadFile(dir + "/env"));
     }
 

@@ -48,7 +48,7 @@ TEST_P(ClosedLoop, BenchAgreesWithTheTable) {
     thePort.Close();
 
     EXPECT_EQ(result, MAP_DONE);
-    ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(5)));
+    ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(60)));
     std::string report = bench.ReportText();
     std::printf("%s", report.c_str());
     BenchVerdict verdict = bench.Verdict();
@@ -100,7 +100,7 @@ TEST(ClosedLoopFaults, QsbThatWillNotZeroStopsARunAwayFromItsOldZero) {
     EXPECT_EQ(RunMapping('X', 2, 3, 1, false), MAP_ZERO_FAILED);
     thePort.Close();
 
-    ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(5)));
+    ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(60)));
     const std::vector<BenchRun> runs = bench.Runs();
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_TRUE(runs[0].finished);

@@ -52,7 +52,7 @@ TEST(BenchRun, FindQsbThenCreateEndsInDoneAndTheBenchAgrees) {
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_EQ(boxes.Seen()[0].text, QStringLiteral("Done."));
 
-    ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(5)));
+    ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(60)));
     const BenchVerdict verdict = bench.Verdict();
     EXPECT_TRUE(verdict.agree) << verdict.reason << "\n" << bench.ReportText();
     ASSERT_EQ(bench.Runs().size(), 1u);

@@ -111,7 +111,7 @@ QString TextOf(QWidget* w) {
 // Activation is the platform's business, so the keyboard comes back a moment
 // after a modal window closed.
 bool FocusReturnsTo(int id) {
-    return QTest::qWaitFor([id] { return FocusId() == id; }, 2000);
+    return QTest::qWaitFor([id] { return FocusId() == id; }, 60000);
 }
 
 class MainDialog : public ::testing::Test {

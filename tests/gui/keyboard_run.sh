@@ -28,19 +28,19 @@ fail() {
 start_bench "$build" "$work" --csv "$work/bench.csv" --runs 1 --timeout 120 --speed 50
 "$build/app/qt/pitchwise" &
 app=$!
-timeout 20 xdotool search --sync --onlyvisible --name '^Pitchwise v2\.2$' >/dev/null || fail "no main window"
-sleep 0.5
+timeout 60 xdotool search --sync --onlyvisible --name '^Pitchwise v2\.2$' >/dev/null || fail "no main window"
+wait_for_focus "Pitchwise v2.2"
 
 type_find_and_create 0.5 1.5 0.5
 
 # The run ends in one message box, titled with the program's name.
-timeout 60 xdotool search --sync --onlyvisible --name '^pitchwise$' >/dev/null || fail "no message box"
-sleep 0.3
+timeout 120 xdotool search --sync --onlyvisible --name '^pitchwise$' >/dev/null || fail "no message box"
+wait_for_focus pitchwise
 xdotool key Return
-sleep 0.3
+wait_until_gone '^pitchwise$'
+wait_for_focus "Pitchwise v2.2"
 xdotool key Escape
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$app" 2>/dev/null && fail "Escape did not end the program"
+wait_for_exit "$app" || fail "Escape did not end the program"
 wait "$app" || fail "the program failed"
 app=""
 

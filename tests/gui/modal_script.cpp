@@ -13,7 +13,8 @@
 
 namespace {
 
-constexpr int WATCHDOG_MS = 20000;
+// A limit only a stuck dialog reaches, even instrumented on a loaded machine.
+constexpr int WATCHDOG_MS = 60000;
 constexpr int POLL_MS = 5;
 
 QWidget* KeyTarget() {
@@ -42,7 +43,7 @@ int RunModal(CDialog& dialog, const std::function<void(QDialog& window)>& script
             ADD_FAILURE() << "no window while the dialog runs";
             return;
         }
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(window));
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(window, 60000));
         script(*window);
     });
     return dialog.DoModal();
@@ -92,7 +93,9 @@ void WhenShown(const std::function<QWidget*()>& find, const std::function<void(Q
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [timer, find, action] {
         QWidget* widget = find();
-        if (!widget || !widget->isVisible()) return;
+        // Shown is not enough: until the window is active, the keys the
+        // action presses still go to the window behind it.
+        if (!widget || !widget->isVisible() || !widget->isActiveWindow()) return;
         timer->stop();
         timer->deleteLater();
         action(*widget);

@@ -47,8 +47,9 @@ class CMessageBoxCatcher {
     class QTimer* m_timer;
 };
 
-// Runs `action` once, as soon as `find` returns a widget (polled from the
-// event loop, so it also fires inside nested modal loops and menus).
+// Runs `action` once, as soon as `find` returns a widget that is shown and
+// active (polled from the event loop, so it also fires inside nested modal
+// loops and menus).
 void WhenShown(const std::function<QWidget*()>& find, const std::function<void(QWidget&)>& action);
 
 // The modal window titled `title`, or nullptr.

@@ -200,6 +200,30 @@ TEST(RecordingOrder, TheStartIsReadAtPointZeroButOnlyToCheckTheZero) {
     EXPECT_EQ(recorder.QsbCommands(), (Lines{"W092!\n", "R0E0!\n", "R0E0!\n"}));
 }
 
+// The entry is worked out in single precision, as the controller's table
+// expects: at point 3 of 1000.1 steps, 3 x 1000.1 rounds to 3000.30005 in
+// single precision (3000.29993 in double), so the texts differ.
+TEST(RecordingPrecision, EntryIsWorkedOutInSinglePrecision) {
+    struct Row {
+        std::int64_t countAtPointThree;
+        const char* entry;  // single precision; double precision gives the other text
+    };
+    const Row rows[] = {
+        {30106379, "L606 N3 V0.0017"},  // double: 0.0018, or 0.0020 from the counts
+        {30106381, "L606 N3 V0.0017"},  // double: 0.0018
+        {30106382, "L606 N3 V0.0015"},  // double: 0.0016, or 0.0017 from the counts
+    };
+    for (const Row& row : rows) {
+        CRunRecorder recorder;
+        recorder.SetCountsAtPoints(
+            {0, CountsFor(1000.1), CountsFor(2000.2), row.countAtPointThree});
+        ASSERT_EQ(RunMapping('X', 0, 3100, 1000.1f, false), MAP_DONE);
+        const Lines lines = recorder.Lines();
+        ASSERT_GE(lines.size(), 2u);
+        EXPECT_EQ(lines[lines.size() - 2], row.entry) << row.countAtPointThree;
+    }
+}
+
 TEST(RecordingOrder, SecondRunInTheSameProcessFindsTheSameLibraryStillLoaded) {
     int firstCount = 0;
     for (int run = 0; run < 2; ++run) {

@@ -7,12 +7,12 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "qsb_simulator.h"
+#include "recording_clock.h"
 
 namespace {
 
@@ -207,32 +207,54 @@ TEST_F(ComPort, UnpluggedDeviceReadsNothingAndWritesDoNotHang) {
     sim.Unplug();
     char buffer[64];
     EXPECT_EQ(port.Read(buffer, 50), 0u);
-    auto start = std::chrono::steady_clock::now();
-    port.Write("R0E0!\n", 6);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    {
+        CRecordingClock clock;
+        port.Write("R0E0!\n", 6);
+        EXPECT_EQ(clock.TotalMilliseconds(), 0u) << "a vanished device is no stalled one";
+    }
     EXPECT_EQ(port.Read(buffer, 50), 0u);
     port.Close();
     EXPECT_FALSE(OpenLine(port, 1));
 }
 
-// The one test that really waits: a device that stops reading must not hold
-// the program for longer than the write time-out.
+// The write time-out is counted on the pause clock, so the test stalls the
+// line for good and lets the recording clock pass the five seconds.
 TEST_F(ComPort, WriteToADeviceThatStopsReadingGivesUpAfterFiveSeconds) {
     ASSERT_TRUE(sim.Plug(1));
     CComPort port;
     ASSERT_TRUE(OpenLine(port, 1));
-    sim.StopReading(true);
-    auto start = std::chrono::steady_clock::now();
-    port.Write("W092!\n", 6);
-    auto waited = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(waited, std::chrono::milliseconds(4900)) << "the line never stalled";
-    EXPECT_LT(waited, std::chrono::milliseconds(6500));
-    // Once the device reads again, the port works as before.
+    ASSERT_TRUE(sim.StopReading(true)) << "the line could not be stalled";
+    {
+        CRecordingClock clock;
+        port.Write("W092!\n", 6);
+        EXPECT_EQ(clock.TotalMilliseconds(), 5000u) << "gave up after another time";
+        // Short waits, so a device that takes bytes again gets them soon.
+        for (unsigned pause : clock.Pauses()) EXPECT_LE(pause, 50u);
+    }
+    // Once the device reads again, the port works as before; the write that
+    // gave up left nothing behind.
     sim.ResumeReading();
-    sim.Pump();
-    port.Write("R140!\n", 6);
-    sim.Pump();
-    EXPECT_EQ(sim.Commands().back(), "R140!\n");
+    {
+        CRecordingClock clock;
+        port.Write("R140!\n", 6);
+        EXPECT_EQ(clock.TotalMilliseconds(), 0u) << "a free line made the write wait";
+    }
+    EXPECT_EQ(ReceivedOn(1), "R140!\n");
+}
+
+// A write that meets a stalled line goes on as soon as the line moves again:
+// the bytes are delayed, neither lost nor doubled.
+TEST_F(ComPort, StalledWriteGoesOnOnceTheDeviceReadsAgain) {
+    ASSERT_TRUE(sim.Plug(1));
+    CComPort port;
+    ASSERT_TRUE(OpenLine(port, 1));
+    ASSERT_TRUE(sim.StopReading(true));
+    CRecordingClock clock([&](unsigned) {
+        if (clock.Pauses().size() == 3) sim.ResumeReading();
+    });
+    port.Write("W092!\n", 6);
+    EXPECT_EQ(clock.Pauses().size(), 4u);
+    EXPECT_EQ(ReceivedOn(1), "W092!\n");
 }
 
 }  // namespace

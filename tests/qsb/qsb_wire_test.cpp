@@ -226,6 +226,25 @@ TEST_F(QsbWire, ReadSendsItsQueryBetweenTwoPauses) {
     EXPECT_EQ(clock.Log(), expected);
 }
 
+TEST_F(QsbWire, ReadDiscardsAnUnpromptedCounterReplyBeforeItsQuery) {
+    ASSERT_TRUE(sim.Plug(1));
+    FindAndClear();
+    sim.SetCounts(10036);
+    // A well-formed count arrives unasked during the pause before the query,
+    // as a late reply to an earlier exchange would: read after the query,
+    // it would come first in the buffer and be taken as this reading.
+    clock.SetHook([this](unsigned) {
+        if (clock.Pauses().empty()) sim.SendUnprompted(CQsbSimulator::CounterReply(0x7FFF));
+        sim.Pump();
+    });
+    float position = 0;
+    EXPECT_TRUE(ReadQsbPosition(position));
+    EXPECT_FLOAT_EQ(position, 1.000153f) << "the stale count was returned";
+    const Log expected = {"sent COM1 R0E0 00007FFF\r\n", "pause 500", "recv COM1 R0E0!\n",
+                          "sent COM1 R0E0 00002734\r\n", "pause 500"};
+    EXPECT_EQ(clock.Log(), expected);
+}
+
 TEST_F(QsbWire, ReadingsAreCountsFromTheLastZero) {
     ASSERT_TRUE(sim.Plug(1));
     FindAndClear();

@@ -2,15 +2,20 @@
 // its background thread and its command-line program.
 #include "qsb_simulator.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <string>
 #include <thread>
 #include <vector>
@@ -26,22 +31,68 @@ bool Exists(const std::string& path) {
     return lstat(path.c_str(), &info) == 0;
 }
 
-// Asks the device one question through a real port and collects its reply,
-// waiting at most `limit` for it.
-std::string Ask(CComPort& port, const std::string& command, CQsbSimulator* pump,
-                std::chrono::milliseconds limit = std::chrono::milliseconds(2000)) {
+// A limit no healthy exchange comes near, however loaded the machine.
+constexpr std::chrono::seconds FAULT_LIMIT(60);
+
+std::size_t ReceivedBytes(const CQsbSimulator& sim) {
+    std::size_t total = 0;
+    for (const QsbSimTraffic& t : sim.Traffic()) {
+        if (t.direction == QsbSimTraffic::RECEIVED) total += t.bytes.size();
+    }
+    return total;
+}
+
+// Asks the device one question through a real port and collects its reply.
+// With `pump`, the test drives the device: once the device has taken the
+// whole command, its reply (if it gives one) is already readable, so even a
+// command that gets no answer needs no guessed wait. Without, the device's
+// own thread answers, and the reply is awaited up to its end of line.
+std::string Ask(CComPort& port, const std::string& command, CQsbSimulator* pump) {
+    const std::size_t before = pump ? ReceivedBytes(*pump) : 0;
     port.Write(command.data(), command.size());
+    const auto deadline = std::chrono::steady_clock::now() + FAULT_LIMIT;
     std::string reply;
-    auto deadline = std::chrono::steady_clock::now() + limit;
+    char buffer[64];
+    if (pump) {
+        while (ReceivedBytes(*pump) < before + command.size() &&
+               std::chrono::steady_clock::now() < deadline) {
+            pump->Pump();
+            std::this_thread::yield();
+        }
+        while (std::size_t got = port.Read(buffer, sizeof buffer)) reply.append(buffer, got);
+        return reply;
+    }
     while (std::chrono::steady_clock::now() < deadline) {
-        if (pump) pump->Pump();
-        char buffer[64];
-        std::size_t got = port.Read(buffer, sizeof buffer);
-        reply.append(buffer, got);
+        reply.append(buffer, port.Read(buffer, sizeof buffer));
         if (!reply.empty() && reply.back() == '\n') break;
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return reply;
+}
+
+// Bytes waiting to be read on this process's own descriptor of the tty that
+// `link` leads to (the port the program has open), -1 when it has none.
+int PendingOnOwnDescriptor(const std::string& link) {
+    char target[PATH_MAX];
+    if (realpath(link.c_str(), target) == nullptr) return -1;
+    DIR* fds = opendir("/proc/self/fd");
+    if (fds == nullptr) return -1;
+    int pending = -1;
+    while (dirent* entry = readdir(fds)) {
+        const std::string fdLink = std::string("/proc/self/fd/") + entry->d_name;
+        char opened[PATH_MAX];
+        ssize_t length = readlink(fdLink.c_str(), opened, sizeof opened - 1);
+        if (length <= 0) continue;
+        opened[length] = '\0';
+        int count = 0;
+        if (std::string(opened) == target &&
+            ioctl(std::atoi(entry->d_name), TIOCINQ, &count) == 0) {
+            pending = count;
+            break;
+        }
+    }
+    closedir(fds);
+    return pending;
 }
 
 class QsbSimulator : public ::testing::Test {
@@ -106,9 +157,9 @@ TEST_F(QsbSimulator, QueuedRepliesComeFirstThenThePersistentOneThenTheCounter) {
     sim.SetCounts(1);
     sim.QueueCounterReply("one", 2);
     sim.QueueCounterReply("two");
-    EXPECT_EQ(Ask(port, "R0E0!\n", &sim, std::chrono::milliseconds(50)), "one");
-    EXPECT_EQ(Ask(port, "R0E0!\n", &sim, std::chrono::milliseconds(50)), "one");
-    EXPECT_EQ(Ask(port, "R0E0!\n", &sim, std::chrono::milliseconds(50)), "two");
+    EXPECT_EQ(Ask(port, "R0E0!\n", &sim), "one");
+    EXPECT_EQ(Ask(port, "R0E0!\n", &sim), "one");
+    EXPECT_EQ(Ask(port, "R0E0!\n", &sim), "two");
     sim.SetCounterReply(std::string("stuck\n"));
     EXPECT_EQ(Ask(port, "R0E0!\n", &sim), "stuck\n");
     sim.SetCounterReply(std::nullopt);
@@ -121,7 +172,7 @@ TEST_F(QsbSimulator, CommandsAreAnsweredAndRecordedInOrder) {
     EXPECT_EQ(Ask(port, "R140!\n", &sim), "R140 10234412\r\n");
     EXPECT_EQ(Ask(port, "W038D!\n", &sim), "W038D OK\r\n");
     EXPECT_EQ(Ask(port, "W08007A1200!\n", &sim), "W08007A1200 OK\r\n");
-    EXPECT_EQ(Ask(port, "HELLO!\n", &sim, std::chrono::milliseconds(50)), "");  // unknown
+    EXPECT_EQ(Ask(port, "HELLO!\n", &sim), "");  // unknown
     // A command split over two writes is still one command.
     port.Write("R1", 2);
     sim.Pump();
@@ -149,7 +200,7 @@ TEST_F(QsbSimulator, SilentPortOpensAndNeverAnswers) {
     ASSERT_TRUE(sim.AddSilentPort(2));
     CComPort silent;
     ASSERT_TRUE(silent.Open(2, 230400, 8, COM_NOPARITY, COM_ONESTOPBIT));
-    EXPECT_EQ(Ask(silent, "R140!\n", &sim, std::chrono::milliseconds(50)), "");
+    EXPECT_EQ(Ask(silent, "R140!\n", &sim), "");
     ASSERT_FALSE(sim.Traffic().empty());
     EXPECT_EQ(sim.Traffic().back().port, 2);
     EXPECT_EQ(sim.Traffic().back().bytes, "R140!\n");
@@ -182,8 +233,8 @@ TEST_F(QsbSimulator, OwnPortDirectoryIsRemovedAtTheEnd) {
 }
 
 // The command-line program, found by a scan in real time: COM1 silent, COM2
-// absent, the QSB on COM3. The pauses are cut short, not skipped, so the
-// device's thread has time to answer.
+// absent, the QSB on COM3. The pauses are recorded, not slept; before each
+// read of a reply the test waits until the device's thread has answered.
 TEST(QsbSimulatorProgram, IsFoundByTheScan) {
     char dir[] = "/tmp/pitchwise-cli-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
@@ -206,8 +257,26 @@ TEST(QsbSimulatorProgram, IsFoundByTheScan) {
 
     setenv("PITCHWISE_PORT_DIR", dir, 1);
     {
-        CRecordingClock clock(
-            [](unsigned) { std::this_thread::sleep_for(std::chrono::milliseconds(20)); });
+        // The pauses after which the scan reads a reply, with the reply's
+        // length: there the device's thread must have answered first. The
+        // silent COM1 takes pauses 1 to 4, then COM3 is identified (7) and
+        // configured (9, 11), and read (13).
+        const std::map<std::size_t, int> replyBeforeRead = {{7, 15}, {9, 10}, {11, 16}, {13, 15}};
+        const std::string com3 = std::string(dir) + "/COM3";
+        bool answered = true;
+        CRecordingClock clock;
+        clock.SetHook([&](unsigned) {
+            auto expected = replyBeforeRead.find(clock.Pauses().size() + 1);
+            if (expected == replyBeforeRead.end()) return;
+            const auto deadline = std::chrono::steady_clock::now() + FAULT_LIMIT;
+            while (PendingOnOwnDescriptor(com3) < expected->second) {
+                if (std::chrono::steady_clock::now() >= deadline) {
+                    answered = false;
+                    return;
+                }
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+        });
         int port = 0;
         QsbIdentity identity{};
         EXPECT_TRUE(FindQsb(port, identity));
@@ -215,6 +284,8 @@ TEST(QsbSimulatorProgram, IsFoundByTheScan) {
         float position = 0;
         EXPECT_TRUE(ReadQsbPosition(position));
         EXPECT_FLOAT_EQ(position, -1.000153f);
+        EXPECT_TRUE(answered) << "the device did not answer within a minute";
+        EXPECT_EQ(clock.Pauses().size(), 13u);
         thePort.Close();
     }
     kill(child, SIGTERM);

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "common_controls.h"
 #include "dialog_layout.h"
 #include "dialog_template.h"
 #include "pitchwise_app.h"
@@ -70,8 +71,11 @@ void EnableLikeFindQsb(HWND dialog) {
 // Presses Tab until control `id` has the focus; false if it never does.
 bool TabTo(HWND dialog, int id) {
     for (int i = 0; i <= TAB_COUNT; ++i) {
-        if (FocusedId(dialog) == id) return true;
+        const int before = FocusedId(dialog);
+        if (before == id) return true;
         PressKey(VK_TAB);
+        // Each Tab moves the focus on: wait for that before judging it.
+        if (!WaitFor([&] { return FocusedId(dialog) != before; })) return false;
     }
     return FocusedId(dialog) == id;
 }
@@ -243,7 +247,7 @@ void DriveLayout(HWND dialog) {
     RECT work;
     SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
     CheckCentred(dialog, work, "main dialog");
-    CheckEqual(FocusedId(dialog), IDC_FIND_QSB, "focus at start");
+    CheckEqual(FocusOnceItIs(dialog, IDC_FIND_QSB), IDC_FIND_QSB, "focus at start");
     Check((GetWindowLongA(GetDlgItem(dialog, IDC_FIND_QSB), GWL_STYLE) & 0xF) == BS_DEFPUSHBUTTON,
           "the focused Find QSB button is the current default");
     CheckSystemMenu(dialog);
@@ -267,25 +271,27 @@ void DriveTabAtStart(HWND dialog) {
     const int expected[] = {IDCANCEL, IDC_FIND_QSB, IDCANCEL};
     for (int id : expected) {
         PressKey(VK_TAB);
-        CheckEqual(FocusedId(dialog), id, "Tab with only Find QSB and Done enabled");
+        CheckEqual(FocusOnceItIs(dialog, id), id, "Tab with only Find QSB and Done enabled");
     }
     PressKey(VK_TAB, true);
-    CheckEqual(FocusedId(dialog), IDC_FIND_QSB, "Shift+Tab back to Find QSB");
+    CheckEqual(FocusOnceItIs(dialog, IDC_FIND_QSB), IDC_FIND_QSB, "Shift+Tab back to Find QSB");
     PressKey(VK_TAB, true);
-    CheckEqual(FocusedId(dialog), IDCANCEL, "Shift+Tab wraps to Done");
+    CheckEqual(FocusOnceItIs(dialog, IDCANCEL), IDCANCEL, "Shift+Tab wraps to Done");
     PressKey(VK_RETURN);  // Done has the focus: it ends the dialog as IDCANCEL
 }
 
 void DriveFullTabOrder(HWND dialog) {
     EnableLikeFindQsb(dialog);
-    CheckEqual(FocusedId(dialog), IDC_FIND_QSB, "focus before tabbing");
+    CheckEqual(FocusOnceItIs(dialog, IDC_FIND_QSB), IDC_FIND_QSB, "focus before tabbing");
     for (int i = 1; i <= TAB_COUNT; ++i) {
         PressKey(VK_TAB);
-        CheckEqual(FocusedId(dialog), TAB_ORDER[i % TAB_COUNT], "Tab step " + std::to_string(i));
+        CheckEqual(FocusOnceItIs(dialog, TAB_ORDER[i % TAB_COUNT]), TAB_ORDER[i % TAB_COUNT],
+                   "Tab step " + std::to_string(i));
     }
     for (int i = TAB_COUNT - 1; i >= 0; --i) {
         PressKey(VK_TAB, true);
-        CheckEqual(FocusedId(dialog), TAB_ORDER[i], "Shift+Tab step " + std::to_string(i));
+        CheckEqual(FocusOnceItIs(dialog, TAB_ORDER[i]), TAB_ORDER[i],
+                   "Shift+Tab step " + std::to_string(i));
     }
     PressKey(VK_ESCAPE);
 }
@@ -319,7 +325,8 @@ void DriveEnterInCheckBox(HWND dialog) {
 void DriveEnterAfterTabbingRound(HWND dialog) {
     EnableLikeFindQsb(dialog);
     for (int i = 0; i < TAB_COUNT; ++i) PressKey(VK_TAB);
-    CheckEqual(FocusedId(dialog), IDC_FIND_QSB, "a full round of Tab comes back to Find QSB");
+    CheckEqual(FocusOnceItIs(dialog, IDC_FIND_QSB), IDC_FIND_QSB,
+               "a full round of Tab comes back to Find QSB");
     PressKey(VK_RETURN);
     Check(WaitFor([&] { return ItemText(dialog, IDC_QSB_INFO) == NO_QSB; }),
           "Enter on Find QSB reached by Tab runs it");
@@ -363,7 +370,7 @@ bool SameState(const std::vector<ControlState>& a, const std::vector<ControlStat
 }
 
 HWND WaitForAbout() {
-    return WaitForProcessWindow(GetCurrentProcessId(), PW_ABOUT_TITLE, 5000);
+    return WaitForProcessWindow(GetCurrentProcessId(), PW_ABOUT_TITLE);
 }
 
 void DriveAboutBox(HWND dialog) {
@@ -378,7 +385,7 @@ void DriveAboutBox(HWND dialog) {
         GetWindowRect(dialog, &main);
         CheckCentred(about, main, "About box");
         CheckLiveControls(about, *FindDialogTemplate(IDD_ABOUTBOX));
-        CheckEqual(FocusedId(about), IDOK, "focus in the About box");
+        CheckEqual(FocusOnceItIs(about, IDOK), IDOK, "focus in the About box");
         if (HasIconResource()) {
             HWND icon = GetWindow(about, GW_CHILD);
             Check(SendMessageA(icon, STM_GETICON, 0, 0) != 0, "the About box shows the icon");
@@ -409,7 +416,7 @@ void DriveAboutBox(HWND dialog) {
     RedrawWindow(dialog, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
     PostMessageA(dialog, WM_SYSCOMMAND, SC_RESTORE, 0);
     Check(WaitFor([&] { return IsIconic(dialog) == FALSE; }), "restore works");
-    BringToFront(dialog);
+    Check(BringToFront(dialog), "the window comes to the front");
     PressKey(VK_ESCAPE);
 }
 
@@ -443,13 +450,13 @@ BOOL CALLBACK ReadMessageChild(HWND child, LPARAM parameter) {
 
 SeenMessage ReadAndCloseMessage(HWND dialog, const char* title) {
     SeenMessage seen;
-    HWND box = WaitForProcessWindow(GetCurrentProcessId(), title, 5000);
+    HWND box = WaitForProcessWindow(GetCurrentProcessId(), title);
     if (box == nullptr) return seen;
     seen.shown = true;
     seen.title = WindowText(box);
     Check(GetWindow(box, GW_OWNER) == dialog, "the message box is owned by the main dialog");
     EnumChildWindows(box, ReadMessageChild, reinterpret_cast<LPARAM>(&seen));
-    BringToFront(box);
+    Check(BringToFront(box), "the window comes to the front");
     PressKey(VK_RETURN);
     Check(WaitFor([&] { return !IsWindow(box); }), "Enter closes the message box");
     return seen;
@@ -465,10 +472,13 @@ void CheckMessage(const SeenMessage& seen, const char* text, const char* title) 
 }
 
 void PressCreate(HWND dialog) {
-    BringToFront(dialog);
+    Check(BringToFront(dialog), "the window comes to the front");
     PostMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, IDC_CREATE)),
                  TRUE);
-    WaitFor([&] { return FocusedId(dialog) == IDC_CREATE; });
+    if (!Check(WaitFor([&] { return FocusedId(dialog) == IDC_CREATE; }),
+               "Create takes the focus")) {
+        return;
+    }
     PressKey(VK_SPACE);
 }
 
@@ -490,7 +500,7 @@ void DriveCreateMessages(HWND dialog) {
     PressCreate(dialog);
     CheckMessage(ReadAndCloseMessage(dialog, name), "Error - Can't load TARVEX.DLL.", name);
     Check(!Ended(dialog), "the dialog stays open after the message");
-    BringToFront(dialog);
+    Check(BringToFront(dialog), "the window comes to the front");
     PressKey(VK_ESCAPE);
 }
 
@@ -535,25 +545,51 @@ void RunScenario(const Scenario& scenario) {
         CreateThread(nullptr, 0, Operator, const_cast<Scenario*>(&scenario), 0, nullptr);
     CPitchwiseDlg dialog;
     CheckEqual(dialog.DoModal(), scenario.expectedResult, "DoModal result");
-    WaitForSingleObject(thread, 30000);
+    WaitForSingleObject(thread, FAULT_LIMIT_MS);
     CloseHandle(thread);
 }
 
 DWORD WINAPI CloseWhenShown(LPVOID) {
     HWND dialog = WaitForProcessWindow(GetCurrentProcessId(), PW_MAIN_TITLE);
     if (Check(dialog != nullptr, "start-up shows the main dialog")) {
-        BringToFront(dialog);
+        Check(BringToFront(dialog), "the window comes to the front");
         PressKey(VK_ESCAPE);
     }
     return 0;
 }
 
+// What start-up asked of comctl32.
+struct CommonControlsSeen {
+    int calls = 0;
+    DWORD size = 0;
+    DWORD classes = 0;
+    bool dialogAlreadyShown = false;
+};
+CommonControlsSeen theCommonControlsSeen;
+
+BOOL WINAPI RecordCommonControls(const INITCOMMONCONTROLSEX* controls) {
+    CommonControlsSeen& seen = theCommonControlsSeen;
+    ++seen.calls;
+    seen.size = controls->dwSize;
+    seen.classes = controls->dwICC;
+    seen.dialogAlreadyShown = FindProcessWindow(GetCurrentProcessId(), PW_MAIN_TITLE) != nullptr;
+    return InitCommonControlsEx(controls);
+}
+
 void CheckApplicationStart() {
     BeginCase("application start-up");
+    const InitCommonControlsCall kernel = theInitCommonControls;
+    theInitCommonControls = RecordCommonControls;
     HANDLE thread = CreateThread(nullptr, 0, CloseWhenShown, nullptr, 0, nullptr);
     Check(!theApp.InitInstance(), "InitInstance returns false: no message loop follows");
-    WaitForSingleObject(thread, 30000);
+    WaitForSingleObject(thread, FAULT_LIMIT_MS);
     CloseHandle(thread);
+    theInitCommonControls = kernel;
+    const CommonControlsSeen& seen = theCommonControlsSeen;
+    CheckEqual(seen.calls, 1, "start-up initialises the common controls once");
+    CheckEqual(seen.size, sizeof(INITCOMMONCONTROLSEX), "InitCommonControlsEx structure size");
+    CheckEqual(seen.classes, 0xFF, "InitCommonControlsEx class set (ICC_WIN95_CLASSES)");
+    Check(!seen.dialogAlreadyShown, "the common controls are set up before the dialog shows");
     CheckText(theApp.RegistryKey() != nullptr ? theApp.RegistryKey() : "",
               "Local AppWizard-Generated Applications", "registry key name");
     HKEY key = nullptr;

@@ -121,7 +121,7 @@ Started Start(const char* exe) {
                std::string("starts ") + exe)) {
         return started;
     }
-    started.dialog = WaitForProcessWindow(started.process.dwProcessId, PW_MAIN_TITLE, 30000);
+    started.dialog = WaitForProcessWindow(started.process.dwProcessId, PW_MAIN_TITLE);
     if (Check(started.dialog != nullptr, "the main dialog appears")) {
         Check(BringToFront(started.dialog), "the main dialog comes to the front");
         RECT rect, work;
@@ -137,9 +137,9 @@ Started Start(const char* exe) {
 
 // Escape ends the program; it exits with code 0.
 void EndWithEscape(Started& started) {
-    BringToFront(started.dialog);
+    Check(BringToFront(started.dialog), "the window comes to the front");
     PressKey(VK_ESCAPE);
-    const DWORD waited = WaitForSingleObject(started.process.hProcess, 10000);
+    const DWORD waited = WaitForSingleObject(started.process.hProcess, FAULT_LIMIT_MS);
     if (!Check(waited == WAIT_OBJECT_0, "Escape ends Pitchwise.exe")) {
         TerminateProcess(started.process.hProcess, 3);
     }
@@ -159,8 +159,7 @@ void RunAlone(const char* exe) {
     Started started = Start(exe);
     if (started.dialog == nullptr) return;
     PressKey(VK_RETURN);
-    Check(WaitFor([&] { return ItemText(started.dialog, IDC_QSB_INFO) == "No QSB Device Found!"; },
-                  20000),
+    Check(WaitFor([&] { return ItemText(started.dialog, IDC_QSB_INFO) == "No QSB Device Found!"; }),
           "Enter right after start runs Find QSB, which finds nothing");
     Check(!Enabled(started.dialog, IDC_CREATE), "Create stays disabled");
     EndWithEscape(started);
@@ -177,7 +176,7 @@ std::string ReadMessage(DWORD processId, int milliseconds) {
             text = WindowText(child);
         }
     }
-    BringToFront(box);
+    Check(BringToFront(box), "the window comes to the front");
     PressKey(VK_RETURN);
     Check(WaitFor([&] { return !IsWindow(box); }), "Enter closes the message box");
     return text;
@@ -189,8 +188,8 @@ void RunWithBench(const char* exe, const char* endPosition) {
     if (started.dialog == nullptr) return;
     HWND dialog = started.dialog;
     PressKey(VK_RETURN);
-    const bool found =
-        WaitFor([&] { return ItemText(dialog, IDC_QSB_INFO).rfind("COM:", 0) == 0; }, 40000);
+    const bool found = WaitFor([&] { return ItemText(dialog, IDC_QSB_INFO).rfind("COM:", 0) == 0; },
+                               2 * FAULT_LIMIT_MS);
     if (!Check(found, "Find QSB finds the QSB: " + ItemText(dialog, IDC_QSB_INFO))) {
         EndWithEscape(started);
         return;
@@ -211,6 +210,8 @@ void RunWithBench(const char* exe, const char* endPosition) {
     // text Tab selects, so typing replaces it.
     for (int i = 0; i < 5; ++i) PressKey(VK_TAB);
     TypeText(endPosition);
+    // What the check reads once the typing has shown, or at the limit.
+    WaitFor([&] { return ItemText(dialog, IDC_END_POS) == endPosition; });
     CheckText(ItemText(dialog, IDC_END_POS), endPosition, "typed end position");
     PressKey(VK_TAB);
     PressKey(VK_TAB);  // Create

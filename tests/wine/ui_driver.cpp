@@ -91,7 +91,7 @@ bool BringToFront(HWND window) {
 std::string WindowText(HWND window) {
     char text[512] = "";
     SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text),
-                        SMTO_ABORTIFHUNG, 5000, nullptr);
+                        SMTO_ABORTIFHUNG, FAULT_LIMIT_MS, nullptr);
     return text;
 }
 
@@ -119,6 +119,11 @@ int FocusedId(HWND dialog) {
         focus = GetParent(focus);
     }
     return focus != nullptr && GetParent(focus) == dialog ? GetDlgCtrlID(focus) : 0;
+}
+
+int FocusOnceItIs(HWND dialog, int id) {
+    WaitFor([&] { return FocusedId(dialog) == id; });
+    return FocusedId(dialog);
 }
 
 RECT RectInDialog(HWND dialog, HWND child) {

@@ -114,21 +114,32 @@ int main(int argc, char** argv) {
         return 1;
     }
 
+    if (scenario == "stop-reading") {
+        // The device stops reading once it has been identified and
+        // configured, so a scan still finds it and the next command stalls.
+        // Decided as the third command arrives, not by looking now and then,
+        // so the program's next write always meets the stall.
+        sim.SetObserver([&sim](const QsbSimTraffic& traffic) {
+            if (traffic.direction == QsbSimTraffic::RECEIVED && sim.Commands().size() >= 3) {
+                sim.StopReading(true);
+            }
+        });
+    }
+
+    // The signals stay blocked except while waiting for them, so one that
+    // arrives between the test and the wait is not lost.
+    sigset_t stopSignals;
+    sigemptyset(&stopSignals);
+    sigaddset(&stopSignals, SIGINT);
+    sigaddset(&stopSignals, SIGTERM);
+    sigset_t waiting;
+    sigprocmask(SIG_BLOCK, &stopSignals, &waiting);
     signal(SIGINT, RequestStop);
     signal(SIGTERM, RequestStop);
     sim.Start();
     std::printf("QSB on %s\n", sim.PortPath(port).c_str());
     std::fflush(stdout);
-    bool stalled = false;
-    while (!theStopRequested) {
-        // A device that stops reading does so once it has been identified,
-        // so a scan still finds it and the next command stalls.
-        if (scenario == "stop-reading" && !stalled && sim.Commands().size() >= 3) {
-            sim.StopReading(true);
-            stalled = true;
-        }
-        usleep(20000);
-    }
+    while (!theStopRequested) sigsuspend(&waiting);
     sim.Stop();
     return 0;
 }

@@ -43,11 +43,14 @@ std::string ReadAvailable(int fd) {
 // moment later, on a worker thread. A program read that finds older bytes
 // already there returns just those, so when the test drives the device by
 // Pump() we wait until the reply is readable: the run stays deterministic.
-// Nothing else reads meanwhile, so the slave's input count only grows.
+// Nothing else reads meanwhile, so the slave's input count only grows. The
+// limit is one only a fault reaches (a worker starved for that long).
 void WaitUntilReadable(int slave, int before, std::size_t added) {
-    for (int tries = 0; tries < 2000; ++tries) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (;;) {
         int now = 0;
         if (ioctl(slave, TIOCINQ, &now) != 0 || now >= before + static_cast<int>(added)) return;
+        if (std::chrono::steady_clock::now() >= deadline) return;
         usleep(50);
     }
 }
@@ -132,7 +135,7 @@ bool CQsbSimulator::Plug(int port) {
         ClosePty(m_device);
         m_port = 0;
         m_pendingLine.clear();
-        m_fillerLeft = 0;
+        m_lineStalled = false;
         m_reading = true;
         plugged = OpenPty(port, m_device);
         if (plugged) m_port = port;
@@ -147,7 +150,7 @@ void CQsbSimulator::Unplug() {
         ClosePty(m_device);
         m_port = 0;
         m_pendingLine.clear();
-        m_fillerLeft = 0;
+        m_lineStalled = false;
     }
     if (m_wake[1] >= 0) (void)!write(m_wake[1], "u", 1);
 }
@@ -155,6 +158,13 @@ void CQsbSimulator::Unplug() {
 int CQsbSimulator::Port() const {
     std::lock_guard<std::mutex> lock(m_mutex);
     return m_port;
+}
+
+bool CQsbSimulator::PortHeldExclusively() const {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    int exclusive = 0;
+    return m_device.slave >= 0 && ioctl(m_device.slave, TIOCGEXCL, &exclusive) == 0 &&
+           exclusive != 0;
 }
 
 bool CQsbSimulator::AddSilentPort(int port) {
@@ -255,27 +265,25 @@ void CQsbSimulator::SendUnprompted(const std::string& bytes) {
     Notify(records);
 }
 
-void CQsbSimulator::StopReading(bool fillLine) {
+bool CQsbSimulator::StopReading(bool stallLine) {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_reading = false;
-    if (!fillLine || m_device.slave < 0) return;
-    // Writing into our own end of the slave side fills the buffer towards
-    // the device exactly as the program's bytes would.
-    const std::string filler(4096, 'f');
-    for (;;) {
-        ssize_t written = write(m_device.slave, filler.data(), filler.size());
-        if (written > 0) {
-            m_fillerLeft += static_cast<std::size_t>(written);
-            continue;
-        }
-        if (written < 0 && errno == EINTR) continue;
-        break;
-    }
+    if (!stallLine) return true;
+    if (m_device.slave < 0) return false;
+    // Suspending output on our own descriptor of the program's side stops
+    // that tty at once: from here on it takes no byte from any writer. A
+    // buffer filled until the first refusal is no such stall, since the
+    // kernel moves it on a moment later and makes room again.
+    if (tcflow(m_device.slave, TCOOFF) != 0) return false;
+    m_lineStalled = true;
+    return true;
 }
 
 void CQsbSimulator::ResumeReading() {
     {
         std::lock_guard<std::mutex> lock(m_mutex);
+        if (m_lineStalled && m_device.slave >= 0) tcflow(m_device.slave, TCOON);
+        m_lineStalled = false;
         m_reading = true;
     }
     if (m_wake[1] >= 0) (void)!write(m_wake[1], "g", 1);
@@ -362,9 +370,6 @@ void CQsbSimulator::PumpLocked(std::vector<QsbSimTraffic>& records) {
     if (m_device.master < 0 || !m_reading) return;
 
     std::string bytes = ReadAvailable(m_device.master);
-    std::size_t skip = std::min(m_fillerLeft, bytes.size());
-    m_fillerLeft -= skip;
-    bytes.erase(0, skip);
     if (bytes.empty()) return;
     RecordLocked(QsbSimTraffic::RECEIVED, m_port, bytes, records);
 

@@ -64,6 +64,9 @@ class CQsbSimulator {
     // that still has the port open reads nothing and its writes fail.
     void Unplug();
     int Port() const;  // 0 while unplugged
+    // True while an opener of the device's port holds it exclusively (the
+    // mark a port that was never closed leaves behind its process).
+    bool PortHeldExclusively() const;
 
     // A port that opens fine but never answers (it reads and drops what
     // arrives, so it never stalls a writer either).
@@ -105,11 +108,14 @@ class CQsbSimulator {
     void SendUnprompted(const std::string& bytes);
 
     // --- a device that stops reading --------------------------------------
-    // The device stops taking bytes from the line. With fillLine, the pty's
-    // buffer towards the device is filled first, so the program's very next
-    // write stalls (the buffer holds tens of kilobytes otherwise).
-    void StopReading(bool fillLine = true);
-    // Takes bytes again; the filler is dropped unseen.
+    // The device stops taking bytes from the line. With stallLine, the line
+    // also stops carrying the program's bytes, as a device holding its flow
+    // control does: every write of the program stalls until ResumeReading,
+    // however loaded the machine (without it, the pty's tens of kilobytes
+    // of buffer take the writes first). False when the line cannot be
+    // stalled.
+    bool StopReading(bool stallLine = true);
+    // Takes bytes again and lets the line carry them.
     void ResumeReading();
 
     // --- driving ----------------------------------------------------------
@@ -177,7 +183,7 @@ class CQsbSimulator {
     std::optional<std::string> m_counterReply;
 
     bool m_reading = true;
-    std::size_t m_fillerLeft = 0;
+    bool m_lineStalled = false;
     std::string m_pendingLine;
 
     std::vector<QsbSimTraffic> m_traffic;

@@ -51,7 +51,8 @@ def main():
         for line in ("set estop off", "set machine on", "set mode manual", "set home -1"):
             if not say(line).endswith("ACK"):
                 sys.exit("refused: " + line)
-        for _ in range(100):
+        # A minute is a limit only a machine that never homes reaches.
+        for _ in range(600):
             if say("get joint_homed").startswith("JOINT_HOMED YES YES YES"):
                 break
             time.sleep(0.1)
