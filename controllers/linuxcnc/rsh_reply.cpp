@@ -112,10 +112,11 @@ std::string RshVerdict(const std::string& answer) {
 }
 
 bool ParseJointHomed(const std::string& answer, int joint, bool& homed) {
-    std::istringstream words(answer);
+    static const std::string kPrefix = "JOINT_HOMED ";
+    if (answer.compare(0, kPrefix.size(), kPrefix) != 0 || joint < 0) return false;
+    std::istringstream words(answer.substr(kPrefix.size()));
     std::string word;
     std::vector<std::string> fields;
-    if (!(words >> word) || word != "JOINT_HOMED" || joint < 0) return false;
     while (words >> word) fields.push_back(word);
     std::string state;
     if (!fields.empty() && fields[0] != "YES" && fields[0] != "NO") {

@@ -141,6 +141,10 @@ TEST(ParseJointHomed, ReadsOneJointAndListsOfAnyLength) {
         {"JOINT_POS 0 YES", 0, false, false},
         {"JOINT_HOMED 0 YES EXTRA", 0, false, false},
         {"JOINT_HOMED YES", -1, false, false},
+        // The shell separates its fields with spaces; a line that does not is
+        // not its answer, whatever a stream reader would make of it.
+        {"JOINT_HOMED\vYES YES", 0, false, false},
+        {"JOINT_HOMED\t0 YES", 0, false, false},
     };
     for (const HomedRow& row : rows) {
         bool homed = !row.homed;
