@@ -112,8 +112,7 @@ std::string CheckPlan(const CapturePlan& plan) {
                " s is too short for two readings at standstill";
     }
     if (!Sane(plan.window) || !(plan.window > 0)) return "the window must be above 0";
-    if (!Sane(plan.lostMotion) || plan.lostMotion < 0)
-        return "the lost motion cannot be negative";
+    if (!Sane(plan.lostMotion) || plan.lostMotion < 0) return "the lost motion cannot be negative";
     if (plan.window > smallest / 2) {
         // Windows that overlap could take one stop for its neighbour.
         return "the window " + Number(plan.window) + " is wider than half the smallest spacing " +
@@ -147,11 +146,10 @@ std::vector<CycleWaypoint> CycleWaypoints(const CapturePlan& plan) {
     std::vector<CycleWaypoint> path = {{below, plan.dwell, std::nullopt}};
     std::size_t stop = 0;
     for (const CycleStop& s : CycleStops(plan)) {
-        const double dwell =
-            stop == 0 ? plan.dwell + ZERO_DWELL_EXTRA_SECONDS : plan.dwell;
+        const double dwell = stop == 0 ? plan.dwell + ZERO_DWELL_EXTRA_SECONDS : plan.dwell;
         path.push_back({plan.targets[s.target], dwell, stop++});
-        const bool last = s.direction == Direction::UP ? s.target + 1 == plan.targets.size()
-                                                       : s.target == 0;
+        const bool last =
+            s.direction == Direction::UP ? s.target + 1 == plan.targets.size() : s.target == 0;
         if (last) {
             path.push_back(
                 {s.direction == Direction::UP ? above : below, plan.dwell, std::nullopt});

@@ -25,8 +25,8 @@ struct CapturePlan {
     double feed = 1000;  // length unit per minute
     double dwell = 5;    // seconds, at every target and at each turn
     double overrun = 5;
-    double window = 1;  // half its width, around each target
-    double lostMotion = 0.1;  // the largest expected
+    double window = 1;                  // half its width, around each target
+    double lostMotion = 0.1;            // the largest expected
     std::optional<std::uint32_t> seed;  // the targets' random offsets, when they have them
 };
 

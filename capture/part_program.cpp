@@ -6,14 +6,14 @@
 namespace {
 
 struct DialectWords {
-    const char* move;           // linear move at feed
-    const char* dwell;          // the dwell word, seconds follow
-    bool dwellPoint;            // the seconds need a decimal point
-    const char* metric;         // unit codes
+    const char* move;    // linear move at feed
+    const char* dwell;   // the dwell word, seconds follow
+    bool dwellPoint;     // the seconds need a decimal point
+    const char* metric;  // unit codes
     const char* inch;
-    const char* modes;          // absolute coordinates, feed per minute
-    const char* end;            // end of program
-    const char* commentOpen;    // a comment's delimiters
+    const char* modes;        // absolute coordinates, feed per minute
+    const char* end;          // end of program
+    const char* commentOpen;  // a comment's delimiters
     const char* commentClose;
 };
 
@@ -52,7 +52,8 @@ std::string ShortNumber(double value, bool point) {
 std::string FixedNumber(double value, int decimals) {
     char text[64];
     if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0.0;  // never "-0.000"
-    auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
+    auto result =
+        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
     return std::string(text, result.ptr);
 }
 
@@ -70,11 +71,10 @@ std::string PartProgram(const CapturePlan& plan) {
         line("%");
         line("O1000");
     }
-    comment("PITCHWISE-CAPTURE TEST CYCLE " + axis + " " +
-            FixedNumber(plan.targets.front(), decimals) + " TO " +
-            FixedNumber(plan.targets.back(), decimals) + ", " +
-            std::to_string(plan.targets.size()) + " TARGETS, " + std::to_string(plan.runs) +
-            " RUNS");
+    comment(
+        "PITCHWISE-CAPTURE TEST CYCLE " + axis + " " + FixedNumber(plan.targets.front(), decimals) +
+        " TO " + FixedNumber(plan.targets.back(), decimals) + ", " +
+        std::to_string(plan.targets.size()) + " TARGETS, " + std::to_string(plan.runs) + " RUNS");
     comment("START PITCHWISE-CAPTURE RUN FIRST; EVERY STOP DWELLS " +
             ShortNumber(plan.dwell, false) + " S");
     line(std::string(plan.unit == LengthUnit::MM ? w.metric : w.inch) + " " + w.modes);

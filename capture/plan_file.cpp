@@ -5,13 +5,12 @@
 #include <map>
 #include <vector>
 
-
 namespace {
 
 const char* const kHeader = "pitchwise-capture plan 1";
-const char* const kKeys[] = {"program", "axis",    "unit",   "dialect",     "runs",
-                             "directions", "feed", "dwell",  "overrun",     "window",
-                             "lost_motion", "random_offsets"};
+const char* const kKeys[] = {"program", "axis",       "unit",        "dialect",
+                             "runs",    "directions", "feed",        "dwell",
+                             "overrun", "window",     "lost_motion", "random_offsets"};
 
 // Shortest text that reads back to the same value, whatever the locale.
 std::string Exact(double value) {

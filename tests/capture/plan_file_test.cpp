@@ -49,17 +49,19 @@ struct SpoiltRow {
 };
 
 const SpoiltRow kSpoilt[] = {
-    {"NotAPlan", "pitchwise-capture plan 1", "pitchwise plan", "line 1: not a pitchwise-capture plan"},
+    {"NotAPlan", "pitchwise-capture plan 1", "pitchwise plan",
+     "line 1: not a pitchwise-capture plan"},
     {"UnknownKey", "runs 3", "rums 3", "line 7: unknown key rums"},
     {"Twice", "runs 3", "runs 3\nruns 4", "line 8: runs given twice"},
     {"Missing", "runs 3\n", "", "no runs line"},
     {"TargetNotANumber", "target 1.5", "target 1,5", "line 18: target is not a decimal number"},
     {"RunsNotWhole", "runs 3", "runs 3.5", "runs cannot be 3.5"},
-    {"OtherDirections", "directions up down", "directions down up",
-     "directions cannot be down up"},
+    {"OtherDirections", "directions up down", "directions down up", "directions cannot be down up"},
     {"UnknownDialect", "dialect siemens", "dialect heidenhain", "dialect cannot be heidenhain"},
-    {"TargetsOutOfOrder", "target 1.0123", "target 0.4", "the targets must rise one after the other"},
-    {"DwellShortened", "dwell 4.5", "dwell 2", "a dwell under 3 s is too short for two readings at standstill"},
+    {"TargetsOutOfOrder", "target 1.0123", "target 0.4",
+     "the targets must rise one after the other"},
+    {"DwellShortened", "dwell 4.5", "dwell 2",
+     "a dwell under 3 s is too short for two readings at standstill"},
     {"WindowWidened", "window 0.04", "window 0.3",
      "the window 0.3 is wider than half the smallest spacing 0.4871"},
 };
