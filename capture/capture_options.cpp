@@ -7,8 +7,8 @@ namespace {
 
 bool ReadDecimal(const std::string& text, double& value) {
     if (text.empty() || text.size() > 24) return false;
-    auto result = std::from_chars(text.data(), text.data() + text.size(), value,
-                                  std::chars_format::fixed);
+    auto result =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
     return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
            std::isfinite(value);
 }
@@ -177,7 +177,8 @@ bool ParseCaptureCommand(const std::vector<std::string>& arguments, CaptureComma
 std::string PlanPathFor(const std::string& program) {
     const std::size_t slash = program.rfind('/');
     const std::size_t dot = program.rfind('.');
-    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    const bool extension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
     return (extension ? program.substr(0, dot) : program) + ".plan";
 }
 

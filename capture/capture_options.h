@@ -9,13 +9,13 @@
 
 struct PlanCommand {
     PlanRequest request;
-    std::string program;  // -o
+    std::string program;     // -o
     bool seedGiven = false;  // otherwise random offsets take one from the clock
 };
 
 struct RunCommand {
     std::string plan;
-    int port = 0;  // --port COMn; 0 scans
+    int port = 0;     // --port COMn; 0 scans
     std::string log;  // empty: beside the plan
     std::optional<double> window;
     int bandCounts = 3;

@@ -62,8 +62,8 @@ class CCapture {
         : m_plan(plan),
           m_settings(settings),
           m_stops(CycleStops(plan)),
-          m_trigger(TriggerStopsFor(plan), TriggerSettingsFor(plan, settings.window,
-                                                               settings.bandCounts)) {}
+          m_trigger(TriggerStopsFor(plan),
+                    TriggerSettingsFor(plan, settings.window, settings.bandCounts)) {}
 
     // One reading; false when the capture is over.
     bool Reading(double seconds, std::int64_t counts, CaptureReport& report,
@@ -99,9 +99,8 @@ std::string CCapture::StopName(std::size_t k) const {
 }
 
 std::string CCapture::Position(std::int64_t counts) const {
-    return Format("%.4f", m_plan.targets.front() +
-                              static_cast<double>(counts) /
-                                  static_cast<double>(QSB_COUNTS_PER_UNIT));
+    return Format("%.4f", m_plan.targets.front() + static_cast<double>(counts) /
+                                                       static_cast<double>(QSB_COUNTS_PER_UNIT));
 }
 
 std::string CCapture::ProgressLine() const {
@@ -117,7 +116,8 @@ std::string CCapture::ProgressLine() const {
         s.direction == Direction::UP ? s.target + 1 : m_plan.targets.size() - s.target,
         m_plan.targets.size());
     if (m_anyCapture) line += Format(", last deviation %lld counts", (long long)m_lastDeviation);
-    const double left = next == 0 ? SecondsLeftAfter(m_plan, 0) : SecondsLeftAfter(m_plan, next - 1);
+    const double left =
+        next == 0 ? SecondsLeftAfter(m_plan, 0) : SecondsLeftAfter(m_plan, next - 1);
     return line + ", " + Duration(left) + " left";
 }
 
@@ -128,9 +128,8 @@ bool CCapture::AppendRun(CaptureReport& report) {
         std::string error;
         // The first run after the zero is a new measurement's reference: the
         // runs of an earlier capture counted from another zero.
-        if (!AppendRunToLog(m_settings.logPath, run, report.runsLogged == 0 &&
-                                                         run.direction == Direction::UP,
-                            error)) {
+        if (!AppendRunToLog(m_settings.logPath, run,
+                            report.runsLogged == 0 && run.direction == Direction::UP, error)) {
             report.outcome = CaptureOutcome::LOG_REFUSED;
             report.message = "the run log refused the run: " + error;
             return false;
@@ -180,8 +179,8 @@ bool CCapture::Take(const TriggerResult& result, CaptureReport& report,
     report.outcome = CaptureOutcome::MISSED;
     const std::string stop = StopName(result.stop);
     if (result.missed == MissedReason::STOOD_ELSEWHERE) {
-        report.message = stop + " missed: the axis stood at " + Position(result.counts) +
-                         " instead";
+        report.message =
+            stop + " missed: the axis stood at " + Position(result.counts) + " instead";
     } else if (result.missed == MissedReason::WRONG_SIDE) {
         report.message = stop + " missed: the axis reached it moving " +
                          (m_stops[result.stop].direction == Direction::UP ? "down" : "up");

@@ -87,8 +87,8 @@ int Plan(const PlanCommand& command) {
     }
     if (!WriteWhole(command.program, PartProgram(plan)) ||
         !WriteWhole(planPath, FormatPlan(plan, BaseName(command.program)))) {
-        std::fprintf(stderr, "pitchwise-capture: cannot write %s or %s\n",
-                     command.program.c_str(), planPath.c_str());
+        std::fprintf(stderr, "pitchwise-capture: cannot write %s or %s\n", command.program.c_str(),
+                     planPath.c_str());
         return 1;
     }
     const std::vector<CycleWaypoint> path = CycleWaypoints(plan);
