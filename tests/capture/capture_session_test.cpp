@@ -86,9 +86,8 @@ class CaptureSession : public ::testing::Test {
         settings.window = plan.window;
         sim.ExportPortDir();
         ASSERT_TRUE(sim.Plug(1));
-        sim.SetCountSource([this] {
-            return kDeviceOffset + std::llround(carriage().Reading(m_now) * kScale);
-        });
+        sim.SetCountSource(
+            [this] { return kDeviceOffset + std::llround(carriage().Reading(m_now) * kScale); });
         sim.SetObserver([this](const QsbSimTraffic& t) {
             if (t.direction == QsbSimTraffic::RECEIVED) m_commands.push_back(t.bytes);
         });
