@@ -1,7 +1,9 @@
 #include "capture_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <functional>
 
 namespace {
 
@@ -29,71 +31,98 @@ bool ReadPort(const std::string& text, int& port) {
     return true;
 }
 
+enum class Took { OK, BAD_VALUE, UNKNOWN };
+using TakeOption = std::function<Took(const std::string& option, const std::string& value)>;
+
+// Walks the arguments after the command word. A flag (in `flags`) comes
+// alone, an argument without a dash is taken as the value of option "",
+// every other option takes the argument after it.
+bool WalkOptions(const std::vector<std::string>& a, const std::vector<std::string>& flags,
+                 const TakeOption& take, std::string& error) {
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        std::string option = a[i];
+        std::string value;
+        if (option.empty() || option[0] != '-') {
+            value = option;
+            option.clear();
+        } else if (std::find(flags.begin(), flags.end(), option) == flags.end()) {
+            if (i + 1 >= a.size()) {
+                error = option + " needs a value";
+                return false;
+            }
+            value = a[++i];
+        }
+        const Took took = take(option, value);
+        if (took == Took::UNKNOWN) {
+            error = option.empty() ? "unexpected argument " + value : "unknown option " + option;
+            return false;
+        }
+        if (took == Took::BAD_VALUE) {
+            error = option.empty() ? "one plan at a time" : option + " cannot be " + value;
+            return false;
+        }
+    }
+    return true;
+}
+
+Took Check(bool read) {
+    return read ? Took::OK : Took::BAD_VALUE;
+}
+
 bool ParsePlan(const std::vector<std::string>& a, PlanCommand& plan, std::string& error) {
     PlanRequest& r = plan.request;
     bool axis = false, from = false, to = false, dialect = false;
-    for (std::size_t i = 1; i < a.size(); ++i) {
-        const std::string& option = a[i];
-        if (option == "--random-offsets") {
-            r.randomOffsets = true;
-            continue;
-        }
-        if (i + 1 >= a.size()) {
-            error = option + " needs a value";
-            return false;
-        }
-        const std::string& value = a[++i];
+    auto take = [&](const std::string& option, const std::string& value) {
         double number = 0;
         long long whole = 0;
-        bool read = true;
+        if (option == "--random-offsets") {
+            r.randomOffsets = true;
+            return Took::OK;
+        }
         if (option == "--axis") {
-            read = value == "X" || value == "Y" || value == "Z";
             r.axis = value.empty() ? '?' : value[0];
             axis = true;
-        } else if (option == "--from") {
-            read = ReadDecimal(value, r.from);
-            from = true;
-        } else if (option == "--to") {
-            read = ReadDecimal(value, r.to);
-            to = true;
-        } else if (option == "--targets") {
-            read = ReadWhole(value, 1, 10000, whole);
+            return Check(value == "X" || value == "Y" || value == "Z");
+        }
+        if (option == "--from") return from = true, Check(ReadDecimal(value, r.from));
+        if (option == "--to") return to = true, Check(ReadDecimal(value, r.to));
+        if (option == "--targets") {
+            const bool read = ReadWhole(value, 1, 10000, whole);
             r.targets = static_cast<int>(whole);
-        } else if (option == "--spacing") {
-            read = ReadDecimal(value, r.spacing) && r.spacing > 0;
-        } else if (option == "--runs") {
-            read = ReadWhole(value, 1, 100, whole);
+            return Check(read);
+        }
+        if (option == "--spacing") return Check(ReadDecimal(value, r.spacing) && r.spacing > 0);
+        if (option == "--runs") {
+            const bool read = ReadWhole(value, 1, 100, whole);
             r.runs = static_cast<int>(whole);
-        } else if (option == "--dwell") {
-            read = ReadDecimal(value, r.dwell);
-        } else if (option == "--overrun" || option == "--feed" || option == "--window" ||
-                   option == "--lost-motion") {
-            read = ReadDecimal(value, number);
+            return Check(read);
+        }
+        if (option == "--dwell") return Check(ReadDecimal(value, r.dwell));
+        if (option == "--overrun" || option == "--feed" || option == "--window" ||
+            option == "--lost-motion") {
+            const bool read = ReadDecimal(value, number);
             std::optional<double>& field = option == "--overrun"  ? r.overrun
                                            : option == "--feed"   ? r.feed
                                            : option == "--window" ? r.window
                                                                   : r.lostMotion;
             field = number;
-        } else if (option == "--seed") {
-            read = ReadWhole(value, 0, 4294967295LL, whole);
+            return Check(read);
+        }
+        if (option == "--seed") {
+            const bool read = ReadWhole(value, 0, 4294967295LL, whole);
             r.seed = static_cast<std::uint32_t>(whole);
             plan.seedGiven = true;
-        } else if (option == "--dialect") {
-            read = DialectFromName(value, r.dialect);
-            dialect = true;
-        } else if (option == "--unit") {
-            read = UnitFromName(value, r.unit);
-        } else if (option == "-o") {
+            return Check(read);
+        }
+        if (option == "--dialect") return dialect = true, Check(DialectFromName(value, r.dialect));
+        if (option == "--unit") return Check(UnitFromName(value, r.unit));
+        if (option == "-o") {
             plan.program = value;
-        } else {
-            error = "unknown option " + option;
-            return false;
+            return Took::OK;
         }
-        if (!read) {
-            error = option + " cannot be " + value;
-            return false;
-        }
-    }
+        return Took::UNKNOWN;
+    };
+    if (!WalkOptions(a, {"--random-offsets"}, take, error)) return false;
     if (!axis || !from || !to || !dialect || plan.program.empty()) {
         error = "plan needs --axis, --from, --to, --dialect and -o";
         return false;
@@ -102,47 +131,36 @@ bool ParsePlan(const std::vector<std::string>& a, PlanCommand& plan, std::string
 }
 
 bool ParseRun(const std::vector<std::string>& a, RunCommand& run, std::string& error) {
-    for (std::size_t i = 1; i < a.size(); ++i) {
-        const std::string& option = a[i];
+    auto take = [&run](const std::string& option, const std::string& value) {
+        if (option.empty()) {
+            const bool first = run.plan.empty();
+            run.plan = value;
+            return Check(first);
+        }
         if (option == "--table-in-force") {
             run.tableInForce = true;
-            continue;
+            return Took::OK;
         }
-        if (option.empty() || option[0] != '-') {
-            if (!run.plan.empty()) {
-                error = "one plan at a time";
-                return false;
-            }
-            run.plan = option;
-            continue;
-        }
-        if (i + 1 >= a.size()) {
-            error = option + " needs a value";
-            return false;
-        }
-        const std::string& value = a[++i];
-        bool read = true;
-        if (option == "--port") {
-            read = ReadPort(value, run.port);
-        } else if (option == "--log") {
+        if (option == "--port") return Check(ReadPort(value, run.port));
+        if (option == "--log") {
             run.log = value;
-        } else if (option == "--window") {
+            return Took::OK;
+        }
+        if (option == "--window") {
             double window = 0;
-            read = ReadDecimal(value, window);
+            const bool read = ReadDecimal(value, window);
             run.window = window;
-        } else if (option == "--band") {
+            return Check(read);
+        }
+        if (option == "--band") {
             long long band = 0;
-            read = ReadWhole(value, 0, 100000, band);
+            const bool read = ReadWhole(value, 0, 100000, band);
             run.bandCounts = static_cast<int>(band);
-        } else {
-            error = "unknown option " + option;
-            return false;
+            return Check(read);
         }
-        if (!read) {
-            error = option + " cannot be " + value;
-            return false;
-        }
-    }
+        return Took::UNKNOWN;
+    };
+    if (!WalkOptions(a, {"--table-in-force"}, take, error)) return false;
     if (run.plan.empty()) {
         error = "run needs a plan";
         return false;

@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(CheckPlan(plan).empty());
     CapturePlan back;
     FUZZ_CHECK(ParsePlan(FormatPlan(plan, "x.ngc"), back, error));
-    FUZZ_CHECK(back.targets == plan.targets && back.runs == plan.runs &&
-               back.dwell == plan.dwell && back.window == plan.window &&
-               back.overrun == plan.overrun && back.seed == plan.seed);
+    FUZZ_CHECK(back.targets == plan.targets && back.runs == plan.runs && back.dwell == plan.dwell &&
+               back.window == plan.window && back.overrun == plan.overrun &&
+               back.seed == plan.seed);
     // Kept small: the program grows with targets times runs.
     if (plan.targets.size() * static_cast<std::size_t>(plan.runs) < 2000) {
         const std::string program = PartProgram(plan);

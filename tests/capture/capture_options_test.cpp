@@ -13,8 +13,9 @@ struct UsageRow {
     const char* error;  // empty: accepted
 };
 
-const std::vector<std::string> kPlan = {"plan", "--axis", "X", "--from", "0", "--to", "40",
-                                        "--spacing", "10", "--dialect", "fanuc", "-o", "x.nc"};
+const std::vector<std::string> kPlan = {"plan",  "--axis", "X",         "--from", "0",
+                                        "--to",  "40",     "--spacing", "10",     "--dialect",
+                                        "fanuc", "-o",     "x.nc"};
 
 std::vector<std::string> PlanWith(std::vector<std::string> extra) {
     std::vector<std::string> a = kPlan;
@@ -26,13 +27,15 @@ const UsageRow kUsage[] = {
     {"NoCommand", {}, "give a command: plan or run"},
     {"UnknownCommand", {"measure"}, "unknown command measure"},
     {"Plan", kPlan, ""},
-    {"PlanWithoutProgram", {"plan", "--axis", "X", "--from", "0", "--to", "4", "--dialect", "grbl"},
+    {"PlanWithoutProgram",
+     {"plan", "--axis", "X", "--from", "0", "--to", "4", "--dialect", "grbl"},
      "plan needs --axis, --from, --to, --dialect and -o"},
     {"AxisA", PlanWith({"--axis", "A"}), "--axis cannot be A"},
     {"CommaDecimal", PlanWith({"--to", "40,5"}), "--to cannot be 40,5"},
     {"DialectUnknown", PlanWith({"--dialect", "heidenhain"}), "--dialect cannot be heidenhain"},
     {"ValueMissing", PlanWith({"--dwell"}), "--dwell needs a value"},
     {"UnknownPlanOption", PlanWith({"--speed", "3"}), "unknown option --speed"},
+    {"StrayArgument", PlanWith({"x.ngc"}), "unexpected argument x.ngc"},
     {"Run", {"run", "x.plan", "--port", "COM3", "--band", "5"}, ""},
     {"RunWithoutPlan", {"run", "--port", "3"}, "run needs a plan"},
     {"RunPortZero", {"run", "x.plan", "--port", "COM0"}, "--port cannot be COM0"},
@@ -60,9 +63,9 @@ INSTANTIATE_TEST_SUITE_P(Rows, Usage, ::testing::ValuesIn(kUsage),
 TEST(Options, RunReadsItsValues) {
     CaptureCommand command;
     std::string error;
-    ASSERT_TRUE(ParseCaptureCommand({"run", "cycles/x.plan", "--port", "COM3", "--window", "0.5",
-                                     "--table-in-force"},
-                                    command, error))
+    ASSERT_TRUE(ParseCaptureCommand(
+        {"run", "cycles/x.plan", "--port", "COM3", "--window", "0.5", "--table-in-force"}, command,
+        error))
         << error;
     EXPECT_EQ(command.run.port, 3);
     EXPECT_EQ(command.run.window, 0.5);

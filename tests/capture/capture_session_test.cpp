@@ -107,6 +107,13 @@ class CaptureSession : public ::testing::Test {
         return *m_carriage;
     }
 
+    // The program run again from the start, the axis parked as before.
+    void Rerun() {
+        thePort.Close();
+        m_now = 0;
+        m_stop = 0;
+    }
+
     CaptureReport Capture() {
         return RunCapture(
             plan, settings, [](const std::string&) {},
@@ -167,6 +174,18 @@ TEST_F(CaptureSession, EveryStopOfEveryRunAtItsTrueDeviation) {
     EXPECT_EQ(runs[1].points[0].approach, Direction::UP);
     EXPECT_EQ(runs[2].points[0].target, 0);
     EXPECT_EQ(runs[2].points[0].approach, Direction::DOWN);
+}
+
+TEST_F(CaptureSession, ASecondCaptureBeginsANewMeasurement) {
+    ASSERT_EQ(Capture().outcome, CaptureOutcome::FINISHED);
+    Rerun();
+    ASSERT_EQ(Capture().outcome, CaptureOutcome::FINISHED);
+    std::vector<LoggedRun> runs = LoggedRuns();
+    ASSERT_EQ(runs.size(), 8u);
+    // Counted from another zero: tied to nothing measured before it.
+    EXPECT_EQ(runs[3].measurement, 1);
+    EXPECT_EQ(runs[4].measurement, 2);
+    EXPECT_EQ(runs[7].measurement, 2);
 }
 
 TEST_F(CaptureSession, OneExchangeAtATimeAndOneZero) {
