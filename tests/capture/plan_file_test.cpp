@@ -58,6 +58,8 @@ const SpoiltRow kSpoilt[] = {
     {"RunsNotWhole", "runs 3", "runs 3.5", "runs cannot be 3.5"},
     {"OtherDirections", "directions up down", "directions down up", "directions cannot be down up"},
     {"UnknownDialect", "dialect siemens", "dialect heidenhain", "dialect cannot be heidenhain"},
+    {"OneTargetLeft", "target 0.4871\ntarget 1.0123\ntarget 1.5\n", "",
+     "a cycle needs at least two targets"},
     {"TargetsOutOfOrder", "target 1.0123", "target 0.4",
      "the targets must rise one after the other"},
     {"DwellShortened", "dwell 4.5", "dwell 2",
