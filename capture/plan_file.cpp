@@ -12,10 +12,11 @@ const char* const kKeys[] = {"program", "axis",       "unit",        "dialect",
                              "runs",    "directions", "feed",        "dwell",
                              "overrun", "window",     "lost_motion", "random_offsets"};
 
-// Shortest text that reads back to the same value, whatever the locale.
+// Shortest text that reads back to the same value, whatever the locale,
+// and never in exponent form (0.0004, not 4e-04), which no reader takes.
 std::string Exact(double value) {
     char text[64];
-    auto result = std::to_chars(text, text + sizeof text, value);
+    auto result = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed);
     return std::string(text, result.ptr);
 }
 

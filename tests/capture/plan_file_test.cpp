@@ -18,7 +18,7 @@ CapturePlan Sample() {
     plan.dwell = 4.5;
     plan.overrun = 0.2;
     plan.window = 0.04;
-    plan.lostMotion = 0.004;
+    plan.lostMotion = 0.0004;  // shorter in exponent form than in fixed
     plan.seed = 4000000000u;
     return plan;
 }
