@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <string>
@@ -116,7 +117,7 @@ class CaptureSession : public ::testing::Test {
 
     CaptureReport Capture() {
         return RunCapture(
-            plan, settings, [](const std::string&) {},
+            plan, settings, [this](const std::string& line) { progress.push_back(line); },
             [this](const std::string& line) { notes.push_back(line); }, m_stop);
     }
 
@@ -133,6 +134,7 @@ class CaptureSession : public ::testing::Test {
     CQsbSimulator sim;
     CRecordingClock clock;
     std::vector<std::string> notes;
+    std::vector<std::string> progress;
     std::vector<std::string> m_commands;
     double m_stopAt = 0;
 
@@ -169,6 +171,15 @@ TEST_F(CaptureSession, EveryStopOfEveryRunAtItsTrueDeviation) {
                 << "run " << r + 1 << " point " << i;
         }
     }
+    // The live line: the first before the zero, then what comes next.
+    ASSERT_GT(progress.size(), 2u);
+    EXPECT_EQ(progress.front(),
+              "waiting for X to stand at 0.0000 reached from below, 5.0000 above the start");
+    // Once 20 is taken moving down: its deviation 0.004 sin(20/7) + 0.004
+    // + 0.01 of lost motion = 151.7 counts, and 10.25 s of program left.
+    EXPECT_NE(std::find(progress.begin(), progress.end(),
+                        "run 2 of 2, down, target 2 of 3, last deviation 152 counts, 0:10 left"),
+              progress.end());
     // Each sweep starts where the one before it ended.
     EXPECT_EQ(runs[1].points[0].target, 20);
     EXPECT_EQ(runs[1].points[0].approach, Direction::UP);
