@@ -115,7 +115,8 @@ std::string CCapture::ProgressLine() const {
         "run %d of %d, %s, target %zu of %zu", s.run, m_plan.runs, DirectionName(s.direction),
         s.direction == Direction::UP ? s.target + 1 : m_plan.targets.size() - s.target,
         m_plan.targets.size());
-    if (m_anyCapture) line += Format(", last deviation %lld counts", (long long)m_lastDeviation);
+    if (m_anyCapture)
+        line += Format(", last deviation %lld counts", static_cast<long long>(m_lastDeviation));
     const double left =
         next == 0 ? SecondsLeftAfter(m_plan, 0) : SecondsLeftAfter(m_plan, next - 1);
     return line + ", " + Duration(left) + " left";
