@@ -75,7 +75,8 @@ std::string PartProgram(const CapturePlan& plan) {
         "PITCHWISE-CAPTURE TEST CYCLE " + axis + " " + FixedNumber(plan.targets.front(), decimals) +
         " TO " + FixedNumber(plan.targets.back(), decimals) + ", " +
         std::to_string(plan.targets.size()) + " TARGETS, " + std::to_string(plan.runs) + " RUNS");
-    comment("START PITCHWISE-CAPTURE RUN FIRST; EVERY STOP DWELLS " +
+    // No ";" inside: some controls read it as the end of a block.
+    comment("START PITCHWISE-CAPTURE RUN FIRST, EVERY STOP DWELLS " +
             ShortNumber(plan.dwell, false) + " S");
     line(std::string(plan.unit == LengthUnit::MM ? w.metric : w.inch) + " " + w.modes);
     bool first = true;

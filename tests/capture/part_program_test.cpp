@@ -67,6 +67,7 @@ TEST(Program, FanucBeginsWithItsNumberAndWholeSecondsKeepThePoint) {
     EXPECT_EQ(text.substr(0, 8), "%\nO1000\n");
     EXPECT_NE(text.find("\nG04 X5.\n"), std::string::npos);  // without the point: milliseconds
     EXPECT_EQ(text.find("G04 X5\n"), std::string::npos);
+    EXPECT_EQ(text.find(';'), std::string::npos);  // read as the end of a block
 }
 
 TEST(Program, WholeSecondsElsewhereAreWhole) {
