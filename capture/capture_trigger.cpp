@@ -28,9 +28,8 @@ TriggerResult CCaptureTrigger::Feed(double seconds, std::int64_t counts) {
 }
 
 void CCaptureTrigger::Gap() {
-    // The readings on either side of a gap are not consecutive, but the last
-    // one before it still says which side the axis came from.
-    if (m_previous) m_beforePrevious = m_previous;
+    // The readings on either side of a gap are not consecutive; where the
+    // axis came from is still known.
     m_previous.reset();
 }
 
@@ -43,12 +42,13 @@ TriggerResult CCaptureTrigger::FeedBeforeZero(double seconds, std::int64_t count
     // before it, reached moving up.
     if (m_standstill &&
         Distance(counts - *m_standstill, m_settings.startRiseCounts) <= m_settings.windowCounts &&
-        FromApproachSide(Direction::UP)) {
+        FromApproachSide(Direction::UP, counts)) {
         m_zeroed = true;
         m_since = seconds;
         m_zeroApproachChecked = true;
         m_previous.reset();
-        m_beforePrevious.reset();
+        m_last.reset();
+        m_cameFrom.reset();
         result.event = TriggerEvent::ZERO;
         return result;
     }
@@ -70,7 +70,7 @@ TriggerResult CCaptureTrigger::FeedAfterZero(double seconds, std::int64_t counts
 
     if (stands && armed && Inside(counts, stop.targetCounts) &&
         Inside(*m_previous, stop.targetCounts)) {
-        if (!FromApproachSide(stop.approach)) {
+        if (!FromApproachSide(stop.approach, counts)) {
             result.event = TriggerEvent::MISSED;
             result.missed = MissedReason::WRONG_SIDE;
             m_next = m_stops.size();
@@ -101,11 +101,10 @@ bool CCaptureTrigger::Inside(std::int64_t counts, std::int64_t target) const {
     return Distance(counts, target) <= m_settings.windowCounts;
 }
 
-bool CCaptureTrigger::FromApproachSide(Direction approach) const {
+bool CCaptureTrigger::FromApproachSide(Direction approach, std::int64_t counts) const {
     if (m_next == 0 && m_zeroApproachChecked) return true;
-    if (!m_beforePrevious || !m_previous) return false;
-    return approach == Direction::UP ? *m_beforePrevious < *m_previous
-                                     : *m_beforePrevious > *m_previous;
+    if (!m_cameFrom) return false;
+    return approach == Direction::UP ? *m_cameFrom < counts : *m_cameFrom > counts;
 }
 
 std::optional<std::int64_t> CCaptureTrigger::OtherTargetAt(std::int64_t counts,
@@ -120,6 +119,9 @@ std::optional<std::int64_t> CCaptureTrigger::OtherTargetAt(std::int64_t counts,
 }
 
 void CCaptureTrigger::Shift(std::int64_t counts) {
-    if (m_previous) m_beforePrevious = m_previous;
+    // Readings at one standstill, a gap among them or not, all came from
+    // where the axis was before it moved there.
+    if (m_last && Distance(counts, *m_last) > m_settings.bandCounts) m_cameFrom = m_last;
+    m_last = counts;
     m_previous = counts;
 }

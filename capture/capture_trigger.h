@@ -66,7 +66,7 @@ class CCaptureTrigger {
     TriggerResult FeedBeforeZero(double seconds, std::int64_t counts);
     TriggerResult FeedAfterZero(double seconds, std::int64_t counts);
     bool Inside(std::int64_t counts, std::int64_t target) const;
-    bool FromApproachSide(Direction approach) const;
+    bool FromApproachSide(Direction approach, std::int64_t counts) const;
     std::optional<std::int64_t> OtherTargetAt(std::int64_t counts, std::int64_t expected) const;
     void Shift(std::int64_t counts);
 
@@ -75,11 +75,14 @@ class CCaptureTrigger {
 
     bool m_zeroed = false;
     std::size_t m_next = 0;
-    double m_since = 0;                            // of the last capture or the zero
-    std::optional<std::int64_t> m_previous;        // the last reading
-    std::optional<std::int64_t> m_beforePrevious;  // the one before it
-    std::optional<std::int64_t> m_standstill;      // before the zero: where the axis last stood
-    bool m_zeroApproachChecked = false;  // the first target's side was checked at the zero
+    double m_since = 0;                      // of the last capture or the zero
+    std::optional<std::int64_t> m_previous;  // the last reading, unless a gap followed it
+    std::optional<std::int64_t> m_last;      // the last reading, gap or not
+    // Where the axis was before it came to where it is: the reading before
+    // the last move of more than the band.
+    std::optional<std::int64_t> m_cameFrom;
+    std::optional<std::int64_t> m_standstill;  // before the zero: where the axis last stood
+    bool m_zeroApproachChecked = false;        // the first target's side was checked at the zero
     // The target of the last capture, until a reading lies outside its window.
     std::optional<std::int64_t> m_captured;
 };

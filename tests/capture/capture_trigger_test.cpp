@@ -17,6 +17,7 @@ namespace {
 constexpr Direction UP = Direction::UP;
 constexpr Direction DOWN = Direction::DOWN;
 constexpr double ALLOWED = 6;
+constexpr long long GAP = -999999;  // a reading that could not be taken
 
 std::vector<TriggerStop> OneRun() {
     return {{0, UP, ALLOWED},      {1000, UP, ALLOWED},   {2000, UP, ALLOWED},
@@ -48,6 +49,10 @@ std::string EventsOf(const std::vector<long long>& readings) {
     CCaptureTrigger trigger(OneRun(), kSettings);
     std::string events;
     for (std::size_t i = 0; i < readings.size(); ++i) {
+        if (readings[i] == GAP) {
+            trigger.Gap();
+            continue;
+        }
         std::string e = Describe(trigger.Feed(static_cast<double>(i), readings[i]));
         if (!e.empty()) events += (events.empty() ? "" : ", ") + e;
     }
@@ -103,6 +108,11 @@ const TriggerRow kRows[] = {
     // Left the top at once for the next target, no reading in between.
     {"NextTargetRightAfterTheLast", kUp + std::vector<long long>{2500, 2000, 2000, 1000, 1000},
      kUpEvents + ", capture 3 at 2000, capture 4 at 1000"},
+    // A reading lost while the axis stands: the next two still count, and
+    // they came from below, where the axis was before it stopped.
+    {"GapWhileStanding", kFirst + std::vector<long long>{500, 1000, GAP, 1000, 1000},
+     std::string(kFirstEvents) + ", capture 1 at 1000"},
+    {"GapBetweenTheTwo", kFirst + std::vector<long long>{500, 1000, GAP, 1000}, kFirstEvents},
     {"StopAtTheWrongTarget", kFirst + std::vector<long long>{1000, 2000, 2000},
      std::string(kFirstEvents) + ", missed 1 stood at 2000"},
     {"StillAtTheTargetJustTaken", kFirst + std::vector<long long>{500, 1000, 1000, 1000, 1000},
