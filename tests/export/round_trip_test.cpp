@@ -63,6 +63,10 @@ struct Trip {
     std::optional<double> zeroAt;
 };
 
+void PrintTo(const Trip& trip, std::ostream* out) {
+    *out << trip.name;
+}
+
 bool ModelOf(const Trip& trip, const std::string& text, ControllerRule& rule, std::string& why) {
     const std::string format = trip.args[4];
     if (format == "linuxcnc") return LinuxCncRule(text, false, rule, why);
