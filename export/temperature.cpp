@@ -54,6 +54,25 @@ OptionTaken TakeTemperatureOption(const std::vector<std::string>& args, std::siz
     return OptionTaken::NOT_MINE;
 }
 
+bool TakeTemperatureArguments(int& argc, char** argv, TemperatureOptions& options,
+                              std::string& error) {
+    const std::vector<std::string> args(argv, argv + argc);
+    int kept = 0;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        switch (TakeTemperatureOption(args, i, options, error)) {
+            case OptionTaken::BAD:
+                return false;
+            case OptionTaken::TAKEN:
+                break;
+            case OptionTaken::NOT_MINE:
+                argv[kept++] = argv[i];
+                break;
+        }
+    }
+    argc = kept;
+    return FinishTemperatureOptions(options, error);
+}
+
 bool FinishTemperatureOptions(TemperatureOptions& options, std::string& error) {
     options.given = options.seen == kAllFour;
     if (options.seen != 0 && !options.given) {

@@ -28,6 +28,11 @@ enum class OptionTaken { NOT_MINE, TAKEN, BAD };
 OptionTaken TakeTemperatureOption(const std::vector<std::string>& args, std::size_t& i,
                                   TemperatureOptions& options, std::string& error);
 
+// Takes the four options out of a program's arguments, leaving the others
+// in order for its own parser, and finishes them. False with the reason.
+bool TakeTemperatureArguments(int& argc, char** argv, TemperatureOptions& options,
+                              std::string& error);
+
 // After the last option: all four or none. Sets `given`.
 bool FinishTemperatureOptions(TemperatureOptions& options, std::string& error);
 

@@ -99,3 +99,31 @@ TEST(Temperature, TextSaysWhetherNormalised) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Temperature, TakenOutOfAProgramsArguments) {
+    std::vector<std::string> words = {"report",
+                                      "runs.csv",
+                                      "--temperature",
+                                      "23",
+                                      "-o",
+                                      "out",
+                                      "--expansion",
+                                      "11.5",
+                                      "--scale-temperature",
+                                      "21",
+                                      "--scale-expansion",
+                                      "8"};
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    int argc = static_cast<int>(argv.size());
+    TemperatureOptions t;
+    std::string error;
+    ASSERT_TRUE(TakeTemperatureArguments(argc, argv.data(), t, error)) << error;
+    EXPECT_TRUE(t.given);
+    ASSERT_EQ(argc, 4);
+    EXPECT_EQ(std::string(argv[1]) + " " + argv[2] + " " + argv[3], "runs.csv -o out");
+}
+
+}  // namespace
