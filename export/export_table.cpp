@@ -111,24 +111,7 @@ bool ExportTable(const std::vector<LoggedRun>& log, const ExportOptions& options
     table.machineAxis = options.machineAxis;
     table.measuringSystem = options.measuringSystem;
     table.logicalAxis = options.logicalAxis.value_or(1);
-    if (std::string(format.name) == "siemens-lec") {
-        std::string reversal =
-            measured.meanReversal
-                ? "one table for both directions, their mean; mean reversal (mean up - mean "
-                  "down) " +
-                      Length(*measured.meanReversal * MillimetresPerUnit(options.unit)) +
-                      " mm: left to the axis's backlash compensation"
-                : "one direction measured: its means, no reversal";
-        table.comments.push_back(reversal);
-        if (OneColumnValue(table.grid.front()) != 0.0 || OneColumnValue(table.grid.back()) != 0.0) {
-            std::string note =
-                "the first and last values stay in force beyond MIN and MAX: make them 0 (a "
-                "range over the whole travel, or --zero-at) unless the table covers it";
-            table.comments.push_back(note);
-            result.notes.push_back(note);
-        }
-    }
-    if (format.write(table, result.text, error)) return true;
+    if (format.write(table, result.text, result.notes, error)) return true;
     result = ExportResult();
     return false;
 }

@@ -11,7 +11,8 @@ std::string Cell(const Figure& value) {
 
 }  // namespace
 
-bool WriteCsv(const ExportedTable& table, std::string& text, std::string& /*error*/) {
+bool WriteCsv(const ExportedTable& table, std::string& text, std::vector<std::string>& /*notes*/,
+              std::string& /*error*/) {
     text.clear();
     for (const std::string& line : table.comments) text += "# " + line + "\n";
     text += "target,mean_up,mean_down,mean,reversal,s_up,s_down\n";

@@ -36,7 +36,8 @@ std::string Line(const std::string& key, long long value) {
 
 }  // namespace
 
-bool WriteIsgList(const ExportedTable& table, std::string& text, std::string& error) {
+bool WriteIsgList(const ExportedTable& table, std::string& text,
+                  std::vector<std::string>& /*notes*/, std::string& error) {
     const double mm = MillimetresPerUnit(table.unit);
     if (mm == 0.0) {
         error = "isg holds 0.1 µm: give --unit";

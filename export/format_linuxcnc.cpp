@@ -31,10 +31,12 @@ bool WriteLinuxCnc(const ExportedTable& table, bool offsets, std::string& text,
 
 }  // namespace
 
-bool WriteLinuxCncActual(const ExportedTable& table, std::string& text, std::string& error) {
+bool WriteLinuxCncActual(const ExportedTable& table, std::string& text,
+                         std::vector<std::string>& /*notes*/, std::string& error) {
     return WriteLinuxCnc(table, false, text, error);
 }
 
-bool WriteLinuxCncOffsets(const ExportedTable& table, std::string& text, std::string& error) {
+bool WriteLinuxCncOffsets(const ExportedTable& table, std::string& text,
+                          std::vector<std::string>& /*notes*/, std::string& error) {
     return WriteLinuxCnc(table, true, text, error);
 }

@@ -14,7 +14,8 @@ std::string Millimetres(double value, double perUnit) {
 
 }  // namespace
 
-bool WriteSiemensLec(const ExportedTable& table, std::string& text, std::string& error) {
+bool WriteSiemensLec(const ExportedTable& table, std::string& text, std::vector<std::string>& notes,
+                     std::string& error) {
     const double mm = MillimetresPerUnit(table.unit);
     if (mm == 0.0) {
         error = "siemens-lec holds millimetres: give --unit";
@@ -22,8 +23,23 @@ bool WriteSiemensLec(const ExportedTable& table, std::string& text, std::string&
     }
     const std::string index = std::to_string(table.measuringSystem);
     const std::string axis = "," + table.machineAxis + "]";
+    std::vector<std::string> comments = table.comments;
+    comments.push_back(table.meanReversal
+                           ? "one table for both directions, their mean; mean reversal (mean up - "
+                             "mean down) " +
+                                 Millimetres(*table.meanReversal, mm) +
+                                 " mm: left to the axis's backlash compensation"
+                           : "one direction measured: its means, no reversal");
+    // Beyond MIN and MAX the controller keeps the end values over the rest
+    // of the travel.
+    if (OneColumnValue(table.grid.front()) != 0.0 || OneColumnValue(table.grid.back()) != 0.0) {
+        notes.push_back(
+            "the first and last values stay in force beyond MIN and MAX: make them 0 (a range "
+            "over the whole travel, or --zero-at) unless the table covers it");
+        comments.push_back(notes.back());
+    }
     text = "%_N_AX_EEC_INI\n";
-    for (const std::string& line : table.comments) text += "; " + line + "\n";
+    for (const std::string& line : comments) text += "; " + line + "\n";
     text += "CHANDATA(1)\n";
     for (std::size_t n = 0; n < table.grid.size(); ++n) {
         text += "$AA_ENC_COMP[" + index + "," + std::to_string(n) + axis + "=" +

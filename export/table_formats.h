@@ -31,8 +31,10 @@ struct TableFormat {
     bool twoColumns;        // one column per direction, so both must be measured
     bool fixedUnit;         // holds lengths in a unit of its own, so needs --unit
     bool eitherDirection;   // every point needs no more than one direction
-    // False with the reason when a value cannot be written in the format.
-    bool (*write)(const ExportedTable& table, std::string& text, std::string& error);
+    // False with the reason when a value cannot be written in the format;
+    // what the operator should know beside the file goes into `notes`.
+    bool (*write)(const ExportedTable& table, std::string& text, std::vector<std::string>& notes,
+                  std::string& error);
 };
 
 // The formats, in the order the usage lists them.
@@ -49,8 +51,13 @@ const char* UnitName(LengthUnit unit);
 // or the one direction measured there.
 double OneColumnValue(const GridPoint& point);
 
-bool WriteLinuxCncActual(const ExportedTable& table, std::string& text, std::string& error);
-bool WriteLinuxCncOffsets(const ExportedTable& table, std::string& text, std::string& error);
-bool WriteSiemensLec(const ExportedTable& table, std::string& text, std::string& error);
-bool WriteIsgList(const ExportedTable& table, std::string& text, std::string& error);
-bool WriteCsv(const ExportedTable& table, std::string& text, std::string& error);
+bool WriteLinuxCncActual(const ExportedTable& table, std::string& text,
+                         std::vector<std::string>& notes, std::string& error);
+bool WriteLinuxCncOffsets(const ExportedTable& table, std::string& text,
+                          std::vector<std::string>& notes, std::string& error);
+bool WriteSiemensLec(const ExportedTable& table, std::string& text, std::vector<std::string>& notes,
+                     std::string& error);
+bool WriteIsgList(const ExportedTable& table, std::string& text, std::vector<std::string>& notes,
+                  std::string& error);
+bool WriteCsv(const ExportedTable& table, std::string& text, std::vector<std::string>& notes,
+              std::string& error);

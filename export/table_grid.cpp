@@ -109,8 +109,10 @@ bool BuildGrid(const std::vector<MeasuredPoint>& points, const GridRequest& requ
     // Counted in whole steps with a little room for the targets' rounding.
     const double steps = std::floor((until - from) / spacing + 1e-6);
     if (steps + 1 > static_cast<double>(request.maxPoints)) {
-        double fits =
-            std::ceil((until - from) / static_cast<double>(request.maxPoints - 1) * 1e4) / 1e4;
+        // Two points at least, or there is no spacing to name.
+        const double intervals =
+            static_cast<double>(std::max<std::size_t>(request.maxPoints, 2) - 1);
+        double fits = std::ceil((until - from) / intervals * 1e4) / 1e4;
         error = "the grid from " + Position(from) + " to " + Position(until) + " by " +
                 Position(spacing) + " needs " + FixedText(steps + 1, 0) +
                 " points, more than the " + std::to_string(request.maxPoints) +
