@@ -83,7 +83,14 @@ struct Parser {
     }
 };
 
-bool TakeOption(Parser& p, ExportOptions& o, std::string& given) {
+// Options that only one format reads, seen on the command line: given to
+// another format they would be silently ignored.
+struct FormatOnly {
+    bool siemens = false;
+    bool isg = false;
+};
+
+bool TakeOption(Parser& p, ExportOptions& o, FormatOnly& only) {
     const std::string& name = p.args[p.i];
     std::string text;
     long long whole = 0;
@@ -129,22 +136,22 @@ bool TakeOption(Parser& p, ExportOptions& o, std::string& given) {
     } else if (name == "--max-points") {
         if (!p.Whole(2, 100000, whole)) return false;
         o.maxPoints = static_cast<std::size_t>(whole);
-        given += 'p';
+        only.siemens = true;
     } else if (name == "--machine-axis") {
         if (!p.Value(o.machineAxis)) return false;
         if (!MachineAxisName(o.machineAxis)) {
             p.error = "--machine-axis takes a name of capitals, digits and '_', such as X1";
             return false;
         }
-        given += 'a';
+        only.siemens = true;
     } else if (name == "--measuring-system") {
         if (!p.Whole(0, 1, whole)) return false;
         o.measuringSystem = static_cast<int>(whole);
-        given += 'e';
+        only.siemens = true;
     } else if (name == "--logical-axis") {
         if (!p.Whole(1, 9999, whole)) return false;
         o.logicalAxis = static_cast<int>(whole);
-        given += 'l';
+        only.isg = true;
     } else if (name == "-o") {
         if (!p.Value(o.output)) return false;
         if (o.output.empty()) {
@@ -171,7 +178,7 @@ bool TakeOption(Parser& p, ExportOptions& o, std::string& given) {
 bool ParseExportOptions(const std::vector<std::string>& args, ExportOptions& options,
                         std::string& error) {
     options = ExportOptions();
-    std::string given;  // the format-bound options seen
+    FormatOnly only;
     Parser parser{args, 0, error};
     for (; parser.i < args.size(); ++parser.i) {
         const std::string& argument = args[parser.i];
@@ -180,7 +187,7 @@ bool ParseExportOptions(const std::vector<std::string>& args, ExportOptions& opt
             return true;
         }
         if (argument.size() > 1 && argument[0] == '-') {
-            if (!TakeOption(parser, options, given)) return false;
+            if (!TakeOption(parser, options, only)) return false;
         } else if (argument.empty() || argument == "-" || !options.runLog.empty()) {
             error = "one run log, please: \"" + argument + "\" is one too many";
             return false;
@@ -195,11 +202,11 @@ bool ParseExportOptions(const std::vector<std::string>& args, ExportOptions& opt
     if (!FinishTemperatureOptions(options.temperature, error)) return false;
     const std::string format = options.format->name;
     const bool siemens = format == "siemens-lec";
-    if (!siemens && given.find_first_of("pae") != std::string::npos) {
+    if (!siemens && only.siemens) {
         error = "--max-points, --machine-axis and --measuring-system are for siemens-lec only";
         return false;
     }
-    if (format != "isg" && given.find('l') != std::string::npos) {
+    if (format != "isg" && only.isg) {
         error = "--logical-axis is for isg only";
         return false;
     }
