@@ -16,6 +16,8 @@
 #include "run_log_file.h"
 #include "run_tie.h"
 #include "tarvex_log.h"
+#include "text.h"
+#include "text_file.h"
 
 namespace {
 
@@ -25,22 +27,6 @@ constexpr int IDLE_POLLS_MAX = 50;
 // About five seconds of a program running or paused: long enough for any
 // step, so the owner learns why the run waits (and the run waits on).
 constexpr int BUSY_POLLS_NOTICE = 50;
-
-std::string Format(const char* format, double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, format, value);
-    return text;
-}
-
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() >= tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
-std::string LastWord(const std::string& text) {
-    std::size_t space = text.find_last_of(' ');
-    return space == std::string::npos ? text : text.substr(space + 1);
-}
 
 std::string Name(char axis) {
     return std::string(1, axis);
@@ -56,20 +42,6 @@ std::string Beside(const std::string& path, const std::string& suffix) {
     const std::size_t dot = path.find_last_of('.');
     const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
     return (extension ? path.substr(0, dot) : path) + suffix;
-}
-
-// Written whole to a temporary file and renamed, so a reader never sees half.
-bool WriteWholeFile(const std::string& path, const std::string& text, std::string& why) {
-    const std::string temporary = path + ".tmp";
-    std::FILE* file = std::fopen(temporary.c_str(), "w");
-    bool written = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    if (file != nullptr) written = std::fclose(file) == 0 && written;
-    if (!written || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        why = "cannot write " + path + ": " + std::strerror(errno);
-        std::remove(temporary.c_str());
-        return false;
-    }
-    return true;
 }
 
 bool ModifiedAfter(const std::string& path, const timespec& start) {
@@ -373,8 +345,12 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
     if (m_run.compFile.empty()) return Refuse(line, "no compensation file named for the axis");
     if (!ModalStateFits(why)) return Refuse(line, why);
 
+    // A table that is there but cannot be read is not a missing one: the
+    // run would replace it, and every old point outside the run would go.
     std::string tableText;
-    if (ReadTextFile(m_run.compFile, tableText)) {
+    const FileRead table = ReadTextFile(m_run.compFile, tableText, why);
+    if (table == FileRead::UNREADABLE) return Refuse(line, why);
+    if (table == FileRead::READ) {
         // The run's table is built on this one: what LinuxCNC would not read
         // must be mended by its owner first.
         if (!CheckCompTableText(tableText, why)) return Refuse(line, m_run.compFile + ": " + why);
@@ -426,7 +402,7 @@ bool CLinuxCncController::Step(const std::string& line, char axis, double offset
     if (static_cast<int>(m_run.entries.size()) != m_run.moves)
         return Refuse(line, "the point reached has no entry yet");
     if (m_run.moves >= static_cast<int>(COMP_TABLE_MAX))
-        return Refuse(line, "the table would exceed 256 points");
+        return Refuse(line, "the table would exceed " + std::to_string(COMP_TABLE_MAX) + " points");
     const double target = m_run.start + offset;
     const int direction = target > m_run.target ? 1 : target < m_run.target ? -1 : 0;
     if (direction == 0 || (m_run.direction != 0 && direction != m_run.direction)) {
@@ -480,7 +456,8 @@ bool CLinuxCncController::Entry(const std::string& line, int index, double corre
     if (MergedTable().size() > COMP_TABLE_MAX) {
         m_run.entries.pop_back();
         m_run.times.pop_back();
-        return Refuse(line, "the table with the file's other points would exceed 256 points");
+        return Refuse(line, "the table with the file's other points would exceed " +
+                                std::to_string(COMP_TABLE_MAX) + " points");
     }
     return true;
 }
@@ -513,7 +490,8 @@ bool CLinuxCncController::EndMapping(const std::string& line) {
     std::vector<RunPoint> column = RunColumn(m_run.oldTable, readings);
     std::vector<CompPoint> table = MergeRun(m_run.oldTable, column, positive);
     if (table.size() > COMP_TABLE_MAX)
-        return Refuse(line, "the merged table would exceed 256 points");
+        return Refuse(
+            line, "the merged table would exceed " + std::to_string(COMP_TABLE_MAX) + " points");
     if (!JunctionsWithinSlope(table, column, positive, m_run.config.maxChangeRatio, why))
         return Refuse(line, why);
 
@@ -628,7 +606,10 @@ bool CLinuxCncController::WriteReport(const std::vector<LoggedRun>& log, std::st
     for (const AxisReport& report : BuildAxisReports(log)) {
         if (report.axis == m_run.axis.axis) text = AxisReportText(report);
     }
-    return WriteWholeFile(m_run.report, "run log " + m_run.runLog + "\n" + text, why);
+    const AtomicWrite written =
+        WriteFileAtomically(m_run.report, "run log " + m_run.runLog + "\n" + text);
+    if (!written.written) why = written.message;
+    return written.written;
 }
 
 bool CLinuxCncController::InMotion() {

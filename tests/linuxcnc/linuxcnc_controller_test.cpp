@@ -16,6 +16,7 @@
 
 #include "fake_rsh_link.h"
 #include "run_log.h"
+#include "test_files.h"
 
 namespace {
 
@@ -79,7 +80,7 @@ class ControllerTest : public ::testing::TestWithParam<RshPersonality> {
     void WriteComp(const std::string& text) { std::ofstream(m_folder + "/comp_x.dat") << text; }
     std::string Comp() {
         std::string text;
-        ReadTextFile(m_folder + "/comp_x.dat", text);
+        ReadFileForTest(m_folder + "/comp_x.dat", text);
         return text;
     }
     std::unique_ptr<CLinuxCncController> Make() {
@@ -106,7 +107,7 @@ class ControllerTest : public ::testing::TestWithParam<RshPersonality> {
     }
     std::string Log() {
         std::string text;
-        ReadTextFile(m_config.logFile, text);
+        ReadFileForTest(m_config.logFile, text);
         return text;
     }
 
@@ -152,7 +153,7 @@ TEST_P(ControllerTest, NegativeRunKeepsThePositiveColumnAndTiesToItAtTheStart) {
         Comp(),
         "0.000000 0.000000 -0.002000\n5.000000 4.998000 4.996000\n10.000000 9.997000 9.995000\n");
     std::string backup;
-    ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x.dat.bak", backup));
+    ASSERT_TRUE(ReadFileForTest(m_folder + "/comp_x.dat.bak", backup));
     EXPECT_EQ(backup.substr(0, 27), "0.000000 0.000000 0.000000\n");
 }
 
@@ -375,7 +376,9 @@ TEST_P(ControllerTest, BacklashIsInTheTableAtEveryPointWhereverTheAxisWasParked)
     const double parkedAt[] = {60.0, -5.0, 0.0, 20.0};
     for (double parked : parkedAt) {
         SCOPED_TRACE(parked);
-        std::remove((m_folder + "/comp_x.dat").c_str());
+        // Each parking is a machine of its own: no earlier run's means.
+        for (const char* name : {"/comp_x.dat", "/comp_x-runs.csv"})
+            std::remove((m_folder + name).c_str());
         ResetMachine();
         m_machine.backlash = 0.02;
         m_machine.MoveJoint(parked);
@@ -844,7 +847,7 @@ TEST_P(ControllerTest, SeveralRunsEachWayWriteTheTableFromTheirMeans) {
               "10.000000 9.996000 10.002000\n");
 
     std::string text;
-    ASSERT_TRUE(ReadTextFile(runLog, text));
+    ASSERT_TRUE(ReadFileForTest(runLog, text));
     const std::vector<std::string> lines = LogLines(text);
     ASSERT_EQ(lines.size(), 13u) << text;
     EXPECT_EQ(lines[0], RUN_LOG_HEADER);
@@ -855,7 +858,7 @@ TEST_P(ControllerTest, SeveralRunsEachWayWriteTheTableFromTheirMeans) {
     EXPECT_NE(lines[8].find(",X,down,0,3,1,5.0000,-0.0060,down,0.002000"), std::string::npos)
         << lines[8];
     std::string report;
-    ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x-report.txt", report));
+    ASSERT_TRUE(ReadFileForTest(m_folder + "/comp_x-report.txt", report));
     EXPECT_NE(report.find("axis X: 2 runs moving up, 2 moving down"), std::string::npos) << report;
     const std::string log = Log();
     EXPECT_NE(log.find("run 4 kept in " + runLog), std::string::npos) << log;
@@ -870,10 +873,10 @@ TEST_P(ControllerTest, EachRunIsOnDiskWhenL601IsAnswered) {
     for (int run = 1; run <= 3; ++run) {
         ASSERT_EQ(SendRun(*c, std::vector<std::string>(lines.begin(), lines.end() - 1)), -1);
         std::string text;
-        ReadTextFile(m_folder + "/comp_x-runs.csv", text);
+        ReadFileForTest(m_folder + "/comp_x-runs.csv", text);
         EXPECT_EQ(LogLines(text).size(), run == 1 ? 0u : 1u + 3u * (run - 1));
         ASSERT_TRUE(c->Line("L601")) << Log();
-        ReadTextFile(m_folder + "/comp_x-runs.csv", text);
+        ReadFileForTest(m_folder + "/comp_x-runs.csv", text);
         EXPECT_EQ(LogLines(text).size(), 1u + 3u * run);
     }
 }
@@ -896,7 +899,7 @@ TEST_P(ControllerTest, CutShortLastLineIsDroppedAndTheRunAppendedWhole) {
     std::ofstream(m_folder + "/comp_x-runs.csv", std::ios::app) << "2,1,2026-01-01T00:0";
     ASSERT_EQ(SendRun(*c, RunLines(0, 5, {"0.0040"})), -1) << Log();
     std::string text;
-    ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x-runs.csv", text));
+    ASSERT_TRUE(ReadFileForTest(m_folder + "/comp_x-runs.csv", text));
     const std::vector<std::string> lines = LogLines(text);
     ASSERT_EQ(lines.size(), 5u) << text;
     EXPECT_EQ(lines[3].compare(0, 4, "2,1,"), 0) << text;
@@ -913,7 +916,7 @@ TEST_P(ControllerTest, RunAfterLinuxCncRestartedBeginsAMeasurement) {
     ASSERT_EQ(SendRun(*c, RunLines(0, 5, {"0.0040"})), -1) << Log();
     EXPECT_EQ(Comp(), "0.000000 0.000000 0.000000\n5.000000 4.996000 5.000000\n");
     std::string text;
-    ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x-runs.csv", text));
+    ASSERT_TRUE(ReadFileForTest(m_folder + "/comp_x-runs.csv", text));
     EXPECT_EQ(LogLines(text).back().compare(0, 4, "2,2,"), 0) << text;
 }
 
@@ -925,12 +928,12 @@ TEST_P(ControllerTest, VerificationRunIsLoggedWithTheTableInForce) {
     lines.erase(lines.begin());  // no "L600" with a table in force
     ASSERT_EQ(SendRun(*c, lines), -1) << Log();
     std::string text;
-    ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x-runs.csv", text));
+    ASSERT_TRUE(ReadFileForTest(m_folder + "/comp_x-runs.csv", text));
     EXPECT_NE(LogLines(text).back().find(",X,up,1,2,1,5.0000,0.0005,up,-0.000500"),
               std::string::npos)
         << text;
     std::string report;
-    ASSERT_TRUE(ReadTextFile(m_folder + "/comp_x-report.txt", report));
+    ASSERT_TRUE(ReadFileForTest(m_folder + "/comp_x-report.txt", report));
     EXPECT_NE(report.find("with the table in force: 1 verification runs"), std::string::npos)
         << report;
 }
@@ -969,6 +972,40 @@ TEST_P(ControllerTest, RefusesACompensationFileLinuxCncWouldReadWrongly) {
     WriteComp("0 0 0\n5 5 5\n\n\n");
     auto c = Make();
     EXPECT_EQ(Send(*c, kPositiveRun), -1) << Log();
+}
+
+TEST_P(ControllerTest, FilesThatAreThereButCannotBeReadAreRefusedBeforeAnyMove) {
+    WriteFile("axes.inc", "[JOINT_0]\nMIN_LIMIT = -10\nMAX_LIMIT = 100\n");
+    const struct Row {
+        const char* name;
+        const char* spoilt;  // made unreadable once LinuxCNC runs
+        const char* ini;     // what [JOINT_0] holds beyond its limits
+        const char* why;     // what the log says before the path's reason
+    } rows[] = {
+        // Between a positive and a negative run: the next run must not start
+        // a new table in its place.
+        {"table", "comp_x.dat", "", "refused \"L602XX\": cannot read "},
+        {"INI", "machine.ini", "", "refused \"L602XX\": cannot read "},
+        {"included file", "axes.inc", "#INCLUDE axes.inc\n", " that "},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        WriteIni(row.ini);
+        ResetMachine();
+        auto up = Make();
+        ASSERT_EQ(Send(*up, kPositiveRun), -1) << Log();
+        const std::string spoilt = m_folder + "/" + row.spoilt;
+        const std::string reason = MakeUnreadable(spoilt);
+        m_machine.requests.clear();
+        auto down = Make();
+        EXPECT_EQ(Send(*down, {"L600", "L602XX", "G0X10.0000"}), 1);
+        const std::string log = Log();
+        RemoveUnreadable(spoilt);
+        EXPECT_NE(log.find(row.why), std::string::npos) << log;
+        EXPECT_NE(log.find(spoilt + ": " + reason), std::string::npos) << log;
+        for (const std::string& r : m_machine.requests) EXPECT_NE(r.compare(0, 8, "set mdi "), 0);
+        std::remove((m_folder + "/comp_x-runs.csv").c_str());
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(BothShells, ControllerTest,
