@@ -51,8 +51,8 @@ bool CLinuxCncController::MoveTo(double position, bool rapid) {
         code = Format("G53 G1 %c%.6f F%.3f", axis, position, setup.config.feed);
         const double velocity = std::min(setup.config.feed / 60.0,  // feed is per minute
                                          setup.rates.velocityUnitsPerSecond);
-        seconds = MoveSeconds(position - m_run.target, velocity,
-                              setup.rates.accelerationUnitsPerSecond2);
+        seconds =
+            MoveSeconds(position - m_run.target, velocity, setup.rates.accelerationUnitsPerSecond2);
     }
     if (!Mdi(code, seconds)) return false;
     m_run.target = position;
@@ -88,8 +88,7 @@ bool CLinuxCncController::InMotion() {
             GetFromShell(m_session, "feed_override", feed);
             const bool stopped = std::strtod(LastWord(feed).c_str(), nullptr) == 0.0;
             LogMessage("still waiting for LinuxCNC after 5 s (\"" + status.programStatus + "\"): " +
-                       (status.programStatus == "PROGRAM_STATUS PAUSED"
-                            ? "it is paused; resume it"
+                       (status.programStatus == "PROGRAM_STATUS PAUSED" ? "it is paused; resume it"
                         : stopped ? "the feed override is at 0 %"
                                   : "the move is slow or held up"));
         }
@@ -114,9 +113,9 @@ bool CLinuxCncController::InMotion() {
     if (++m_watch.idlePolls < IDLE_POLLS_MAX) return true;
     std::string error;
     GetFromShell(m_session, "error", error);
-    LogMessage(Format("the move stopped at %.6f, not at the target %.6f: ", position,
-                      m_run.target) +
-               error);
+    LogMessage(
+        Format("the move stopped at %.6f, not at the target %.6f: ", position, m_run.target) +
+        error);
     return EndMotion(true);
 }
 

@@ -32,8 +32,9 @@ Verdict ReadMachineSetup(const LinuxCncConfig& config, const std::string& runnin
         const std::string expandedOf =
             EndsWith(running, ".expanded") ? running.substr(0, running.size() - 9) : running;
         if (!config.iniFile.empty() && config.iniFile != running && config.iniFile != expandedOf) {
-            return Refuse(Refusal::OTHER_INI_RUNNING,
-                          "LinuxCNC runs " + running + ", not the configured ini " + config.iniFile);
+            return Refuse(
+                Refusal::OTHER_INI_RUNNING,
+                "LinuxCNC runs " + running + ", not the configured ini " + config.iniFile);
         }
         iniPath = running;
     }

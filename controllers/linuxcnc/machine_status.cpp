@@ -20,7 +20,8 @@ MachineStatus ReadMachineStatus(CRshSession& session, unsigned parts,
         const bool program = GetFromShell(session, "program_status", status.programStatus);
         status.stateRead = machine && mode && program;
     }
-    if (parts & STATUS_CODES) status.codesRead = GetFromShell(session, "program_codes", status.codes);
+    if (parts & STATUS_CODES)
+        status.codesRead = GetFromShell(session, "program_codes", status.codes);
     for (int joint : joints) {
         JointStatus state;
         state.joint = joint;

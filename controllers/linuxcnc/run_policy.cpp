@@ -150,10 +150,10 @@ Verdict CheckInPosition(const MachineStatus& status, double target, double toler
                           "cannot read the position of joint " + std::to_string(joint.joint));
         }
         if (std::fabs(joint.position - target) > tolerance) {
-            return Refuse(Refusal::NOT_IN_POSITION,
-                          "joint " + std::to_string(joint.joint) +
-                              Format(" stands at %.6f, not at the point %.6f", joint.position,
-                                     target));
+            return Refuse(
+                Refusal::NOT_IN_POSITION,
+                "joint " + std::to_string(joint.joint) +
+                    Format(" stands at %.6f, not at the point %.6f", joint.position, target));
         }
     }
     return Go();
@@ -244,8 +244,8 @@ Verdict CheckStep(const RunState& run, char axis, double target) {
         return Refuse(Refusal::WRONG_DIRECTION, "a step must go on in the run's direction");
     if (!WithinLimits(setup.axis, target))
         return Refuse(Refusal::POINT_OUTSIDE_LIMITS, "the point lies outside the joint's limits");
-    if (run.direction == 0 && !RunCanBeTied(setup.oldTable, setup.compensationInForce,
-                                            run.approach, run.start, target)) {
+    if (run.direction == 0 &&
+        !RunCanBeTied(setup.oldTable, setup.compensationInForce, run.approach, run.start, target)) {
         const std::string approach = run.approach > 0 ? "positive" : "negative";
         return Refuse(Refusal::NOTHING_TO_TIE_TO,
                       "the start was reached moving " + approach + " and the table has no " +
@@ -287,9 +287,10 @@ Verdict CheckEntryValue(const RunState& run, int index, double correction) {
     const bool positive = readings.direction > 0;
     if (MergeRun(run.setup.oldTable, RunColumn(run.setup.oldTable, readings), positive).size() >
         COMP_TABLE_MAX) {
-        return Refuse(Refusal::MERGED_TABLE_FULL, "the table with the file's other points would "
-                                                  "exceed " +
-                                                      std::to_string(COMP_TABLE_MAX) + " points");
+        return Refuse(Refusal::MERGED_TABLE_FULL,
+                      "the table with the file's other points would "
+                      "exceed " +
+                          std::to_string(COMP_TABLE_MAX) + " points");
     }
     return Go();
 }

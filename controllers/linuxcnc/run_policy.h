@@ -97,8 +97,7 @@ Verdict CheckInPosition(const MachineStatus& status, double target, double toler
 
 // What the INI and the configuration allow for `axis`; fills
 // `setup.compFile` and `setup.compensationInForce`.
-Verdict CheckAxisSetup(const LinuxCncConfig& configured, bool withoutCompensation,
-                       RunSetup& setup);
+Verdict CheckAxisSetup(const LinuxCncConfig& configured, bool withoutCompensation, RunSetup& setup);
 
 Verdict CheckStart(const RunState& run, char axis, double position);
 Verdict CheckStep(const RunState& run, char axis, double target);

@@ -28,11 +28,11 @@ struct RunState {
     bool mapping = false;
     RunSetup setup;  // valid once mapping
     double start = 0.0;
-    int approach = 0;               // side the start was reached from
-    double target = 0.0;            // absolute position of the point being measured
-    int direction = 0;              // +1 or -1 once the first step is known
-    int moves = 0;                  // points reached: the start and every step
-    std::vector<MapEntry> entries;  // in run order
+    int approach = 0;                // side the start was reached from
+    double target = 0.0;             // absolute position of the point being measured
+    int direction = 0;               // +1 or -1 once the first step is known
+    int moves = 0;                   // points reached: the start and every step
+    std::vector<MapEntry> entries;   // in run order
     std::vector<std::string> times;  // when each entry was read, UTC
 };
 

@@ -16,8 +16,7 @@ LoggedRun LoggedRunOf(const RunState& state) {
         point.correction = state.entries[i].correction;
         // The start is reached from its approach side; every step then
         // goes the run's way.
-        point.approach =
-            (i == 0 ? state.approach > 0 : positive) ? Direction::UP : Direction::DOWN;
+        point.approach = (i == 0 ? state.approach > 0 : positive) ? Direction::UP : Direction::DOWN;
         run.points.push_back(point);
     }
     return run;
