@@ -29,12 +29,6 @@ class CDescriptor {
     int m_fd;
 };
 
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 AtomicWrite Failed(const char* step, const std::string& path, int error) {
     AtomicWrite result;
     result.error = error;
@@ -58,6 +52,12 @@ bool WriteAll(int fd, const std::string& text) {
 }
 
 }  // namespace
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
 
 FileRead ReadTextFile(const std::string& path, std::string& text, std::string& error) {
     text.clear();

@@ -11,6 +11,9 @@ enum class FileRead {
     UNREADABLE,  // something is there (a file without permission, a folder, an I/O error)
 };
 
+// The folder a path lies in: "." for a bare name, "/" at the top.
+std::string FolderOf(const std::string& path);
+
 // `error` says why for UNREADABLE: "cannot read PATH: <the system's reason>".
 FileRead ReadTextFile(const std::string& path, std::string& text, std::string& error);
 

@@ -10,11 +10,6 @@
 
 namespace {
 
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
-}
-
 // Joins lines that end in '\' with the next one.
 std::vector<std::string> LogicalLines(const std::string& text) {
     std::vector<std::string> lines;

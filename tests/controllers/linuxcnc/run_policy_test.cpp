@@ -31,11 +31,13 @@ TEST(RunPolicyTest, InPositionNeedsEveryJointOfTheAxis) {
     } rows[] = {
         {"both joints at the point", Standing({5.0, 5.0005}), Refusal::NONE},
         {"a gantry's second joint behind", Standing({5.0, 5.002}), Refusal::NOT_IN_POSITION},
-        {"no joint position", [] {
+        {"no joint position",
+         [] {
              MachineStatus status = Standing({5.0});
              status.joints[0].positionRead = false;
              return status;
-         }(), Refusal::NOT_IN_POSITION},
+         }(),
+         Refusal::NOT_IN_POSITION},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
