@@ -300,14 +300,3 @@ Verdict CheckEnd(const RunState& run) {
         return Refuse(Refusal::MAPPING_INCOMPLETE, "the mapping is not complete");
     return Go();
 }
-
-RunReadings ReadingsOf(const RunState& run) {
-    RunReadings readings;
-    readings.start = run.start;
-    readings.approach = run.approach;
-    // A run of the start alone has only the approach's direction.
-    readings.direction = run.direction != 0 ? run.direction : run.approach;
-    readings.compensationInForce = run.setup.compensationInForce;
-    readings.entries = run.entries;
-    return readings;
-}

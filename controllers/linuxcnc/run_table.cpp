@@ -2,6 +2,17 @@
 
 #include "run_tie.h"
 
+RunReadings ReadingsOf(const RunState& run) {
+    RunReadings readings;
+    readings.start = run.start;
+    readings.approach = run.approach;
+    // A run of the start alone has only the approach's direction.
+    readings.direction = run.direction != 0 ? run.direction : run.approach;
+    readings.compensationInForce = run.setup.compensationInForce;
+    readings.entries = run.entries;
+    return readings;
+}
+
 LoggedRun LoggedRunOf(const RunState& state) {
     const bool positive = ReadingsOf(state).direction > 0;
     LoggedRun run;
