@@ -76,6 +76,14 @@ TEST_F(TextFileTest, ReplacesWholeKeepingModeAndBackupAndLeavesNoTemporary) {
     ASSERT_EQ(stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0640u);
     EXPECT_EQ(Names().size(), 2u);
+    // Another user's file stays theirs; only root can hand a file over.
+    if (geteuid() == 0) {
+        ASSERT_EQ(chown(path.c_str(), 65534, 65534), 0);
+        ASSERT_TRUE(WriteFileAtomically(path, "theirs\n").written);
+        ASSERT_EQ(stat(path.c_str(), &info), 0);
+        EXPECT_EQ(info.st_uid, 65534u);
+        EXPECT_EQ(info.st_gid, 65534u);
+    }
 }
 
 TEST_F(TextFileTest, FailureSaysTheStepAndItsErrnoAndKeepsTheOldFile) {
