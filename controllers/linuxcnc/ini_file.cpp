@@ -1,16 +1,14 @@
 #include "ini_file.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
-#include "linuxcnc_config.h"
+#include "text.h"
+#include "text_file.h"
 
 namespace {
-
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
-}
 
 // Joins lines that end in '\' with the next one.
 std::vector<std::string> LogicalLines(const std::string& text) {
@@ -55,8 +53,9 @@ void CIniFile::Parse(const std::string& text) {
 
 bool CIniFile::Load(const std::string& path, std::string& error) {
     std::string text;
-    if (!ReadTextFile(path, text)) {
-        error = "cannot read the INI file " + path;
+    if (ReadTextFile(path, text, error) != FileRead::READ) {
+        if (error.empty())
+            error = "cannot read the INI file " + path + ": " + std::strerror(ENOENT);
         return false;
     }
     m_files.push_back(path);
@@ -79,8 +78,10 @@ bool CIniFile::Load(const std::string& path, std::string& error) {
         else if (!name.empty() && name[0] != '/')
             name = folder + "/" + name;
         std::string included;
-        if (name.empty() || !ReadTextFile(name, included)) {
-            error = "cannot read the file " + name + " that " + path + " includes";
+        std::string why;
+        if (name.empty() || ReadTextFile(name, included, why) != FileRead::READ) {
+            error = "cannot read the file " + name + " that " + path + " includes" +
+                    (why.empty() ? std::string() : " (" + why + ")");
             return false;
         }
         m_files.push_back(name);

@@ -29,6 +29,7 @@
 #include "mapping_run.h"
 #include "qsb.h"
 #include "qsb_simulator.h"
+#include "test_files.h"
 
 namespace {
 
@@ -53,7 +54,7 @@ double CarriagePosition() {
 
 std::vector<CompPoint> ReadTable(const std::string& path) {
     std::string text;
-    return ReadTextFile(path, text) ? ParseCompTable(text) : std::vector<CompPoint>();
+    return ReadFileForTest(path, text) ? ParseCompTable(text) : std::vector<CompPoint>();
 }
 
 double Column(const CompPoint& p, bool positive) {
