@@ -181,9 +181,13 @@ bool AppendRunToLog(const std::string& path, LoggedRun& run, double referenceSin
 }
 
 std::string RunLogTimeNow() {
-    const std::time_t now = std::time(nullptr);
+    // The fine clock, as the kernel stamps files: time() reads a coarse copy
+    // that can lag a second behind just after a second turns, and a run would
+    // then seem to end before a LinuxCNC start it followed.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
     std::tm utc{};
-    gmtime_r(&now, &utc);
+    gmtime_r(&now.tv_sec, &utc);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
     return text;
