@@ -10,6 +10,7 @@
 #include <system_error>
 
 #include "bench_options.h"
+#include "output_paths.h"
 
 namespace {
 
@@ -45,6 +46,10 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::fputs(BENCH_USAGE, stdout);
         return 0;
+    }
+    if (!CheckBenchOutputs(options, error)) {
+        std::fprintf(stderr, "pitchwise-bench: %s\n", error.c_str());
+        return 2;
     }
 
     CBench bench(options.bench);
