@@ -33,6 +33,8 @@ struct SeenMessageBox {
     bool onlyOk;
     bool modal;
     QWidget* owner;
+    int width;       // of the box, in pixels
+    int titleNeeds;  // the width its whole title needs (bold, with the frame's buttons)
 };
 
 // Answers every message box that comes up with Enter, after noting it.
