@@ -4,14 +4,17 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QShortcut>
 #include <QSpacerItem>
 #include <QTimer>
 #include <cstring>
@@ -227,6 +230,17 @@ void CDialog::MessageBox(const char* text) {
         grid->addItem(new QSpacerItem(wide, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
                       grid->rowCount(), 0, 1, grid->columnCount());
     }
+    // Ctrl+C copies the box as a Windows message box copies itself, so a
+    // message can be pasted into a report or read by a script.
+    const QString copied = QStringLiteral(
+                               "---------------------------\n%1\n"
+                               "---------------------------\n%2\n"
+                               "---------------------------\nOK\n"
+                               "---------------------------\n")
+                               .arg(box.windowTitle(), box.text());
+    auto* copy = new QShortcut(QKeySequence::Copy, &box);
+    QObject::connect(copy, &QShortcut::activated,
+                     [copied] { QGuiApplication::clipboard()->setText(copied); });
     // The box takes the keyboard when it comes up, as a dialog does.
     QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
     box.exec();
