@@ -227,3 +227,11 @@ bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& e
     closeRun();
     return true;
 }
+
+bool ReadLogNumber(const std::string& text, double& value) {
+    return ReadNumber(text, value);
+}
+
+std::string LogFixed(double value, int decimals) {
+    return Fixed(value, decimals);
+}

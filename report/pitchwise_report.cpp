@@ -12,16 +12,22 @@
 #include "report_options.h"
 #include "run_log_file.h"
 #include "runtime_dir.h"
+#include "temperature.h"
 
 int main(int argc, char** argv) {
     ReportCommandLine options;
+    TemperatureOptions temperature;
     std::string error;
-    if (!ParseReportCommandLine(argc, argv, options, error)) {
+    // The temperature options are taken out first; the rest is the report's.
+    if (!TakeTemperatureArguments(argc, argv, temperature, error) ||
+        !ParseReportCommandLine(argc, argv, options, error)) {
         std::fprintf(stderr, "pitchwise-report: %s\n%s", error.c_str(), REPORT_USAGE_LINE);
         return 2;
     }
     if (options.help) {
         std::fputs(REPORT_USAGE, stdout);
+        std::fputs(TEMPERATURE_USAGE, stdout);
+        std::fputs(REPORT_EXITS, stdout);
         return 0;
     }
     const std::string& logPath = options.runLog;
@@ -42,7 +48,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pitchwise-report: %s\n", error.c_str());
         return 1;
     }
-    std::string text = "run log " + logPath + "\n";
+    NormaliseRuns(reading.runs, temperature);
+    std::string text = "run log " + logPath + ", " + TemperatureText(temperature) + "\n";
     for (const std::string& warning : reading.warnings) text += "warning: " + warning + "\n";
     std::vector<AxisReport> reports = BuildAxisReports(reading.runs);
     if (reports.empty()) {

@@ -8,17 +8,20 @@
 #include <cstring>
 
 const char* const REPORT_USAGE_LINE =
-    "usage: pitchwise-report RUNLOG [-o DIR]   (pitchwise-report --help says more)\n";
+    "usage: pitchwise-report RUNLOG [-o DIR] [temperature options]"
+    "   (pitchwise-report --help says more)\n";
 
 const char* const REPORT_USAGE =
-    "usage: pitchwise-report RUNLOG [-o DIR]\n"
+    "usage: pitchwise-report RUNLOG [-o DIR] [temperature options]\n"
     "\n"
     "Reads the run log, prints the figures of each axis's latest measurement\n"
     "(per direction and for the axis) and writes into DIR (default: the run\n"
     "log's folder) report.txt and, per axis, axis-x.png and axis-x.svg.\n"
     "\n"
     "  -o DIR      write the report into DIR (made if missing)\n"
-    "  -h, --help  print this help and exit\n"
+    "  -h, --help  print this help and exit\n";
+
+const char* const REPORT_EXITS =
     "\n"
     "Exits 0 when written, 1 when the log cannot be read or holds no run,\n"
     "2 on a usage error.\n";

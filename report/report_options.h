@@ -17,6 +17,9 @@ bool ParseReportCommandLine(int argc, const char* const* argv, ReportCommandLine
 // does not exist is a mistyped name, not an empty log.
 bool CheckRunLogReadable(const std::string& path, std::string& error);
 
+// The usage without the exit statuses, which REPORT_EXITS gives; the
+// temperature options go between them.
 extern const char* const REPORT_USAGE;
+extern const char* const REPORT_EXITS;
 // What a usage error ends with: the synopsis and where to read more.
 extern const char* const REPORT_USAGE_LINE;

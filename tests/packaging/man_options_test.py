@@ -28,9 +28,11 @@ def help_options(program):
                  % (program, done.returncode, done.stderr))
     found = set()
     for line in done.stdout.splitlines():
-        tag = re.match(r"\s+(%s)(?:,\s+(%s))?" % (OPTION, OPTION), line)
-        if tag:
-            found.update(name for name in tag.groups() if name)
+        # An option line: indented, then its tag (one or more options with
+        # their values) up to the first gap of two blanks.
+        if re.match(r"\s+-", line):
+            tag = re.split(r"\s{2,}", line.strip())[0]
+            found.update(re.findall(r"(?<![\w-])%s" % OPTION, tag))
     return found
 
 

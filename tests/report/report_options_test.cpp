@@ -106,7 +106,11 @@ TEST(ReportProgramMessages, HelpOnStandardOutputErrorsOnStandardError) {
         std::string text;
     };
     const std::vector<Row> rows = {
-        {"--help", 0, "1", "usage: pitchwise-report RUNLOG [-o DIR]\n\nReads the run log"},
+        {"--help", 0, "1",
+         "usage: pitchwise-report RUNLOG [-o DIR] [temperature options]\n\nReads the run log"},
+        {"--help", 0, "1", "  --temperature T --expansion A"},
+        {"--help", 0, "1", "\nExits 0 when written"},
+        {"--temperature 25 --help", 2, "2", "pitchwise-report: "},
         {"-h", 0, "1", "  -o DIR      write the report into DIR"},
         {"--bogus", 2, "2",
          "pitchwise-report: unknown option --bogus\nusage: pitchwise-report RUNLOG [-o DIR]"},
