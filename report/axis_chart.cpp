@@ -98,9 +98,10 @@ QChart* BuildChart(const AxisReport& report) {
     auto* chart = new QChart();
     chart->setAnimationOptions(QChart::NoAnimation);
     const AxisFigures& f = report.figures;
-    chart->setTitle(QString("Axis %1: %2 runs — %3, %4, %5, %6, %7 (QSB counts)")
+    chart->setTitle(QString("Axis %1: %2 %3 — %4, %5, %6, %7, %8 (QSB counts)")
                         .arg(QChar(report.axis))
                         .arg(report.runs.size())
+                        .arg(report.runs.size() == 1 ? "run" : "runs")
                         .arg(Figure1("E", f.systematic), Figure1("M", f.meanDeviation),
                              Figure1("B", f.reversal), Figure1("R", f.repeat),
                              Figure1("A", f.accuracy)));
@@ -141,6 +142,11 @@ QChart* BuildChart(const AxisReport& report) {
             Curve(chart, "residual before", kResidual, 2, f.targets, either, Qt::DotLine));
         chart->addSeries(Curve(chart, "residual after (table in force)", kResidual, 3,
                                report.residual.targets, either));
+    }
+    // A name in the legend promises a line in the picture.
+    for (QAbstractSeries* series : chart->series()) {
+        auto* line = qobject_cast<QXYSeries*>(series);
+        if (line && line->count() == 0) HideFromLegend(chart, series);
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
     QFont legend = chart->legend()->font();

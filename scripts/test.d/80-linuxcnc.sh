@@ -12,8 +12,12 @@
 # report pitchwise-report draws from the run log (kept in
 # build/ci/linuxcnc-report). Last a gantry, whose Y is mapped through
 # joints 1 and 2 at once.
+# A LinuxCNC already running on this PC, or anything on our port, stops
+# the stage before it builds or starts anything (scripts/lib/linuxcnc_sim.sh).
 set -eu
 root=$(pwd)
+. "$root/scripts/lib/linuxcnc_sim.sh"
+lcnc_sim_init || { echo "80-linuxcnc: nothing started" >&2; exit 1; }
 if ! command -v linuxcnc >/dev/null 2>&1; then
   # Only a machine whose package registry has no LinuxCNC may skip this.
   if ! apt-cache policy linuxcnc-uspace 2>/dev/null | grep -q 'Candidate: [0-9]'; then
@@ -45,41 +49,22 @@ sed 's/^HOME_SEQUENCE = -1$/&\nCOMP_FILE = comp_y.dat\nCOMP_FILE_TYPE = 0/' \
   "$sim/gantry_sim.ini" > "$work/gantry_verify.ini"
 : > "$work/sim.tbl"
 
-lcnc_pid=""
 stop_linuxcnc() {
-  [ -n "$lcnc_pid" ] || return 0
-  python3 "$root/tests/controllers/linuxcnc/sim/rsh.py" shutdown 2>/dev/null || true
-  for _ in $(seq 1 40); do
-    kill -0 "$lcnc_pid" 2>/dev/null || break
-    sleep 0.5
-  done
-  # Only the process group this script started; the next start needs it gone.
-  kill -- "-$lcnc_pid" 2>/dev/null || true
-  timeout 60 sh -c 'while kill -0 -- "-$1" 2>/dev/null; do sleep 0.1; done' sh "$lcnc_pid" ||
-    echo "LinuxCNC's processes outlived a minute" >&2
-  lcnc_pid=""
+  lcnc_sim_stop
 }
 trap stop_linuxcnc EXIT
 
 start_linuxcnc() {
-  ini=$1
-  if [ "$(id -u)" -eq 0 ]; then
-    (cd "$work" && RTAPI_UID=65534 RTAPI_FIFO_PATH="$work/fifo/fifo" exec setsid linuxcnc "$ini" \
-       >>"$work/linuxcnc.log" 2>&1) &
-  else
-    (cd "$work" && RTAPI_FIFO_PATH="$work/fifo/fifo" exec setsid linuxcnc "$ini" >>"$work/linuxcnc.log" 2>&1) &
-  fi
-  lcnc_pid=$!
-  rsh wait
-  rsh ready
+  lcnc_sim_start "$work" "$work/$1" && rsh ready
 }
 
 rsh() {
-  python3 "$root/tests/controllers/linuxcnc/sim/rsh.py" "$@"
+  lcnc_sim_rsh "$@"
 }
 
 write_config() {
-  cat > "$work/tarvex.conf" <<CONF
+  lcnc_sim_tarvex_conf > "$work/tarvex.conf"
+  cat >> "$work/tarvex.conf" <<CONF
 ini = $work/$1
 comp_file_x = $work/comp_x.dat
 comp_file_y = $work/comp_y.dat
@@ -108,8 +93,7 @@ in_linuxcnc() {
   [ $status -eq 0 ] || return 0
   ini=$1; shift
   write_config "$ini"
-  start_linuxcnc "$ini"
-  "$@" || status=1
+  if start_linuxcnc "$ini"; then "$@" || status=1; else status=1; fi
   stop_linuxcnc
 }
 

@@ -104,6 +104,8 @@ class ReportProgram : public ::testing::Test {
         unsetenv("DISPLAY");
         unsetenv("WAYLAND_DISPLAY");
         unsetenv("QT_QPA_PLATFORM");
+        // As for root or under su: Qt must not begin the output with a warning.
+        unsetenv("XDG_RUNTIME_DIR");
     }
     void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
     std::string dir;
@@ -137,7 +139,8 @@ TEST_F(ReportProgram, DrawsTheLargestMeasurementWithoutADisplay) {
     EXPECT_NE(result.output.find("axis X: 10 runs moving up, 10 moving down"), std::string::npos);
     std::string written = ReadFile(dir + "/out/report.txt");
     EXPECT_GT(written.size(), 256u * 80);
-    EXPECT_NE(result.output.find(written), std::string::npos);
+    // Nothing but the report: no warning from Qt before it.
+    EXPECT_EQ(result.output, written);
     std::string png = ReadFile(dir + "/out/axis-x.png");
     ASSERT_GT(png.size(), 1000u);
     EXPECT_EQ(png.substr(1, 3), "PNG");
@@ -167,7 +170,9 @@ TEST_F(ReportProgram, RefusesWhatItCannotRead) {
     EXPECT_NE(bad.output.find("line 2: expected 12"), std::string::npos) << bad.output;
     Result missing = RunProgram(dir + "/none.csv");
     EXPECT_EQ(missing.status, 1);
-    EXPECT_NE(missing.output.find("holds no complete run"), std::string::npos) << missing.output;
+    EXPECT_NE(missing.output.find("cannot open " + dir + "/none.csv: No such file or directory"),
+              std::string::npos)
+        << missing.output;
     Result usage = RunProgram("");
     EXPECT_EQ(usage.status, 2);
     EXPECT_NE(usage.output.find("usage: pitchwise-report RUNLOG [-o DIR]"), std::string::npos);

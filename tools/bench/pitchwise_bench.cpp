@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "bench_options.h"
+#include "output_paths.h"
 #include "text_file.h"
 
 namespace {
@@ -41,6 +42,10 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::fputs(BENCH_USAGE, stdout);
         return 0;
+    }
+    if (!CheckBenchOutputs(options, error)) {
+        std::fprintf(stderr, "pitchwise-bench: %s\n", error.c_str());
+        return 2;
     }
 
     CBench bench(options.bench);

@@ -5,14 +5,28 @@
   rsh.py ready         takes the machine out of estop, on, homed, in MDI mode
   rsh.py mdi CODE      runs one MDI line and waits until LinuxCNC is idle
   rsh.py shutdown      stops LinuxCNC
+
+It talks only to the LinuxCNC scripts/lib/linuxcnc_sim.sh started: the port,
+the passwords and the INI it runs come from LINUXCNC_RSH_PORT,
+LINUXCNC_RSH_CONNECTPW, LINUXCNC_RSH_ENABLEPW and LINUXCNC_RSH_INI, with no
+defaults, and a LinuxCNC running another INI is told nothing.
 """
+import os
 import socket
 import sys
 import time
 
 
+def setting(name):
+    value = os.environ.get(name, "")
+    if not value:
+        sys.exit(name + " is not set: start LinuxCNC with scripts/lib/linuxcnc_sim.sh")
+    return value
+
+
 def session():
-    s = socket.create_connection(("127.0.0.1", 5007), timeout=10)
+    port, expected_ini = int(setting("LINUXCNC_RSH_PORT")), setting("LINUXCNC_RSH_INI")
+    s = socket.create_connection(("127.0.0.1", port), timeout=10)
     f = s.makefile("rw", newline="")
 
     def say(line):
@@ -28,11 +42,16 @@ def session():
             if reply and not reply.startswith(("error:", "warning:")):
                 return reply
 
-    if not say("hello EMC e2e 1.0").startswith("HELLO ACK"):
+    if not say("hello %s e2e 1.0" % setting("LINUXCNC_RSH_CONNECTPW")).startswith("HELLO ACK"):
         sys.exit("linuxcncrsh refused the session")
     say("set echo off")
     say("set verbose on")
-    say("set enable EMCTOO")
+    # Anything that could move a machine waits until we know whose it is.
+    running = say("get inifile").partition(" ")[2].strip()
+    if os.path.realpath(running) != os.path.realpath(expected_ini):
+        sys.exit("port %d: a LinuxCNC running %r, not ours (%s): told nothing"
+                 % (port, running, expected_ini))
+    say("set enable " + setting("LINUXCNC_RSH_ENABLEPW"))
     return s, say
 
 
