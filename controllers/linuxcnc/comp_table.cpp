@@ -198,8 +198,12 @@ std::string FolderOf(const std::string& path) {
 
 bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table,
                     std::string& error) {
+    return ReplaceFile(path, FormatCompTable(table), path + ".bak", error);
+}
+
+bool ReplaceFile(const std::string& path, const std::string& text, const std::string& backup,
+                 std::string& error) {
     const std::string temporary = path + ".new";
-    const std::string backup = path + ".bak";
     struct stat old {};
     const bool hadOld = stat(path.c_str(), &old) == 0;
     int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -207,12 +211,11 @@ bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table
         error = "cannot create " + temporary + ": " + std::strerror(errno);
         return false;
     }
-    // LinuxCNC, perhaps under another user, must read the table whatever
+    // LinuxCNC, perhaps under another user, must read the file whatever
     // umask Pitchwise runs with: the old file's mode and owner, else 0644.
     bool written = fchmod(fd, hadOld ? (old.st_mode & 07777) : 0644) == 0;
     if (hadOld && (old.st_uid != geteuid() || old.st_gid != getegid()))
         written = fchown(fd, old.st_uid, old.st_gid) == 0 && written;
-    const std::string text = FormatCompTable(table);
     std::size_t sent = 0;
     while (written && sent < text.size()) {
         ssize_t n = write(fd, text.data() + sent, text.size() - sent);
@@ -228,11 +231,11 @@ bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table
         unlink(temporary.c_str());
         return false;
     }
-    // A hard link keeps the old table in place while the backup appears.
-    if (hadOld) {
+    // A hard link keeps the old file in place while the backup appears.
+    if (hadOld && !backup.empty()) {
         unlink(backup.c_str());
         if (link(path.c_str(), backup.c_str()) != 0) {
-            error = "cannot keep the previous table as " + backup + ": " + std::strerror(errno);
+            error = "cannot keep the previous file as " + backup + ": " + std::strerror(errno);
             unlink(temporary.c_str());
             return false;
         }
