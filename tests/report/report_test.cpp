@@ -144,7 +144,7 @@ TEST_F(ReportProgram, DrawsTheLargestMeasurementWithoutADisplay) {
     std::string svg = ReadFile(dir + "/out/axis-x.svg");
     EXPECT_NE(svg.find("<svg"), std::string::npos);
     for (const char* drawn : {"runs up", "runs down", "mean up ±2s", "mean down ±2s", "mean up",
-                              "reversal B_i", "residual before", "residual after (table in force)"})
+                              "reversal B_i", "after: mean up (table in force)"})
         EXPECT_NE(svg.find(drawn), std::string::npos) << drawn;
     EXPECT_NE(result.output.find("axis X with the table in force: 1 verification runs"),
               std::string::npos);
