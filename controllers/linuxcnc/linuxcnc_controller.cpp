@@ -13,6 +13,7 @@
 
 #include "axis_report.h"
 #include "map_command.h"
+#include "refined_table.h"
 #include "run_log_file.h"
 #include "run_tie.h"
 #include "tarvex_log.h"
@@ -389,7 +390,7 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
     for (const JointIni& joint : joints)
         jointNames += (jointNames.empty() ? "" : " and ") + std::to_string(joint.joint);
     LogMessage("mapping axis " + Name(axis) + " (joint " + jointNames + ") into " + m_run.compFile +
-               (m_run.compensationInForce ? ", refining the table in force"
+               (m_run.compensationInForce ? ", verifying the table in force"
                                           : ", no compensation in force"));
     return true;
 }
@@ -514,7 +515,9 @@ bool CLinuxCncController::EndMapping(const std::string& line) {
     std::vector<CompPoint> table = MergeRun(m_run.oldTable, column, positive);
     if (table.size() > COMP_TABLE_MAX)
         return Refuse(line, "the merged table would exceed 256 points");
-    if (!JunctionsWithinSlope(table, column, positive, m_run.config.maxChangeRatio, why))
+    // A verification run's limits are checked on the candidate it leads to.
+    if (!m_run.compensationInForce &&
+        !JunctionsWithinSlope(table, column, positive, m_run.config.maxChangeRatio, why))
         return Refuse(line, why);
 
     LoggedRun run;
@@ -537,19 +540,22 @@ bool CLinuxCncController::EndMapping(const std::string& line) {
     if (!KeepRun(run, why)) return Refuse(line, "the run cannot be kept, so no table: " + why);
     RunLogReading log;
     if (!ReadRunLogFile(m_run.runLog, log, why)) return Refuse(line, why);
-    if (!m_run.compensationInForce) {
+    if (m_run.compensationInForce) {
+        // LinuxCNC runs the table it loaded until it restarts: changing the
+        // file would measure every later run of this start against a table
+        // that no longer matches it. The refinement is offered beside it.
+        if (!WriteRefinedCandidate(run, log.runs, why))
+            return Refuse(line, why + " (the run is kept in " + m_run.runLog + ")");
+    } else {
         column = MeanColumn(column, run, log.runs);
         table = MergeRun(m_run.oldTable, column, positive);
         if (!JunctionsWithinSlope(table, column, positive, m_run.config.maxChangeRatio, why))
             return Refuse(line, why + " (the run is kept in " + m_run.runLog + ")");
+        if (!WriteCompTable(m_run.compFile, table, why)) return Refuse(line, why);
+        LogMessage("wrote " + std::to_string(table.size()) + " points to " + m_run.compFile + " (" +
+                   (positive ? "positive" : "negative") + " column, the mean of measurement " +
+                   std::to_string(run.measurement) + "); restart LinuxCNC to use it");
     }
-    if (!WriteCompTable(m_run.compFile, table, why)) return Refuse(line, why);
-    LogMessage("wrote " + std::to_string(table.size()) + " points to " + m_run.compFile + " (" +
-               (positive ? "positive" : "negative") + " column" +
-               (m_run.compensationInForce
-                    ? ", refined through the table in force"
-                    : ", the mean of measurement " + std::to_string(run.measurement)) +
-               "); restart LinuxCNC to use it");
     LogMessage("run " + std::to_string(run.run) + " kept in " + m_run.runLog);
     // The report is drawn from the log, which holds everything: a report
     // that cannot be written is said, and pitchwise-report makes it again.
@@ -621,6 +627,22 @@ std::vector<RunPoint> CLinuxCncController::MeanColumn(const std::vector<RunPoint
         if (!mean(p.nominal, p.actual)) p.actual += firstStepChange;
     }
     return column;
+}
+
+bool CLinuxCncController::WriteRefinedCandidate(const LoggedRun& run,
+                                                const std::vector<LoggedRun>& log,
+                                                std::string& why) {
+    const std::vector<LoggedRun> verification = LatestMeasurement(log, run.axis, true);
+    std::vector<CompPoint> candidate;
+    if (!RefineTable(m_run.oldTable, verification, m_run.config.maxChangeRatio, candidate, why))
+        return false;
+    const std::string path = RefinedCandidatePath(m_run.compFile);
+    if (!ReplaceFile(path, FormatCompTable(candidate), "", why)) return false;
+    LogMessage("verified " + m_run.compFile + " (unchanged) by measurement " +
+               std::to_string(run.measurement) + ", " + std::to_string(verification.size()) +
+               " runs; refined candidate in " + path +
+               ": apply it with tarvex-linuxcnc-apply and restart LinuxCNC to use it");
+    return true;
 }
 
 bool CLinuxCncController::WriteReport(const std::vector<LoggedRun>& log, std::string& why) {

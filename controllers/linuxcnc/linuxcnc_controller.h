@@ -7,7 +7,8 @@
 // to that start; "G4D1" dwells; "L606 N… V…" records one point's correction
 // (commanded minus measured travel); "L601" appends the run to the run log
 // beside LinuxCNC's compensation file, writes that file for the joints from
-// the mean of the measurement's runs, and the figures of the runs beside it. "L600" asks for a
+// the mean of the measurement's runs (with the table in force: the refined
+// candidate beside it, never the table), and the figures of the runs beside it. "L600" asks for a
 // measurement with no compensation in force. Every refusal is logged with its reason and gives
 // control back.
 #pragma once
@@ -61,6 +62,8 @@ class CLinuxCncController {
     std::vector<RunPoint> MeanColumn(const std::vector<RunPoint>& own, const LoggedRun& run,
                                      const std::vector<LoggedRun>& log) const;
     bool WriteReport(const std::vector<LoggedRun>& log, std::string& why);
+    bool WriteRefinedCandidate(const LoggedRun& run, const std::vector<LoggedRun>& log,
+                               std::string& why);
     std::vector<CompPoint> MergedTable() const;
 
     LinuxCncConfig m_config;  // as the file gives it

@@ -21,21 +21,23 @@ double Mean(const std::vector<double>& values) {
 
 // The mean residual per target moving one way, ascending by target.
 std::vector<Residual> MeanResiduals(const std::vector<LoggedRun>& runs, Direction direction) {
-    std::map<long long, std::vector<double>> starts;
+    std::map<long long, std::pair<double, std::vector<double>>> measured;
+    std::map<long long, std::pair<double, std::vector<double>>> starts;
+    for (const TargetDeviations& at : CollectDeviations(runs)) {
+        const std::vector<double>& values = direction == Direction::UP ? at.up : at.down;
+        if (!values.empty()) measured[std::llround(at.target * 10000.0)] = {at.target, values};
+    }
     for (const LoggedRun& run : runs) {
         if (run.points.empty() || run.points.front().approach != direction) continue;
-        starts[std::llround(run.points.front().target * 10000.0)].push_back(
-            run.points.front().deviation);
+        const LoggedPoint& start = run.points.front();
+        auto& at = starts[std::llround(start.target * 10000.0)];
+        at.first = start.target;
+        at.second.push_back(start.deviation);
     }
+    for (const auto& [key, start] : starts) measured.insert({key, start});
     std::vector<Residual> residuals;
-    for (const TargetDeviations& at : CollectDeviations(runs)) {
-        const std::vector<double>& measured = direction == Direction::UP ? at.up : at.down;
-        const auto start = starts.find(std::llround(at.target * 10000.0));
-        if (!measured.empty())
-            residuals.push_back(Residual{at.target, Mean(measured)});
-        else if (start != starts.end())
-            residuals.push_back(Residual{at.target, Mean(start->second)});
-    }
+    for (const auto& entry : measured)
+        residuals.push_back(Residual{entry.second.first, Mean(entry.second.second)});
     return residuals;
 }
 
