@@ -148,14 +148,14 @@ QChart* BuildChart(const AxisReport& report) {
         // After: what is left with the table in force, on the same axes as
         // what the table was made to remove.
         const AxisFigures& after = report.residual;
-        AddBands(chart, after.targets, true, kAfterUp, "after: mean up ±2s");
-        AddBands(chart, after.targets, false, kAfterDown, "after: mean down ±2s");
-        chart->addSeries(Curve(chart, "after: mean up (table in force)", kAfterUp, 3, after.targets,
+        AddBands(chart, after.targets, true, kAfterUp, "after: up ±2s");
+        AddBands(chart, after.targets, false, kAfterDown, "after: down ±2s");
+        chart->addSeries(Curve(chart, "after: mean up", kAfterUp, 3, after.targets,
                                [](const TargetFigures& t) { return t.meanUp; }));
-        chart->addSeries(Curve(chart, "after: mean down (table in force)", kAfterDown, 3,
-                               after.targets, [](const TargetFigures& t) { return t.meanDown; }));
+        chart->addSeries(Curve(chart, "after: mean down", kAfterDown, 3, after.targets,
+                               [](const TargetFigures& t) { return t.meanDown; }));
         chart->setTitle(chart->title() +
-                        QString(" | after %1 runs: %2, %3, %4, %5")
+                        QString("<br>with the table in force, %1 runs: %2, %3; %4, %5")
                             .arg(report.verification.size())
                             .arg(Figure1("E", after.systematic), Figure1("M", after.meanDeviation),
                                  Removed("E", f.systematic, after.systematic),
@@ -163,7 +163,7 @@ QChart* BuildChart(const AxisReport& report) {
         const std::vector<std::string> larger = ResidualsLargerThanBefore(f, after);
         if (!larger.empty())
             chart->setTitle(
-                chart->title() + " | WARNING: " +
+                chart->title() + "<br>WARNING: " +
                 QString::fromStdString(larger.front().substr(0, larger.front().find(" ("))) +
                 " larger than before the table");
     }
@@ -240,7 +240,7 @@ bool DrawAxisChart(const AxisReport& report, const std::string& pngPath, const s
     svg.setFileName(QString::fromStdString(svgPath));
     svg.setSize(QSize(kWidth, kHeight));
     svg.setViewBox(QRect(0, 0, kWidth, kHeight));
-    svg.setTitle(chart->title());
+    svg.setTitle(chart->title().replace("<br>", " / "));
     QPainter painter;
     if (!painter.begin(&svg)) {
         error = "cannot write " + svgPath;

@@ -22,7 +22,7 @@ export LOCPATH="$locales"
 
 status=0
 for harness in identity_reply counter_reply create_fields command_line run_log machine_ini \
-    rsh_reply comp_table linuxcnc_config; do
+    rsh_reply comp_table linuxcnc_config ini_apply; do
   scratch="$build/corpus/$harness"
   findings="$build/findings/$harness"
   rm -rf "$findings"

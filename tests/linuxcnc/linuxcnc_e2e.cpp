@@ -97,7 +97,6 @@ bool CandidateFollowsResidual(const std::string& compFile, char axis) {
     return checked > 0;
 }
 
-
 bool Run(char axis, float from, float to, float increment, bool disableFirst) {
     MapResult result = RunMapping(axis, from, to, increment, disableFirst);
     std::printf("RunMapping %c %.1f -> %.1f step %.1f%s: %d\n", axis, from, to, increment,
@@ -165,7 +164,8 @@ int main(int argc, char** argv) {
         float from = positive ? start : end;
         float to = positive ? end : start;
         if (!Run(axis, from, to, increment, mode == "map")) return 1;
-        std::vector<CompPoint> after = ReadTable(inForce ? RefinedCandidatePath(compFile) : compFile);
+        std::vector<CompPoint> after =
+            ReadTable(inForce ? RefinedCandidatePath(compFile) : compFile);
         ReadTextFile(compFile, inForceAfter);
         if (inForce && inForceAfter != inForceBefore) {
             std::puts("the table in force changed");

@@ -130,6 +130,9 @@ TEST_F(ReportProgram, DrawsTheLargestMeasurementWithoutADisplay) {
         residuals.push_back(0.00002 * ((i % 3) - 1));
     }
     log += FormatRun(MakeRun(21, Direction::UP, targets, residuals, true));
+    // A second one: a spread, so the after-band is drawn.
+    for (double& r : residuals) r = -r;
+    log += FormatRun(MakeRun(22, Direction::UP, targets, residuals, true));
     std::ofstream(dir + "/runs.csv") << log;
 
     Result result = RunProgram(dir + "/runs.csv -o " + dir + "/out");
@@ -144,9 +147,9 @@ TEST_F(ReportProgram, DrawsTheLargestMeasurementWithoutADisplay) {
     std::string svg = ReadFile(dir + "/out/axis-x.svg");
     EXPECT_NE(svg.find("<svg"), std::string::npos);
     for (const char* drawn : {"runs up", "runs down", "mean up ±2s", "mean down ±2s", "mean up",
-                              "reversal B_i", "after: mean up (table in force)"})
+                              "reversal B_i", "after: mean up", "after: up ±2s"})
         EXPECT_NE(svg.find(drawn), std::string::npos) << drawn;
-    EXPECT_NE(result.output.find("axis X with the table in force: 1 verification runs"),
+    EXPECT_NE(result.output.find("axis X with the table in force: 2 verification runs"),
               std::string::npos);
 
     // The picture's title carries the same B as the text: both come from
