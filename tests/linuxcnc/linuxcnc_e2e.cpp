@@ -93,7 +93,7 @@ bool CandidateFollowsResidual(const std::string& compFile, char axis) {
             }
         }
     }
-    std::printf("candidate within 1 count of the table at %d points whose residual is\n", checked);
+    std::printf("candidate within 1 count of the table at the %d points within 1 count\n", checked);
     return checked > 0;
 }
 
