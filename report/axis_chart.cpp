@@ -160,12 +160,13 @@ QChart* BuildChart(const AxisReport& report) {
                             .arg(Figure1("E", after.systematic), Figure1("M", after.meanDeviation),
                                  Removed("E", f.systematic, after.systematic),
                                  Removed("M", f.meanDeviation, after.meanDeviation)));
-        const std::vector<std::string> larger = ResidualsLargerThanBefore(f, after);
-        if (!larger.empty())
-            chart->setTitle(
-                chart->title() + "<br>WARNING: " +
-                QString::fromStdString(larger.front().substr(0, larger.front().find(" ("))) +
-                " larger than before the table");
+        // Called out by name, as the text does in full.
+        QStringList larger;
+        for (const std::string& said : ResidualsLargerThanBefore(f, after))
+            larger << QString::fromStdString(said.substr(0, said.find(' ')));
+        if (!larger.isEmpty())
+            chart->setTitle(chart->title() + "<br>WARNING: " + larger.join(", ") +
+                            " larger with the table in force than before it");
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
     QFont legend = chart->legend()->font();

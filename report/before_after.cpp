@@ -86,8 +86,8 @@ std::string BeforeAfterText(const AxisFigures& before, const AxisFigures& after)
             std::snprintf(line, sizeof line, "  the table removed %.1f %% of %s\n", *removed,
                           f.name);
         else
-            std::snprintf(line, sizeof line, "  the table removed -- of %s (no figure before)\n",
-                          f.name);
+            std::snprintf(line, sizeof line,
+                          "  the table removed -- of %s (the runs give no figure)\n", f.name);
         text += line;
     }
     for (const std::string& warning : ResidualsLargerThanBefore(before, after))

@@ -163,6 +163,23 @@ TEST_F(ReportProgram, DrawsTheLargestMeasurementWithoutADisplay) {
     EXPECT_NE(svg.find("B " + counts + ","), std::string::npos) << counts;
 }
 
+TEST_F(ReportProgram, ATableThatMadeItWorseIsCalledOutInTextAndPicture) {
+    // Before: 0.001 and 0.003 up; after: the same error, doubled.
+    std::string log = std::string(RUN_LOG_HEADER) + "\n";
+    log += FormatRun(MakeRun(1, Direction::UP, {0, 1, 2}, {0, 0.001, 0.003}));
+    log += FormatRun(MakeRun(2, Direction::UP, {0, 1, 2}, {0, 0.002, 0.006}, true));
+    std::ofstream(dir + "/runs.csv") << log;
+    Result result = RunProgram(dir + "/runs.csv -o " + dir + "/out");
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("the table removed -- of E (the runs give no figure)"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("warning: E+ with the table in force (40.1 counts) is larger"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(ReadFile(dir + "/out/axis-x.svg").find("WARNING: E+ larger"), std::string::npos);
+}
+
 TEST_F(ReportProgram, RefusesWhatItCannotRead) {
     std::ofstream(dir + "/bad.csv") << RUN_LOG_HEADER << "\n1,1,now,X\n";
     Result bad = RunProgram(dir + "/bad.csv -o " + dir + "/out");
