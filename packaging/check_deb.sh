@@ -21,7 +21,7 @@ has_files() {
     echo "$listing" | grep -q " $f\$" || { echo "check_deb: $package lacks $f" >&2; exit 1; }
   done
 }
-has_files "$deb" ./usr/bin/pitchwise ./usr/share/applications/pitchwise.desktop \
+has_files "$deb" ./usr/bin/pitchwise ./usr/bin/pitchwise-export ./usr/share/applications/pitchwise.desktop \
   ./usr/share/icons/hicolor/16x16/apps/pitchwise.png \
   ./usr/share/icons/hicolor/32x32/apps/pitchwise.png \
   ./usr/share/icons/hicolor/48x48/apps/pitchwise.png \

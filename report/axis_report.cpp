@@ -1,24 +1,13 @@
 #include "axis_report.h"
 
-#include <cstdarg>
 #include <cstdio>
 
 #include "before_after.h"
 #include "qsb.h"
 #include "run_tie.h"
+#include "text.h"
 
 namespace {
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
 
 std::string Cell(const Figure& value) {
     return value ? Format(" %10.6f", *value) : std::string("         --");

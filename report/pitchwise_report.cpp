@@ -10,6 +10,7 @@
 #include "axis_chart.h"
 #include "axis_report.h"
 #include "run_log_file.h"
+#include "temperature.h"
 
 namespace {
 
@@ -46,8 +47,13 @@ bool ParseArguments(int argc, char** argv, std::string& log, std::string& dir) {
 int main(int argc, char** argv) {
     std::string logPath;
     std::string dir;
-    if (!ParseArguments(argc, argv, logPath, dir)) {
+    TemperatureOptions temperature;
+    std::string why;
+    if (!TakeTemperatureArguments(argc, argv, temperature, why) ||
+        !ParseArguments(argc, argv, logPath, dir)) {
+        if (!why.empty()) std::fprintf(stderr, "pitchwise-report: %s\n", why.c_str());
         std::fputs(kUsage, stderr);
+        std::fputs(TEMPERATURE_USAGE, stderr);
         return 2;
     }
     // A report draws into files only: it never needs a display.
@@ -62,7 +68,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "pitchwise-report: %s\n", error.c_str());
         return 1;
     }
-    std::string text = "run log " + logPath + "\n";
+    NormaliseRuns(reading.runs, temperature);
+    std::string text = "run log " + logPath + ", " + TemperatureText(temperature) + "\n";
     for (const std::string& warning : reading.warnings) text += "warning: " + warning + "\n";
     std::vector<AxisReport> reports = BuildAxisReports(reading.runs);
     if (reports.empty()) {

@@ -53,7 +53,7 @@ if [ -z "${DEMO_ON_XVFB:-}" ]; then
   "$root/scripts/install-deps.sh" demo
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j2 --target pitchwise pitchwise-bench tarvex_sim \
-    pitchwise-report
+    pitchwise-report pitchwise-export
   # A display that is set but cannot be reached is no display.
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
     DEMO_CYCLES=$cycles DEMO_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
@@ -138,6 +138,15 @@ bench=""
 cp "$work/bench.out" "$out/bench.txt"
 cat "$out/bench.txt"
 "$build/report/pitchwise-report" "$out/runs.csv" -o "$out" || echo "demo: no report"
+
+# The same measurement as other controllers' tables (the bench's unit taken
+# as mm): axis-x-linuxcnc.dat, axis-x-siemens.ini, axis-x-isg.lis, axis-x.csv.
+for table in linuxcnc:axis-x-linuxcnc.dat siemens-lec:axis-x-siemens.ini isg:axis-x-isg.lis \
+    csv:axis-x.csv; do
+  rm -f "$out/${table#*:}"
+  "$build/export/pitchwise-export" "$out/runs.csv" --axis X --to "${table%%:*}" --unit mm \
+    -o "$out/${table#*:}" || echo "demo: no ${table%%:*} table"
+done
 echo "demo: outputs in $out:"
 ls -1 "$out" | sed 's/^/  /'
 exit $status

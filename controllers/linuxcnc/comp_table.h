@@ -58,8 +58,3 @@ bool JunctionsWithinSlope(const std::vector<CompPoint>& table, const std::vector
 // every moment. False with a reason on failure; the old file then stays.
 bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table,
                     std::string& error);
-
-// The same for any text: `text` replaces `path` whole, the previous file
-// (if any) kept as `backup` unless that is empty.
-bool ReplaceFile(const std::string& path, const std::string& text, const std::string& backup,
-                 std::string& error);

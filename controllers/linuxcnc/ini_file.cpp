@@ -1,16 +1,14 @@
 #include "ini_file.h"
 
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
-#include "linuxcnc_config.h"
+#include "text.h"
+#include "text_file.h"
 
 namespace {
-
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
-}
 
 struct LogicalLine {
     std::string text;
@@ -77,8 +75,9 @@ bool CIniFile::Load(const std::string& path, std::vector<std::string>& skipped,
 bool CIniFile::Expand(const std::string& path, std::vector<std::string>* skipped,
                       std::string& error) {
     std::string text;
-    if (!ReadTextFile(path, text)) {
-        error = "cannot read the INI file " + path;
+    if (ReadTextFile(path, text, error) != FileRead::READ) {
+        if (error.empty())
+            error = "cannot read the INI file " + path + ": " + std::strerror(ENOENT);
         return false;
     }
     m_files.push_back(path);
@@ -102,9 +101,11 @@ bool CIniFile::Expand(const std::string& path, std::vector<std::string>* skipped
         else if (!name.empty() && name[0] != '/')
             name = folder + "/" + name;
         std::string included;
-        if (name.empty() || !ReadTextFile(name, included)) {
+        std::string why;
+        if (name.empty() || ReadTextFile(name, included, why) != FileRead::READ) {
             error = name.empty() ? path + " has an #INCLUDE without a file name"
-                                 : "cannot read the file " + name + " that " + path + " includes";
+                                 : "cannot read the file " + name + " that " + path + " includes" +
+                                       (why.empty() ? std::string() : " (" + why + ")");
             if (skipped == nullptr) return false;
             skipped->push_back(error + " (line " + std::to_string(number + 1) +
                                "): LinuxCNC skips it too");

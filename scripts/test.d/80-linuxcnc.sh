@@ -38,7 +38,7 @@ chmod 755 "$work"
 mkdir "$work/fifo"
 # LinuxCNC refuses to run as root; its real-time part then runs as nobody.
 chmod 777 "$work" "$work/fifo"
-sim=$root/tests/linuxcnc/sim
+sim=$root/tests/controllers/linuxcnc/sim
 cp "$sim/pitchwise_sim.ini" "$work/map.ini"
 cp "$sim/carriage.hal" "$sim/gantry_sim.hal" "$work/"
 cp "$work/map.ini" "$work/verify.ini"
@@ -49,7 +49,7 @@ cp "$sim/gantry_sim.ini" "$work/gantry_verify.ini"
 lcnc_pid=""
 stop_linuxcnc() {
   [ -n "$lcnc_pid" ] || return 0
-  python3 "$root/tests/linuxcnc/sim/rsh.py" shutdown 2>/dev/null || true
+  python3 "$root/tests/controllers/linuxcnc/sim/rsh.py" shutdown 2>/dev/null || true
   for _ in $(seq 1 40); do
     kill -0 "$lcnc_pid" 2>/dev/null || break
     sleep 0.5
@@ -76,7 +76,7 @@ start_linuxcnc() {
 }
 
 rsh() {
-  python3 "$root/tests/linuxcnc/sim/rsh.py" "$@"
+  python3 "$root/tests/controllers/linuxcnc/sim/rsh.py" "$@"
 }
 
 write_config() {
@@ -93,7 +93,7 @@ CONF
 # MODE AXIS START END INCREMENT TABLE BACKLASH QSB_PIN
 run_e2e() {
   TARVEX_LINUXCNC_CONFIG="$work/tarvex.conf" LD_LIBRARY_PATH="$build/controllers/linuxcnc" \
-    "$build/tests/linuxcnc/linuxcnc_e2e" "$@"
+    "$build/tests/controllers/linuxcnc/linuxcnc_e2e" "$@"
 }
 
 status=0

@@ -194,3 +194,32 @@ TEST_F(ReportProgram, RefusesWhatItCannotRead) {
 }
 
 }  // namespace
+
+TEST_F(ReportProgram, NormalisesTo20DegreesWhenAsked) {
+    // Up 0..500 and back, +0.0100 at 500: at 23 °C on a steel axis and a
+    // scale at 21 °C that is -0.0032498 at 20 °C.
+    std::ofstream(dir + "/runs.csv")
+        << RUN_LOG_HEADER << "\n"
+        << FormatRun(MakeRun(1, Direction::UP, {0, 250, 500}, {0, 0.0050, 0.0100}))
+        << FormatRun(MakeRun(2, Direction::DOWN, {500, 250, 0}, {0.0100, 0.0050, 0}));
+    const std::string warm =
+        " --temperature 23 --expansion 11.5 --scale-temperature 21 --scale-expansion 8";
+    struct Row {
+        std::string options;
+        int status;
+        const char* says;
+    };
+    const Row rows[] = {
+        {"", 0, "not normalised to 20 °C"},
+        {"", 0, "500.0000   1   0   0.010000"},
+        {warm, 0, "normalised to 20 °C: axis at 23.00 °C, 11.50 µm/m/K; scale at 21.00 °C"},
+        {warm, 0, "500.0000   1   0  -0.003250"},
+        {" --temperature 23 --expansion 11.5", 2, "all four"},
+        {" --expansion x", 2, "--expansion takes a number"},
+    };
+    for (const Row& row : rows) {
+        Result result = RunProgram(dir + "/runs.csv -o " + dir + "/out" + row.options);
+        EXPECT_EQ(result.status, row.status) << row.options << result.output;
+        EXPECT_NE(result.output.find(row.says), std::string::npos) << row.says << result.output;
+    }
+}

@@ -14,6 +14,7 @@
 #include "linuxcnc_config.h"
 #include "machine_ini.h"
 #include "refined_table.h"
+#include "text_file.h"
 
 namespace {
 
@@ -120,6 +121,16 @@ std::string BackupName(const std::string& path) {
     return name;
 }
 
+// Through the one atomic writer: the old file stays as `backup` (if any).
+bool Replace(const std::string& path, const std::string& text, const std::string& backup,
+             std::string& why) {
+    AtomicWriteOptions options;
+    options.backupPath = backup;
+    const AtomicWrite written = WriteFileAtomically(path, text, options);
+    if (!written.written) why = written.message;
+    return written.written;
+}
+
 int Refuse(const std::string& why) {
     std::fprintf(stderr, "tarvex-linuxcnc-apply: refused: %s; nothing written\n", why.c_str());
     return 1;
@@ -148,15 +159,17 @@ int main(int argc, char** argv) {
         request.tablePath = Absolute(arguments.table);
     else if (!DefaultTable(ini, iniFolder, arguments.axis, request.tablePath, why))
         return Refuse(why);
-    if (!ReadTextFile(request.tablePath, request.tableText))
-        return Refuse("cannot read the table " + request.tablePath);
+    std::string error;
+    if (ReadTextFile(request.tablePath, request.tableText, error) != FileRead::READ)
+        return Refuse("cannot read the table " + request.tablePath +
+                      (error.empty() ? std::string() : " (" + error + ")"));
     ApplyPlan plan;
     if (!PlanApply(ini, request, plan, why)) return Refuse(why);
 
     std::vector<std::string> texts;
     for (const std::string& file : ini.Files()) {
         std::string text;
-        if (!ReadTextFile(file, text)) return Refuse("cannot read " + file);
+        if (ReadTextFile(file, text, error) != FileRead::READ) return Refuse("cannot read " + file);
         texts.push_back(text);
     }
     const IniEditResult edited = EditIniTexts(texts, plan.edits);
@@ -179,14 +192,14 @@ int main(int argc, char** argv) {
     // The table first: an INI never names a table that is not there.
     if (install) {
         const std::string backup = Exists(plan.installPath) ? BackupName(plan.installPath) : "";
-        if (!ReplaceFile(plan.installPath, request.tableText, backup, why)) return Refuse(why);
+        if (!Replace(plan.installPath, request.tableText, backup, why)) return Refuse(why);
         if (!backup.empty()) std::printf("kept the table it replaced as %s\n", backup.c_str());
     }
     bool changed = install;
     for (std::size_t i = 0; i < texts.size(); ++i) {
         if (edited.texts[i] == texts[i]) continue;
         const std::string backup = BackupName(ini.Files()[i]);
-        if (!ReplaceFile(ini.Files()[i], edited.texts[i], backup, why)) {
+        if (!Replace(ini.Files()[i], edited.texts[i], backup, why)) {
             std::fprintf(stderr, "tarvex-linuxcnc-apply: %s\n", why.c_str());
             return 1;
         }

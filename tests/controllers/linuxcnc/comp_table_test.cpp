@@ -9,6 +9,7 @@
 #include <string>
 
 #include "linuxcnc_config.h"
+#include "test_files.h"
 
 namespace {
 
@@ -89,8 +90,8 @@ TEST_F(CompFileTest, WriteKeepsThePreviousFileAsBackup) {
     ASSERT_TRUE(WriteCompTable(m_path, {{0.0, 0.0, 0.0}}, error)) << error;
     ASSERT_TRUE(WriteCompTable(m_path, {{0.0, 0.1, 0.2}}, error)) << error;
     std::string now, backup;
-    ASSERT_TRUE(ReadTextFile(m_path, now));
-    ASSERT_TRUE(ReadTextFile(m_path + ".bak", backup));
+    ASSERT_TRUE(ReadFileForTest(m_path, now));
+    ASSERT_TRUE(ReadFileForTest(m_path + ".bak", backup));
     EXPECT_EQ(now, "0.000000 0.100000 0.200000\n");
     EXPECT_EQ(backup, "0.000000 0.000000 0.000000\n");
 }

@@ -11,6 +11,7 @@
 
 #include "fake_rsh_link.h"
 #include "tarvex_log.h"
+#include "test_files.h"
 
 namespace {
 
@@ -52,7 +53,7 @@ class RshSessionTest : public ::testing::Test {
     void TearDown() override { std::remove(m_log.c_str()); }
     std::string Log() {
         std::string text;
-        ReadTextFile(m_log, text);
+        ReadFileForTest(m_log, text);
         return text;
     }
     std::string m_log;

@@ -34,6 +34,7 @@
 #include "refined_table.h"
 #include "run_log_file.h"
 #include "run_tie.h"
+#include "test_files.h"
 
 namespace {
 
@@ -58,7 +59,7 @@ double CarriagePosition() {
 
 std::vector<CompPoint> ReadTable(const std::string& path) {
     std::string text;
-    return ReadTextFile(path, text) ? ParseCompTable(text) : std::vector<CompPoint>();
+    return ReadFileForTest(path, text) ? ParseCompTable(text) : std::vector<CompPoint>();
 }
 
 double Column(const CompPoint& p, bool positive) {
@@ -159,14 +160,14 @@ int main(int argc, char** argv) {
         const bool inForce = mode != "map";
         std::string inForceBefore;
         std::string inForceAfter;
-        ReadTextFile(compFile, inForceBefore);
+        ReadFileForTest(compFile, inForceBefore);
         std::vector<CompPoint> before = ReadTable(compFile);
         float from = positive ? start : end;
         float to = positive ? end : start;
         if (!Run(axis, from, to, increment, mode == "map")) return 1;
         std::vector<CompPoint> after =
             ReadTable(inForce ? RefinedCandidatePath(compFile) : compFile);
-        ReadTextFile(compFile, inForceAfter);
+        ReadFileForTest(compFile, inForceAfter);
         if (inForce && inForceAfter != inForceBefore) {
             std::puts("the table in force changed");
             ok = false;

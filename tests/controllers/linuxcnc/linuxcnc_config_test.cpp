@@ -4,10 +4,12 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "ini_file.h"
 #include "machine_ini.h"
+#include "test_files.h"
 
 namespace {
 
@@ -46,6 +48,37 @@ TEST(LinuxCncConfigTest, RefusesWhatItCannotUse) {
         EXPECT_FALSE(ParseConfig(row, config, error));
         EXPECT_NE(error.find("line 1"), std::string::npos);
     }
+}
+
+TEST(LinuxCncConfigTest, AFileThatIsThereButCannotBeReadIsRefusedNotPassedOver) {
+    char folder[] = "/tmp/linuxcnc-config-test.XXXXXX";
+    ASSERT_NE(mkdtemp(folder), nullptr);
+    const std::string home = folder;
+    const std::string config = home + "/.config";
+    mkdir(config.c_str(), 0755);
+    const std::string path = config + "/tarvex-linuxcnc.conf";
+    const std::string reason = MakeUnreadable(path);
+    const char* oldHome = std::getenv("HOME");
+    const std::string keptHome = oldHome != nullptr ? oldHome : "";
+    unsetenv("TARVEX_LINUXCNC_CONFIG");
+    setenv("HOME", home.c_str(), 1);
+    LinuxCncConfig loaded;
+    std::string used;
+    std::string error;
+    // Not /etc's file, not the defaults: the owner's own file, said unreadable.
+    EXPECT_FALSE(LoadConfig(loaded, used, error));
+    EXPECT_EQ(error, "cannot read " + path + ": " + reason);
+    setenv("TARVEX_LINUXCNC_CONFIG", path.c_str(), 1);
+    EXPECT_FALSE(LoadConfig(loaded, used, error));
+    EXPECT_EQ(error, "cannot read " + path + ": " + reason);
+    RemoveUnreadable(path);
+    setenv("TARVEX_LINUXCNC_CONFIG", (home + "/absent.conf").c_str(), 1);
+    EXPECT_FALSE(LoadConfig(loaded, used, error));
+    EXPECT_EQ(error, "no configuration file (" + home + "/absent.conf)");
+    unsetenv("TARVEX_LINUXCNC_CONFIG");
+    if (oldHome != nullptr) setenv("HOME", keptHome.c_str(), 1);
+    rmdir(config.c_str());
+    rmdir(home.c_str());
 }
 
 TEST(LinuxCncConfigTest, LengthsNotGivenFollowTheMachinesUnit) {
