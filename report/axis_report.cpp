@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "before_after.h"
 #include "qsb.h"
 #include "run_tie.h"
 #include "text.h"
@@ -83,9 +84,12 @@ std::string AxisReportText(const AxisReport& report) {
     }
     text += Figures(report.figures);
     if (!report.verification.empty()) {
-        text += Format("axis %c with the table in force: %zu verification runs\n", report.axis,
-                       report.verification.size());
-        text += Figures(report.residual);
+        text += Format(
+            "axis %c with the table in force: %zu verification runs (%zu up, %zu "
+            "down; measurement %d), before and after\n",
+            report.axis, report.verification.size(), Count(report.verification, Direction::UP),
+            Count(report.verification, Direction::DOWN), report.verification.front().measurement);
+        text += BeforeAfterText(report.figures, report.residual);
     }
     return text;
 }

@@ -3,7 +3,9 @@
 #include "axis_report.h"
 #include "machine_setup.h"
 #include "map_command.h"
+#include "refined_table.h"
 #include "run_log_file.h"
+#include "run_tie.h"
 #include "tarvex_log.h"
 #include "text.h"
 #include "text_file.h"
@@ -114,7 +116,7 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
         jointNames += (jointNames.empty() ? "" : " and ") + std::to_string(joint);
     LogMessage("mapping axis " + std::string(1, axis) + " (joint " + jointNames + ") into " +
                setup.compFile +
-               (setup.compensationInForce ? ", refining the table in force"
+               (setup.compensationInForce ? ", verifying the table in force"
                                           : ", no compensation in force"));
     return true;
 }
@@ -210,7 +212,11 @@ bool CLinuxCncController::EndMapping(const std::string& line) {
     for (const AxisReport& each : BuildAxisReports(runs)) {
         if (each.axis == run.axis) report = each;
     }
-    verdict = WriteTable(run, report.figures, table);
+    // LinuxCNC runs the table it loaded until it restarts: changing the
+    // file would measure every later run of this start against a table
+    // that no longer matches it. The refinement is offered beside it.
+    verdict = m_run.setup.compensationInForce ? WriteRefinedCandidate(run, runs)
+                                              : WriteTable(run, report.figures, table);
     if (verdict.Refused()) return RefuseLine(line, verdict);
     LogMessage("run " + std::to_string(run.run) + " kept in " + m_run.setup.runLog);
     WriteReport(report);
@@ -230,6 +236,25 @@ Verdict CLinuxCncController::KeepRun(LoggedRun& run, std::vector<LoggedRun>& run
 
 // What a run with the table in force leaves, and what a run of a
 // measurement does, are decided here alone.
+Verdict CLinuxCncController::WriteRefinedCandidate(const LoggedRun& run,
+                                                   const std::vector<LoggedRun>& log) {
+    const RunSetup& setup = m_run.setup;
+    const std::vector<LoggedRun> verification = LatestMeasurement(log, run.axis, true);
+    std::vector<CompPoint> candidate;
+    std::string why;
+    if (!RefineTable(setup.oldTable, verification, setup.config.maxChangeRatio, candidate, why))
+        return Refuse(Refusal::CANDIDATE_REFUSED,
+                      why + " (the run is kept in " + setup.runLog + ")");
+    const std::string path = RefinedCandidatePath(setup.compFile);
+    const AtomicWrite written = WriteFileAtomically(path, FormatCompTable(candidate));
+    if (!written.written) return Refuse(Refusal::CANDIDATE_REFUSED, written.message);
+    LogMessage("verified " + setup.compFile + " (unchanged) by measurement " +
+               std::to_string(run.measurement) + ", " + std::to_string(verification.size()) +
+               " runs; refined candidate in " + path +
+               ": apply it with tarvex-linuxcnc-apply and restart LinuxCNC to use it");
+    return Go();
+}
+
 Verdict CLinuxCncController::WriteTable(const LoggedRun& run, const AxisFigures& figures,
                                         RunTable& table) {
     const RunSetup& setup = m_run.setup;

@@ -7,7 +7,8 @@
 // to that start; "G4D1" dwells; "L606 N… V…" records one point's correction
 // (commanded minus measured travel); "L601" appends the run to the run log
 // beside LinuxCNC's compensation file, writes that file for the joints from
-// the mean of the measurement's runs, and the figures of the runs beside it.
+// the mean of the measurement's runs (with the table in force: the refined
+// candidate beside it, never the table), and the figures of the runs beside it.
 // "L600" asks for a measurement with no compensation in force. Every
 // refusal is logged with its reason and gives control back.
 //
@@ -64,6 +65,7 @@ class CLinuxCncController {
     bool EndMapping(const std::string& line);
     Verdict KeepRun(LoggedRun& run, std::vector<LoggedRun>& runs);
     Verdict WriteTable(const LoggedRun& run, const AxisFigures& figures, RunTable& table);
+    Verdict WriteRefinedCandidate(const LoggedRun& run, const std::vector<LoggedRun>& log);
     void WriteReport(const AxisReport& report);
 
     // Moves and their supervision (linuxcnc_motion.cpp).

@@ -79,6 +79,7 @@ const char* RefusalName(Refusal refusal) {
         PITCHWISE_REFUSAL(STEEP_JUNCTION)
         PITCHWISE_REFUSAL(RUN_NOT_KEPT)
         PITCHWISE_REFUSAL(TABLE_NOT_WRITTEN)
+        PITCHWISE_REFUSAL(CANDIDATE_REFUSED)
 #undef PITCHWISE_REFUSAL
     }
     return "?";

@@ -67,6 +67,8 @@ enum class Refusal {
     STEEP_JUNCTION,
     RUN_NOT_KEPT,
     TABLE_NOT_WRITTEN,
+    CANDIDATE_REFUSED,  // with the table in force: the refined candidate beyond a limit or
+                        // unwritten
 };
 
 // The refusal's name, as in the code ("NOT_IN_MDI"), for tests and notes.

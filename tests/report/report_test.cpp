@@ -132,6 +132,9 @@ TEST_F(ReportProgram, DrawsTheLargestMeasurementWithoutADisplay) {
         residuals.push_back(0.00002 * ((i % 3) - 1));
     }
     log += FormatRun(MakeRun(21, Direction::UP, targets, residuals, true));
+    // A second one: a spread, so the after-band is drawn.
+    for (double& r : residuals) r = -r;
+    log += FormatRun(MakeRun(22, Direction::UP, targets, residuals, true));
     std::ofstream(dir + "/runs.csv") << log;
 
     Result result = RunProgram(dir + "/runs.csv -o " + dir + "/out");
@@ -147,9 +150,9 @@ TEST_F(ReportProgram, DrawsTheLargestMeasurementWithoutADisplay) {
     std::string svg = ReadFile(dir + "/out/axis-x.svg");
     EXPECT_NE(svg.find("<svg"), std::string::npos);
     for (const char* drawn : {"runs up", "runs down", "mean up ±2s", "mean down ±2s", "mean up",
-                              "reversal B_i", "residual before", "residual after (table in force)"})
+                              "reversal B_i", "after: mean up", "after: up ±2s"})
         EXPECT_NE(svg.find(drawn), std::string::npos) << drawn;
-    EXPECT_NE(result.output.find("axis X with the table in force: 1 verification runs"),
+    EXPECT_NE(result.output.find("axis X with the table in force: 2 verification runs"),
               std::string::npos);
 
     // The picture's title carries the same B as the text: both come from
@@ -161,6 +164,23 @@ TEST_F(ReportProgram, DrawsTheLargestMeasurementWithoutADisplay) {
     counts = counts.substr(counts.find_first_not_of(' '));
     counts = counts.substr(0, counts.find(' '));
     EXPECT_NE(svg.find("B " + counts + ","), std::string::npos) << counts;
+}
+
+TEST_F(ReportProgram, ATableThatMadeItWorseIsCalledOutInTextAndPicture) {
+    // Before: 0.001 and 0.003 up; after: the same error, doubled.
+    std::string log = std::string(RUN_LOG_HEADER) + "\n";
+    log += FormatRun(MakeRun(1, Direction::UP, {0, 1, 2}, {0, 0.001, 0.003}));
+    log += FormatRun(MakeRun(2, Direction::UP, {0, 1, 2}, {0, 0.002, 0.006}, true));
+    std::ofstream(dir + "/runs.csv") << log;
+    Result result = RunProgram(dir + "/runs.csv -o " + dir + "/out");
+    ASSERT_EQ(result.status, 0) << result.output;
+    EXPECT_NE(result.output.find("the table removed -- of E (the runs give no figure)"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(result.output.find("warning: E+ with the table in force (40.1 counts) is larger"),
+              std::string::npos)
+        << result.output;
+    EXPECT_NE(ReadFile(dir + "/out/axis-x.svg").find("WARNING: E+ larger"), std::string::npos);
 }
 
 TEST_F(ReportProgram, RefusesWhatItCannotRead) {

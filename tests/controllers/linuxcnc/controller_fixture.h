@@ -38,7 +38,7 @@ class ControllerTest : public ::testing::TestWithParam<RshPersonality> {
              {"machine.ini", "machine.ini.expanded", "other.ini", "axes.inc", "comp_x.dat",
               "comp_x.dat.bak", "comp_y.dat", "comp_y2.dat", "tarvex.log", "linuxcnc.lock",
               "comp_x-runs.csv", "comp_x-report.txt", "comp_y-runs.csv", "comp_y-report.txt",
-              "comp_y2-runs.csv", "comp_y2-report.txt"}) {
+              "comp_y2-runs.csv", "comp_y2-report.txt", "comp_x-refined.dat"}) {
             std::remove((m_folder + "/" + name).c_str());
         }
         rmdir(m_folder.c_str());

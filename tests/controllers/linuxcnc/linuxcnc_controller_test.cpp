@@ -62,7 +62,7 @@ TEST_P(ControllerTest, NegativeRunKeepsThePositiveColumnAndTiesToItAtTheStart) {
     EXPECT_EQ(backup.substr(0, 27), "0.000000 0.000000 0.000000\n");
 }
 
-TEST_P(ControllerTest, RunWithTheTableInForceRefinesIt) {
+TEST_P(ControllerTest, RunWithTheTableInForceRefinesItsCandidateNeverTheTable) {
     WriteIni("COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 0\n");
     WriteComp("0.000000 0.000000 0.000000\n5.000000 4.998000 5.001000\n");
     auto c = Make();
@@ -70,7 +70,13 @@ TEST_P(ControllerTest, RunWithTheTableInForceRefinesIt) {
                         "L606 N1 V0.0005", "L601"}),
               -1)
         << Log();
-    EXPECT_EQ(Comp(), "0.000000 0.000000 0.000000\n5.000000 4.997500 5.001000\n");
+    EXPECT_EQ(Comp(), "0.000000 0.000000 0.000000\n5.000000 4.998000 5.001000\n");
+    std::string candidate;
+    ASSERT_TRUE(ReadFileForTest(m_folder + "/comp_x-refined.dat", candidate));
+    EXPECT_EQ(candidate, "0.000000 0.000000 0.000000\n5.000000 4.997500 5.001000\n");
+    EXPECT_NE(Log().find("refined candidate in " + m_folder + "/comp_x-refined.dat"),
+              std::string::npos)
+        << Log();
 }
 
 TEST_P(ControllerTest, SteepChangeIsMeasuredAgainstThePointSpacing) {
@@ -532,14 +538,20 @@ TEST_P(ControllerTest, RefusalGivesControlBack) {
 
 TEST_P(ControllerTest, NewPointsMeetingKeptOldPointsKeepTheSlopeLimit) {
     // The old table goes on beyond the run: at 10 the run's column must not
-    // jump against the kept point at 10.5.
-    WriteComp("0 0 0\n10 10 10\n10.5 10.5 10.5\n");
-    WriteIni("COMP_FILE = comp_x.dat\n");
-    auto c = Make();
-    EXPECT_EQ(Send(*c, {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X5.0000", "G4D1",
-                        "L606 N1 V0.0300", "G1X10.0000", "G4D1", "L606 N2 V0.0400", "L601"}),
-              10);
-    EXPECT_STREQ(RefusalName(c->LastRefusal()), "STEEP_JUNCTION") << Log();
+    // jump against the kept point at 10.5; with the table in force, the
+    // refined candidate must not.
+    const std::pair<const char*, const char*> rows[] = {
+        {"", "STEEP_JUNCTION"}, {"COMP_FILE = comp_x.dat\n", "CANDIDATE_REFUSED"}};
+    for (const auto& [ini, refusal] : rows) {
+        WriteComp("0 0 0\n10 10 10\n10.5 10.5 10.5\n");
+        WriteIni(ini);
+        auto c = Make();
+        EXPECT_EQ(Send(*c, {"L602XX", "G0X0.0000", "G4D1", "L606 N0 V0", "G1X5.0000", "G4D1",
+                            "L606 N1 V0.0300", "G1X10.0000", "G4D1", "L606 N2 V0.0400", "L601"}),
+                  10);
+        EXPECT_STREQ(RefusalName(c->LastRefusal()), refusal) << Log();
+        std::remove((m_folder + "/comp_x-runs.csv").c_str());
+    }
 }
 
 struct LongMoveRow {
@@ -804,6 +816,70 @@ TEST_P(ControllerTest, VerificationRunIsLoggedWithTheTableInForce) {
     ASSERT_TRUE(ReadFileForTest(m_folder + "/comp_x-report.txt", report));
     EXPECT_NE(report.find("with the table in force: 1 verification runs"), std::string::npos)
         << report;
+}
+
+// Several verification runs each way in one start: each is measured
+// through the table LinuxCNC loaded, which stays as it is, and the
+// candidate beside it is the table plus the mean residual so far.
+TEST_P(ControllerTest, VerificationRunsInOneStartRefineTheCandidateFromTheirMean) {
+    WriteIni("COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 0\n");
+    const std::string inForce =
+        "0.000000 0.000000 0.000000\n5.000000 4.998000 5.001000\n10.000000 9.997000 10.002000\n";
+    WriteComp(inForce);
+    struct Row {
+        const char* name;
+        double start;
+        double step;
+        std::vector<const char*> corrections;
+        const char* candidate;
+    };
+    const Row rows[] = {
+        {"up: residual -0.0005, -0.0010",
+         0,
+         5,
+         {"0.0005", "0.0010"},
+         "0.000000 0.000000 0.000000\n5.000000 4.997500 5.001000\n10.000000 9.996000 10.002000\n"},
+        {"up again: the mean, -0.0004 and -0.0009",
+         0,
+         5,
+         {"0.0003", "0.0008"},
+         "0.000000 0.000000 0.000000\n5.000000 4.997600 5.001000\n10.000000 9.996100 10.002000\n"},
+        // Tied at 10 to the up mean there, -0.0009: -0.0010 at 5, -0.0011
+        // at 0; at 10, measured moving up only, the residual at 5 is held.
+        {"down from 10",
+         10,
+         -5,
+         {"0.0001", "0.0002"},
+         "0.000000 0.000000 -0.001100\n5.000000 4.997600 5.000000\n"
+         "10.000000 9.996100 10.001000\n"},
+    };
+    auto c = Make();
+    for (const Row& row : rows) {
+        std::vector<std::string> lines = RunLines(row.start, row.step, row.corrections);
+        lines.erase(lines.begin());  // no "L600" with a table in force
+        ASSERT_EQ(SendRun(*c, lines), -1) << row.name << "\n" << Log();
+        EXPECT_EQ(Comp(), inForce) << row.name;
+        std::string candidate;
+        ASSERT_TRUE(ReadFileForTest(m_folder + "/comp_x-refined.dat", candidate)) << row.name;
+        EXPECT_EQ(candidate, row.candidate) << row.name;
+    }
+}
+
+TEST_P(ControllerTest, ACandidateBeyondTheSlopeLimitIsRefusedAndTheRunKept) {
+    WriteIni("COMP_FILE = comp_x.dat\nCOMP_FILE_TYPE = 0\n");
+    // Allowed: 5 / 64 = 0.078125 between the points; the table has -0.07.
+    const std::string inForce = "0.000000 0.000000 0.000000\n5.000000 4.930000 5.000000\n";
+    WriteComp(inForce);
+    auto c = Make();
+    std::vector<std::string> lines = RunLines(0, 5, {"0.0100"});
+    lines.erase(lines.begin());
+    EXPECT_EQ(SendRun(*c, lines), static_cast<int>(lines.size()) - 1) << Log();
+    EXPECT_NE(Log().find("the refined correction changes by more than 0.078125"), std::string::npos)
+        << Log();
+    EXPECT_NE(Log().find("(the run is kept in"), std::string::npos) << Log();
+    EXPECT_EQ(Comp(), inForce);
+    std::string candidate;
+    EXPECT_FALSE(ReadFileForTest(m_folder + "/comp_x-refined.dat", candidate));
 }
 
 struct BadTableRow {

@@ -9,13 +9,15 @@
 //         table holds the injected error at every point, and the negative
 //         column the carriage's BACKLASH besides.
 // refine: the same without "Disable Mapping", over a table in force that
-//         holds no correction.
+//         holds no correction: the refined candidate holds the error.
 // verify: runs both directions with the table in force and checks that what
-//         is still measured (the residual) stays within a few QSB counts.
+//         is still measured (the residual, as the refined candidate beside
+//         the table holds it) stays within a few QSB counts, that the table
+//         in force is left byte for byte, and that the candidate stays
+//         within 1 count of it wherever the mean residual is within 1 count.
 // refuse: one run with "Disable Mapping" must be refused before any move.
 //
-// DIRECTIONS is both (the default), positive or negative: a table in force
-// can be refined once per start of LinuxCNC.
+// DIRECTIONS is both (the default), positive or negative.
 //
 // The simulated QSB reads the HAL pin QSB_PIN (the carriage) plus the error.
 #include <cmath>
@@ -29,6 +31,9 @@
 #include "mapping_run.h"
 #include "qsb.h"
 #include "qsb_simulator.h"
+#include "refined_table.h"
+#include "run_log_file.h"
+#include "run_tie.h"
 #include "test_files.h"
 
 namespace {
@@ -59,6 +64,38 @@ std::vector<CompPoint> ReadTable(const std::string& path) {
 
 double Column(const CompPoint& p, bool positive) {
     return positive ? p.positive : p.negative;
+}
+
+// Where the verification measurement's mean residual is within 1 count,
+// the candidate must lie within 1 count of the table in force (plus the
+// table's printed resolution).
+bool CandidateFollowsResidual(const std::string& compFile, char axis) {
+    RunLogReading log;
+    std::string error;
+    const std::string runLog = compFile.substr(0, compFile.rfind('.')) + "-runs.csv";
+    if (!ReadRunLogFile(runLog, log, error)) return false;
+    const std::vector<CompPoint> table = ReadTable(compFile);
+    const std::vector<CompPoint> candidate = ReadTable(RefinedCandidatePath(compFile));
+    if (table.size() != candidate.size()) return false;
+    int checked = 0;
+    for (const TargetDeviations& at : CollectDeviations(LatestMeasurement(log.runs, axis, true))) {
+        for (bool positive : {true, false}) {
+            const std::vector<double>& values = positive ? at.up : at.down;
+            if (values.empty()) continue;
+            double mean = 0.0;
+            for (double v : values) mean += v / static_cast<double>(values.size());
+            if (std::fabs(mean) * COUNTS > 1.0) continue;
+            for (std::size_t i = 0; i < table.size(); ++i) {
+                if (std::fabs(table[i].nominal - at.target) > 5e-5) continue;
+                const double apart =
+                    std::fabs(Column(candidate[i], positive) - Column(table[i], positive));
+                ++checked;
+                if (apart * COUNTS > 1.0 + 1e-6 * COUNTS) return false;
+            }
+        }
+    }
+    std::printf("candidate within 1 count of the table at the %d points within 1 count\n", checked);
+    return checked > 0;
 }
 
 bool Run(char axis, float from, float to, float increment, bool disableFirst) {
@@ -119,11 +156,22 @@ int main(int argc, char** argv) {
     const bool directions[2] = {true, false};
     for (bool positive : directions) {
         if (directionsWanted == (positive ? "negative" : "positive")) continue;
+        // With a table in force the run leaves it and writes the candidate.
+        const bool inForce = mode != "map";
+        std::string inForceBefore;
+        std::string inForceAfter;
+        ReadFileForTest(compFile, inForceBefore);
         std::vector<CompPoint> before = ReadTable(compFile);
         float from = positive ? start : end;
         float to = positive ? end : start;
         if (!Run(axis, from, to, increment, mode == "map")) return 1;
-        std::vector<CompPoint> after = ReadTable(compFile);
+        std::vector<CompPoint> after =
+            ReadTable(inForce ? RefinedCandidatePath(compFile) : compFile);
+        ReadFileForTest(compFile, inForceAfter);
+        if (inForce && inForceAfter != inForceBefore) {
+            std::puts("the table in force changed");
+            ok = false;
+        }
         std::printf("%s run, %s:\n  nominal  injected(counts)  %s(counts)\n",
                     positive ? "positive" : "negative", mapping ? "uncompensated" : "compensated",
                     mapping ? "measured error" : "residual");
@@ -140,7 +188,7 @@ int main(int argc, char** argv) {
                     (PitchError(n) - PitchError(start) + (positive ? 0.0 : backlash)) * COUNTS;
                 worst = std::fmax(worst, std::fabs(value - expected));
             } else {
-                // The run refines the table by what it still measures.
+                // The candidate is the table plus what the runs still measure.
                 if (before.size() != after.size()) return 1;
                 value = (Column(before[i], positive) - Column(after[i], positive)) * COUNTS;
                 worst = std::fmax(worst, std::fabs(value));
@@ -151,6 +199,10 @@ int main(int argc, char** argv) {
         if (after.empty()) ok = false;
     }
     sim.Stop();
+    if (mode == "verify" && !CandidateFollowsResidual(compFile, axis)) {
+        std::puts("the refined candidate does not follow the residual");
+        ok = false;
+    }
     std::printf(
         "%s: largest injected error %.1f counts, worst deviation %.1f counts (limit %.1f)\n",
         mode.c_str(), largest, worst, TOLERANCE_COUNTS);

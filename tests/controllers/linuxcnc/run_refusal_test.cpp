@@ -264,6 +264,11 @@ TEST_P(RefusalTest, EachRefusalHasItsCode) {
         {Refusal::STEEP_JUNCTION,
          With(started, {"G1X5.0000", "G4D1", "L606 N1 V0.0300", "G1X10.0000", "G4D1",
                         "L606 N2 V0.0400", "L601"}),
+         10, [this] { WriteComp("0 0 0\n10 10 10\n10.5 10.5 10.5\n"); }, nullptr},
+        // With the table in force the same steep meeting is the candidate's.
+        {Refusal::CANDIDATE_REFUSED,
+         With(started, {"G1X5.0000", "G4D1", "L606 N1 V0.0300", "G1X10.0000", "G4D1",
+                        "L606 N2 V0.0400", "L601"}),
          10,
          [this] {
              WriteComp("0 0 0\n10 10 10\n10.5 10.5 10.5\n");
@@ -288,7 +293,7 @@ TEST_P(RefusalTest, EachRefusalHasItsCode) {
         pinned.insert(row.refusal);
         std::remove((m_folder + "/comp_x.dat.bak/kept").c_str());
     }
-    for (int code = 1; code <= static_cast<int>(Refusal::TABLE_NOT_WRITTEN); ++code)
+    for (int code = 1; code <= static_cast<int>(Refusal::CANDIDATE_REFUSED); ++code)
         EXPECT_EQ(pinned.count(static_cast<Refusal>(code)), 1u) << code;
 }
 
