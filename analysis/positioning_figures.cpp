@@ -43,7 +43,13 @@ struct Range {
         high = any ? std::max(high, *value) : *value;
         any = true;
     }
-    Figure Spread() const { return any && !missing ? Figure(high - low) : std::nullopt; }
+    std::size_t targets = 0;  // the targets that gave a value
+
+    // A spread along the axis needs two targets at least: one alone would
+    // read as a perfect axis.
+    Figure Spread() const {
+        return any && !missing && targets >= 2 ? Figure(high - low) : std::nullopt;
+    }
     Figure Highest() const { return any && !missing ? Figure(high) : std::nullopt; }
 };
 
@@ -94,7 +100,9 @@ AxisFigures ComputeAxisFigures(const std::vector<TargetDeviations>& targets) {
     std::size_t reversalCount = 0;
     for (const TargetDeviations& samples : targets) {
         TargetFigures f = FiguresAt(samples);
+        if (f.meanUp || f.meanDown) ++both.targets;
         if (f.meanUp) {
+            ++up.targets;
             up.Add(f.meanUp);
             both.Add(f.meanUp);
             repeatUp.Add(f.repeatUp);
@@ -102,6 +110,7 @@ AxisFigures ComputeAxisFigures(const std::vector<TargetDeviations>& targets) {
             lowerUp.Add(PlusTwoS(f.meanUp, f.sUp, -1));
         }
         if (f.meanDown) {
+            ++down.targets;
             down.Add(f.meanDown);
             both.Add(f.meanDown);
             repeatDown.Add(f.repeatDown);
@@ -109,6 +118,7 @@ AxisFigures ComputeAxisFigures(const std::vector<TargetDeviations>& targets) {
             lowerDown.Add(PlusTwoS(f.meanDown, f.sDown, -1));
         }
         if (f.reversal) {
+            ++bidirectional.targets;
             bidirectional.Add(f.mean);
             reversals.Add(std::fabs(*f.reversal));
             reversalSum += *f.reversal;

@@ -16,6 +16,10 @@ constexpr std::size_t kFields = 12;
 // from reserving memory or making every later run look incomplete.
 constexpr int kMaxPoints = 100000;
 constexpr std::size_t kMaxNumberLength = 24;
+// A kilometre in micrometres, more than any machine's travel in any unit.
+// Beyond it a number is a slip, and what the writer's fixed decimals make
+// of it could outgrow kMaxNumberLength and no longer read back.
+constexpr double kMaxMagnitude = 1e9;
 
 // Numbers are written and read with the charconv functions, never printf or
 // strtod, because the process the log is written in may run under a locale
@@ -49,7 +53,7 @@ bool ReadNumber(const std::string& text, double& value) {
     if (i != text.size()) return false;
     auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
-           std::isfinite(value);
+           std::fabs(value) <= kMaxMagnitude;
 }
 
 bool ReadWhole(const std::string& text, int low, int high, int& value) {
@@ -123,10 +127,10 @@ std::string ParseLine(const std::string& line, ParsedLine& parsed) {
         return "points is not a whole number from 1 to " + std::to_string(kMaxPoints);
     if (!ReadWhole(f[6], 0, parsed.points - 1, point.point))
         return "point is not a whole number below points";
-    if (!ReadNumber(f[7], point.target)) return "target is not a decimal number";
-    if (!ReadNumber(f[8], point.correction)) return "correction is not a decimal number";
+    if (!ReadNumber(f[7], point.target)) return "target is not a decimal number within 1e9";
+    if (!ReadNumber(f[8], point.correction)) return "correction is not a decimal number within 1e9";
     if (!ReadDirection(f[9], point.approach)) return "approach is not up or down";
-    if (!ReadNumber(f[10], point.deviation)) return "deviation is not a decimal number";
+    if (!ReadNumber(f[10], point.deviation)) return "deviation is not a decimal number within 1e9";
     run.points.push_back(point);
     return std::string();
 }
@@ -226,4 +230,12 @@ bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& e
     if (lineNumber == 0) return true;  // an empty log: created, nothing appended yet
     closeRun();
     return true;
+}
+
+bool ReadLogNumber(const std::string& text, double& value) {
+    return ReadNumber(text, value);
+}
+
+std::string LogFixed(double value, int decimals) {
+    return Fixed(value, decimals);
 }

@@ -51,3 +51,9 @@ bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& e
 
 // "up" / "down".
 const char* DirectionName(Direction direction);
+
+// The log's numbers for other readers and writers of the same numbers:
+// -?digits[.digits] only, read and written independently of the locale;
+// whatever rounds to zero is written without a sign.
+bool ReadLogNumber(const std::string& text, double& value);
+std::string LogFixed(double value, int decimals);

@@ -12,6 +12,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+#include <functional>
+#include <utility>
 
 #include "run_tie.h"
 
@@ -90,7 +92,14 @@ bool ReadRunLogFile(const std::string& path, RunLogReading& reading, std::string
     return true;
 }
 
-bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error) {
+namespace {
+
+// `fresh` decides, given the latest measurement of the run's kind, whether
+// the run begins a new one; `after`, when given, receives the log's runs
+// with the new one appended.
+bool Append(const std::string& path, LoggedRun& run,
+            const std::function<bool(const std::vector<LoggedRun>&)>& fresh,
+            std::vector<LoggedRun>* after, std::string& error) {
     struct stat before {};
     const bool existed = stat(path.c_str(), &before) == 0;
     CFile file(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
@@ -126,7 +135,7 @@ bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::st
     }
     run.run = static_cast<int>(highest) + 1;
     std::vector<LoggedRun> earlier = LatestMeasurement(reading.runs, run.axis, run.tableInForce);
-    if (fresh || (!earlier.empty() && !SameTargets(earlier.back(), run))) earlier.clear();
+    if (fresh(earlier) || (!earlier.empty() && !SameTargets(earlier.back(), run))) earlier.clear();
     if (earlier.empty()) {
         run.measurement = 1;
         for (const LoggedRun& r : reading.runs)
@@ -148,13 +157,37 @@ bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::st
         return false;
     }
     if (!existed) SyncDirectoryOf(path);
+    if (after != nullptr) {
+        *after = std::move(reading.runs);
+        after->push_back(run);
+    }
     return true;
 }
 
+}  // namespace
+
+bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error) {
+    return Append(
+        path, run, [fresh](const std::vector<LoggedRun>&) { return fresh; }, nullptr, error);
+}
+
+bool AppendRunToLog(const std::string& path, LoggedRun& run, double referenceSince,
+                    std::vector<LoggedRun>& runs, std::string& error) {
+    auto lostSince = [referenceSince](const std::vector<LoggedRun>& latest) {
+        return !latest.empty() && !latest.back().points.empty() &&
+               RunLogTimeSeconds(latest.back().points.back().time) < referenceSince;
+    };
+    return Append(path, run, lostSince, &runs, error);
+}
+
 std::string RunLogTimeNow() {
-    const std::time_t now = std::time(nullptr);
+    // The fine clock, as the kernel stamps files: time() reads a coarse copy
+    // that can lag a second behind just after a second turns, and a run would
+    // then seem to end before a LinuxCNC start it followed.
+    timespec now{};
+    clock_gettime(CLOCK_REALTIME, &now);
     std::tm utc{};
-    gmtime_r(&now, &utc);
+    gmtime_r(&now.tv_sec, &utc);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%dT%H:%M:%SZ", &utc);
     return text;

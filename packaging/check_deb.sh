@@ -1,10 +1,11 @@
 #!/bin/sh
 # Builds the Debian packages in BUILD_DIR and checks the application's and
 # the bench's: their files, that no file is in two packages, and (as root)
-# that apt installs both and the installed program finds every library it
-# needs.
+# that apt installs both, the installed program finds every library it
+# needs, and the system is left as it was (packaging/try_install.sh).
 # usage: check_deb.sh BUILD_DIR
 set -eu
+here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 cd "$build"
 rm -f ./*.deb
@@ -21,7 +22,7 @@ has_files() {
     echo "$listing" | grep -q " $f\$" || { echo "check_deb: $package lacks $f" >&2; exit 1; }
   done
 }
-has_files "$deb" ./usr/bin/pitchwise ./usr/share/applications/pitchwise.desktop \
+has_files "$deb" ./usr/bin/pitchwise ./usr/bin/pitchwise-export ./usr/share/applications/pitchwise.desktop \
   ./usr/bin/pitchwise-capture ./usr/share/man/man1/pitchwise-capture.1.gz \
   ./usr/share/icons/hicolor/16x16/apps/pitchwise.png \
   ./usr/share/icons/hicolor/32x32/apps/pitchwise.png \
@@ -42,11 +43,6 @@ fi
 dpkg-deb -f "$deb" Depends | grep -q libqt6widgets6 || { echo "check_deb: no Qt dependency" >&2; exit 1; }
 
 if [ "$(id -u)" -eq 0 ]; then
-  DEBIAN_FRONTEND=noninteractive apt-get install -y "./$deb" "./$bench_deb" >/dev/null
-  if ldd /usr/bin/pitchwise | grep 'not found'; then
-    echo "check_deb: the installed program misses libraries" >&2
-    exit 1
-  fi
-  [ -x /usr/bin/pitchwise-bench ] || { echo "check_deb: no bench installed" >&2; exit 1; }
+  sh "$here/try_install.sh" "./$deb" "./$bench_deb"
 fi
 echo "check_deb: $deb and $bench_deb are complete"

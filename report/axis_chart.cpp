@@ -13,6 +13,7 @@
 #include <cmath>
 #include <functional>
 
+#include "before_after.h"
 #include "qsb.h"
 
 namespace {
@@ -23,7 +24,8 @@ constexpr int kHeight = 720;
 const QColor kUp(31, 119, 180);
 const QColor kDown(214, 95, 14);
 const QColor kReversal(90, 90, 90);
-const QColor kResidual(44, 160, 44);
+const QColor kAfterUp(44, 160, 44);
+const QColor kAfterDown(148, 103, 189);
 
 double Counts(double length) {
     return length * QSB_COUNTS_PER_UNIT;
@@ -62,45 +64,57 @@ void HideFromLegend(QChart* chart, QAbstractSeries* series) {
     for (QLegendMarker* marker : chart->legend()->markers(series)) marker->setVisible(false);
 }
 
-// The mean ± 2s as a translucent band, where every target of the direction
-// has an s; a band with holes would look like a narrow spread.
-void AddBand(QChart* chart, const std::vector<TargetFigures>& targets, bool up,
-             const QColor& color) {
-    auto* upper = new QLineSeries(chart);
-    auto* lower = new QLineSeries(chart);
-    for (const TargetFigures& t : targets) {
-        const Figure& mean = up ? t.meanUp : t.meanDown;
-        const Figure& s = up ? t.sUp : t.sDown;
-        if (!mean) continue;
-        if (!s) {
-            delete upper;
-            delete lower;
-            return;
-        }
-        upper->append(t.target, Counts(*mean + 2 * *s));
-        lower->append(t.target, Counts(*mean - 2 * *s));
-    }
-    if (upper->count() == 0) {
-        delete upper;
-        delete lower;
-        return;
-    }
-    auto* band = new QAreaSeries(upper, lower);
-    band->setName(up ? "mean up ±2s" : "mean down ±2s");
+// The mean ± 2s as translucent bands over every stretch of targets that
+// has an s (two runs or more that way); where s is missing no band is drawn
+// rather than a narrow one.
+void AddBands(QChart* chart, const std::vector<TargetFigures>& targets, bool up,
+              const QColor& color, const QString& name) {
     QColor fill = color;
     fill.setAlpha(50);
-    band->setBrush(fill);
-    band->setPen(Qt::NoPen);
-    chart->addSeries(band);
+    bool named = false;
+    std::size_t i = 0;
+    while (i < targets.size()) {
+        auto* upper = new QLineSeries(chart);
+        auto* lower = new QLineSeries(chart);
+        for (; i < targets.size(); ++i) {
+            const TargetFigures& t = targets[i];
+            const Figure& mean = up ? t.meanUp : t.meanDown;
+            const Figure& s = up ? t.sUp : t.sDown;
+            if (!mean) continue;  // not measured that way: the stretch goes on
+            if (!s) break;
+            upper->append(t.target, Counts(*mean + 2 * *s));
+            lower->append(t.target, Counts(*mean - 2 * *s));
+        }
+        ++i;
+        if (upper->count() == 0) {
+            delete upper;
+            delete lower;
+            continue;
+        }
+        auto* band = new QAreaSeries(upper, lower);
+        band->setName(name);
+        band->setBrush(fill);
+        band->setPen(Qt::NoPen);
+        chart->addSeries(band);
+        if (named) HideFromLegend(chart, band);
+        named = true;
+    }
+}
+
+QString Removed(const char* name, const Figure& before, const Figure& after) {
+    const Figure removed = PercentRemoved(before, after);
+    return removed ? QString("%1 removed %2 %").arg(name).arg(*removed, 0, 'f', 1)
+                   : QString("%1 removed n/a").arg(name);
 }
 
 QChart* BuildChart(const AxisReport& report) {
     auto* chart = new QChart();
     chart->setAnimationOptions(QChart::NoAnimation);
     const AxisFigures& f = report.figures;
-    chart->setTitle(QString("Axis %1: %2 runs — %3, %4, %5, %6, %7 (QSB counts)")
+    chart->setTitle(QString("Axis %1: %2 %3 — %4, %5, %6, %7, %8 (QSB counts)")
                         .arg(QChar(report.axis))
                         .arg(report.runs.size())
+                        .arg(report.runs.size() == 1 ? "run" : "runs")
                         .arg(Figure1("E", f.systematic), Figure1("M", f.meanDeviation),
                              Figure1("B", f.reversal), Figure1("R", f.repeat),
                              Figure1("A", f.accuracy)));
@@ -122,8 +136,8 @@ QChart* BuildChart(const AxisReport& report) {
         if (named) HideFromLegend(chart, series);
         named = true;
     }
-    AddBand(chart, f.targets, true, kUp);
-    AddBand(chart, f.targets, false, kDown);
+    AddBands(chart, f.targets, true, kUp, "mean up ±2s");
+    AddBands(chart, f.targets, false, kDown, "mean down ±2s");
     chart->addSeries(Curve(chart, "mean up", kUp, 3, f.targets,
                            [](const TargetFigures& t) { return t.meanUp; }));
     chart->addSeries(Curve(chart, "mean down", kDown, 3, f.targets,
@@ -132,15 +146,33 @@ QChart* BuildChart(const AxisReport& report) {
         chart, "reversal B_i", kReversal, 2, f.targets,
         [](const TargetFigures& t) { return t.reversal; }, Qt::DashLine));
     if (!report.verification.empty()) {
-        // Before: what the table was made to undo; after: what is left with
-        // it in force.
-        auto either = [](const TargetFigures& t) {
-            return t.mean ? t.mean : t.meanUp ? t.meanUp : t.meanDown;
-        };
-        chart->addSeries(
-            Curve(chart, "residual before", kResidual, 2, f.targets, either, Qt::DotLine));
-        chart->addSeries(Curve(chart, "residual after (table in force)", kResidual, 3,
-                               report.residual.targets, either));
+        // After: what is left with the table in force, on the same axes as
+        // what the table was made to remove.
+        const AxisFigures& after = report.residual;
+        AddBands(chart, after.targets, true, kAfterUp, "after: up ±2s");
+        AddBands(chart, after.targets, false, kAfterDown, "after: down ±2s");
+        chart->addSeries(Curve(chart, "after: mean up", kAfterUp, 3, after.targets,
+                               [](const TargetFigures& t) { return t.meanUp; }));
+        chart->addSeries(Curve(chart, "after: mean down", kAfterDown, 3, after.targets,
+                               [](const TargetFigures& t) { return t.meanDown; }));
+        chart->setTitle(chart->title() +
+                        QString("<br>with the table in force, %1 runs: %2, %3; %4, %5")
+                            .arg(report.verification.size())
+                            .arg(Figure1("E", after.systematic), Figure1("M", after.meanDeviation),
+                                 Removed("E", f.systematic, after.systematic),
+                                 Removed("M", f.meanDeviation, after.meanDeviation)));
+        // Called out by name, as the text does in full.
+        QStringList larger;
+        for (const std::string& said : ResidualsLargerThanBefore(f, after))
+            larger << QString::fromStdString(said.substr(0, said.find(' ')));
+        if (!larger.isEmpty())
+            chart->setTitle(chart->title() + "<br>WARNING: " + larger.join(", ") +
+                            " larger with the table in force than before it");
+    }
+    // A name in the legend promises a line in the picture.
+    for (QAbstractSeries* series : chart->series()) {
+        auto* line = qobject_cast<QXYSeries*>(series);
+        if (line && line->count() == 0) HideFromLegend(chart, series);
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
     QFont legend = chart->legend()->font();
@@ -215,7 +247,7 @@ bool DrawAxisChart(const AxisReport& report, const std::string& pngPath, const s
     svg.setFileName(QString::fromStdString(svgPath));
     svg.setSize(QSize(kWidth, kHeight));
     svg.setViewBox(QRect(0, 0, kWidth, kHeight));
-    svg.setTitle(chart->title());
+    svg.setTitle(chart->title().replace("<br>", " / "));
     QPainter painter;
     if (!painter.begin(&svg)) {
         error = "cannot write " + svgPath;

@@ -1,23 +1,13 @@
 #include "axis_report.h"
 
-#include <cstdarg>
 #include <cstdio>
 
+#include "before_after.h"
 #include "qsb.h"
 #include "run_tie.h"
+#include "text.h"
 
 namespace {
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
 
 std::string Cell(const Figure& value) {
     return value ? Format(" %10.6f", *value) : std::string("         --");
@@ -94,9 +84,12 @@ std::string AxisReportText(const AxisReport& report) {
     }
     text += Figures(report.figures);
     if (!report.verification.empty()) {
-        text += Format("axis %c with the table in force: %zu verification runs\n", report.axis,
-                       report.verification.size());
-        text += Figures(report.residual);
+        text += Format(
+            "axis %c with the table in force: %zu verification runs (%zu up, %zu "
+            "down; measurement %d), before and after\n",
+            report.axis, report.verification.size(), Count(report.verification, Direction::UP),
+            Count(report.verification, Direction::DOWN), report.verification.front().measurement);
+        text += BeforeAfterText(report.figures, report.residual);
     }
     return text;
 }

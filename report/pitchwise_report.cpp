@@ -9,47 +9,34 @@
 
 #include "axis_chart.h"
 #include "axis_report.h"
+#include "report_options.h"
 #include "run_log_file.h"
-
-namespace {
-
-const char* const kUsage =
-    "usage: pitchwise-report RUNLOG [-o DIR]\n"
-    "\n"
-    "Reads the run log, prints the figures of each axis's latest measurement\n"
-    "(per direction and for the axis) and writes into DIR (default: the run\n"
-    "log's folder) report.txt and, per axis, axis-x.png and axis-x.svg.\n"
-    "Exits 0 when written, 1 when the log cannot be read or holds no run,\n"
-    "2 on a usage error.\n";
-
-bool ParseArguments(int argc, char** argv, std::string& log, std::string& dir) {
-    for (int i = 1; i < argc; ++i) {
-        std::string argument = argv[i];
-        if (argument == "-o" && i + 1 < argc) {
-            dir = argv[++i];
-        } else if (argument.empty() || argument[0] == '-' || !log.empty()) {
-            return false;
-        } else {
-            log = argument;
-        }
-    }
-    if (log.empty()) return false;
-    if (dir.empty()) {
-        std::size_t slash = log.rfind('/');
-        dir = slash == std::string::npos ? "." : log.substr(0, slash + 1);
-    }
-    return true;
-}
-
-}  // namespace
+#include "runtime_dir.h"
+#include "temperature.h"
 
 int main(int argc, char** argv) {
-    std::string logPath;
-    std::string dir;
-    if (!ParseArguments(argc, argv, logPath, dir)) {
-        std::fputs(kUsage, stderr);
+    ReportCommandLine options;
+    TemperatureOptions temperature;
+    std::string error;
+    // The temperature options are taken out first; the rest is the report's.
+    if (!TakeTemperatureArguments(argc, argv, temperature, error) ||
+        !ParseReportCommandLine(argc, argv, options, error)) {
+        std::fprintf(stderr, "pitchwise-report: %s\n%s", error.c_str(), REPORT_USAGE_LINE);
         return 2;
     }
+    if (options.help) {
+        std::fputs(REPORT_USAGE, stdout);
+        std::fputs(TEMPERATURE_USAGE, stdout);
+        std::fputs(REPORT_EXITS, stdout);
+        return 0;
+    }
+    const std::string& logPath = options.runLog;
+    const std::string& dir = options.dir;
+    if (!CheckRunLogReadable(logPath, error)) {
+        std::fprintf(stderr, "pitchwise-report: %s\n", error.c_str());
+        return 1;
+    }
+    ProvideRuntimeDir();
     // A report draws into files only: it never needs a display.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
@@ -57,12 +44,12 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
 
     RunLogReading reading;
-    std::string error;
     if (!ReadRunLogFile(logPath, reading, error)) {
         std::fprintf(stderr, "pitchwise-report: %s\n", error.c_str());
         return 1;
     }
-    std::string text = "run log " + logPath + "\n";
+    NormaliseRuns(reading.runs, temperature);
+    std::string text = "run log " + logPath + ", " + TemperatureText(temperature) + "\n";
     for (const std::string& warning : reading.warnings) text += "warning: " + warning + "\n";
     std::vector<AxisReport> reports = BuildAxisReports(reading.runs);
     if (reports.empty()) {

@@ -8,13 +8,15 @@
 # --cycles N). Every run goes into the bench's run log, and the report
 # program turns it into the figures and a picture of the axis.
 #
-# With a display you can reach, the window opens for you and the demo waits
-# until you close it. Without one (a plain terminal, CI, root over ssh), it
-# starts a virtual display and a scripted operator drives the real dialog by
-# key presses: Find QSB, then Create with the values given, then Create
-# back the other way.
+# A scripted operator drives the real dialog by key presses: Find QSB, then
+# Create with the values given, then Create back the other way, and the
+# demo prints each run's closing message. With a display you can reach you
+# watch it there; without one (a plain terminal, CI, root over ssh) it runs
+# on a virtual display. With --interactive the window is yours: the demo
+# prints, run by run, what to type and press, and waits until you close it.
 #
-# usage: scripts/demo.sh [--cycles N] [START END INCREMENT]    (default 1; 0 10 0.5)
+# usage: scripts/demo.sh [--interactive] [--cycles N] [START END INCREMENT]
+#        (default 1; 0 10 0.5)
 # Environment: DEMO_OUT, the output directory (default out/demo);
 #              DEMO_PRESET, the build preset (default).
 # Leaves in the output directory: bench.txt (the bench's report and the
@@ -30,15 +32,20 @@ cd "$root"
 # Carried through the re-run under the virtual display, which gets the
 # positions only.
 cycles=${DEMO_CYCLES:-1}
+interactive=""
+if [ "${1:-}" = "--interactive" ]; then
+  interactive=1
+  shift
+fi
 if [ "${1:-}" = "--cycles" ]; then
   cycles=${2:-}
   shift 2 || true
 fi
 case $cycles in
-  ''|*[!0-9]*|0) echo "usage: $0 [--cycles N] [START END INCREMENT]" >&2; exit 2 ;;
+  ''|*[!0-9]*|0) echo "usage: $0 [--interactive] [--cycles N] [START END INCREMENT]" >&2; exit 2 ;;
 esac
 if [ $# -ne 0 ] && [ $# -ne 3 ]; then
-  echo "usage: $0 [--cycles N] [START END INCREMENT]" >&2
+  echo "usage: $0 [--interactive] [--cycles N] [START END INCREMENT]" >&2
   exit 2
 fi
 start=${1:-0}
@@ -53,9 +60,10 @@ if [ -z "${DEMO_ON_XVFB:-}" ]; then
   "$root/scripts/install-deps.sh" demo
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j2 --target pitchwise pitchwise-bench tarvex_sim \
-    pitchwise-report
+    pitchwise-report pitchwise-export
   # A display that is set but cannot be reached is no display.
   if [ -z "${DISPLAY:-}" ] || ! xdpyinfo >/dev/null 2>&1; then
+    [ -z "$interactive" ] || { echo "demo: --interactive needs a display you can reach" >&2; exit 2; }
     DEMO_CYCLES=$cycles DEMO_ON_XVFB=1 exec xvfb-run -a -s "-screen 0 1024x768x24 -nolisten tcp" "$0" "$@"
   fi
 fi
@@ -87,8 +95,26 @@ capture_dialog() {
   import -window "$dialog" "$out/dialog.png" 2>/dev/null || true
 }
 
-if [ -n "${DEMO_ON_XVFB:-}" ]; then
-  echo "demo: no display, so a scripted operator drives the dialog on a virtual one:"
+# The closing message's text, copied from the box as Qt copies it on
+# Ctrl+C (a line of dashes, the title, dashes, the text, dashes).
+# Until Qt takes the clipboard, a marker of ours holds it (its xclip ends
+# then), so an older text is never taken for the message.
+read_message() {
+  printf 'no text copied' | xclip -quiet -selection clipboard >/dev/null 2>&1 &
+  holder=$!
+  timeout 10 sh -c 'until xclip -selection clipboard -o 2>/dev/null | grep -q .; do sleep 0.05; done' || true
+  xdotool key ctrl+c
+  wait_for_exit "$holder" 10 || kill "$holder" 2>/dev/null || true
+  xclip -selection clipboard -o 2>/dev/null | awk '/^-+$/ { n++; next } n == 2 && NF { print }'
+}
+messages=""
+
+if [ -z "$interactive" ]; then
+  if [ -n "${DEMO_ON_XVFB:-}" ]; then
+    echo "demo: no display, so a scripted operator drives the dialog on a virtual one:"
+  else
+    echo "demo: a scripted operator drives the dialog on $DISPLAY (watch it; keep your keys off):"
+  fi
   echo "demo: Find QSB, then Create from $start to $end by $increment and back, $cycles time(s)"
   wait_for_focus "Pitchwise v2.2"
   run=1
@@ -102,8 +128,11 @@ if [ -n "${DEMO_ON_XVFB:-}" ]; then
     fi
     timeout 300 xdotool search --sync --onlyvisible --name "$message_box" >/dev/null ||
       fail "run $run never ended in a message"
-    sleep 0.5
+    wait_for_focus pitchwise
     [ "$run" -eq 1 ] && import -window root "$out/screen.png"
+    message=$(read_message)
+    echo "demo: run $run ended: \"$message\""
+    messages="$messages run $run: \"$message\""
     xdotool key Return                  # close the message
     # The message is gone and the dialog has the keyboard again before the
     # next keys are typed.
@@ -114,8 +143,19 @@ if [ -n "${DEMO_ON_XVFB:-}" ]; then
   capture_dialog
   xdotool key Escape                    # end the program
 else
-  echo "demo: the Pitchwise window is open on $DISPLAY: press Find QSB, fill in the"
-  echo "demo: positions (or keep them), press Create, then Done when it says \"Done.\""
+  echo "demo: the Pitchwise window on $DISPLAY is yours. Step by step:"
+  echo "demo:   1. press Find QSB: the box beside it shows the bench's QSB (COM:1 ...)"
+  run=1
+  step=2
+  while [ "$run" -le $((2 * cycles)) ]; do
+    from=$start to=$end
+    [ $((run % 2)) -eq 0 ] && from=$end to=$start
+    echo "demo:   $step. run $run: Start Position $from, End Position $to, Map Increment" \
+      "$increment; press Create and wait for the message; press OK"
+    run=$((run + 1))
+    step=$((step + 1))
+  done
+  echo "demo:   $step. press Done (or close the window): the bench's report and the figures follow"
   # After each message a command ends with, the dialog is taken again.
   shown=""
   while kill -0 "$app" 2>/dev/null; do
@@ -137,7 +177,20 @@ wait "$bench" || status=$?
 bench=""
 cp "$work/bench.out" "$out/bench.txt"
 cat "$out/bench.txt"
+# The bench judges only runs that reached it; the dialog says why one did not.
+if [ -n "$messages" ] && ! [ -s "$out/runs.csv" ]; then
+  echo "demo: no run reached the bench; the dialog said:$messages"
+fi
 "$build/report/pitchwise-report" "$out/runs.csv" -o "$out" || echo "demo: no report"
+
+# The same measurement as other controllers' tables (the bench's unit taken
+# as mm): axis-x-linuxcnc.dat, axis-x-siemens.ini, axis-x-isg.lis, axis-x.csv.
+for table in linuxcnc:axis-x-linuxcnc.dat siemens-lec:axis-x-siemens.ini isg:axis-x-isg.lis \
+    csv:axis-x.csv; do
+  rm -f "$out/${table#*:}"
+  "$build/export/pitchwise-export" "$out/runs.csv" --axis X --to "${table%%:*}" --unit mm \
+    -o "$out/${table#*:}" || echo "demo: no ${table%%:*} table"
+done
 echo "demo: outputs in $out:"
 ls -1 "$out" | sed 's/^/  /'
 exit $status

@@ -107,7 +107,7 @@ PY
   done
   if [ -n "$best" ]; then
     met=$(awk "BEGIN { print ($best < 1) ? \"yes\" : \"no\" }")
-    echo "report, 256 targets x 20 runs (text+PNG+SVG),s,0,$best,0,< 1 s,$met" >>"$csv"
+    echo "report of 256 targets x 20 runs (text+PNG+SVG),s,0,$best,0,< 1 s,$met" >>"$csv"
   else
     echo "perf: the report failed, see $out/report.log" >&2
   fi

@@ -4,12 +4,18 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QScreen>
+#include <QShortcut>
+#include <QSpacerItem>
 #include <QTimer>
 #include <cstring>
 
@@ -18,6 +24,7 @@
 #include "dialog_layout.h"
 #include "dialog_styles.h"
 #include "dialog_template.h"
+#include "dialog_units.h"
 #include "dialog_window.h"
 #include "resource.h"
 #include "user_interface.h"
@@ -212,6 +219,28 @@ void CDialog::MessageBox(const char* text) {
     QMessageBox box(QMessageBox::NoIcon, ApplicationName(), QString::fromLatin1(text),
                     QMessageBox::Ok, m_impl->window);
     box.setTextFormat(Qt::PlainText);
+    // A short text makes a box narrower than its title, which the window
+    // manager then cuts; the box sizes itself, so the room goes into its grid.
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true);
+    const QFontMetrics title(titleFont);
+    if (auto* grid = qobject_cast<QGridLayout*>(box.layout())) {
+        const int wide =
+            MessageBoxMinimumWidth(title.horizontalAdvance(box.windowTitle()), title.height());
+        grid->addItem(new QSpacerItem(wide, 0, QSizePolicy::Minimum, QSizePolicy::Minimum),
+                      grid->rowCount(), 0, 1, grid->columnCount());
+    }
+    // Ctrl+C copies the box as a Windows message box copies itself, so a
+    // message can be pasted into a report or read by a script.
+    const QString copied = QStringLiteral(
+                               "---------------------------\n%1\n"
+                               "---------------------------\n%2\n"
+                               "---------------------------\nOK\n"
+                               "---------------------------\n")
+                               .arg(box.windowTitle(), box.text());
+    auto* copy = new QShortcut(QKeySequence::Copy, &box);
+    QObject::connect(copy, &QShortcut::activated,
+                     [copied] { QGuiApplication::clipboard()->setText(copied); });
     // The box takes the keyboard when it comes up, as a dialog does.
     QTimer::singleShot(0, &box, [&box] { box.activateWindow(); });
     box.exec();

@@ -66,3 +66,7 @@ DialogBaseUnits FitBaseUnits(const DialogTemplate& t, DialogBaseUnits fontBase,
     while (base.y < FIT_LIMIT_FACTOR * fontBase.y && !HeightsFit(t, base.y, needs)) ++base.y;
     return base;
 }
+
+int MessageBoxMinimumWidth(int titleAdvance, int lineHeight) {
+    return titleAdvance + 6 * lineHeight;
+}

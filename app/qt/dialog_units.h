@@ -30,5 +30,10 @@ QRect DialogUnitsToPixels(const QRect& units, DialogBaseUnits base);
 DialogBaseUnits FitBaseUnits(const DialogTemplate& dialogTemplate, DialogBaseUnits fontBase,
                              const std::vector<QSize>& needs);
 
+// The narrowest a message box may be for a window manager to show its whole
+// title: the title's advance in the (bold) title font plus room for the
+// frame's icon and its three buttons, taken as six line heights.
+int MessageBoxMinimumWidth(int titleAdvance, int lineHeight);
+
 // a * b / c rounded to the nearest integer, as the Windows MulDiv.
 int MulDiv(int a, int b, int c);

@@ -9,6 +9,7 @@
 
 #include "pitchwise_app.h"
 #include "resource.h"
+#include "runtime_dir.h"
 #include "user_interface.h"
 
 namespace {
@@ -88,6 +89,7 @@ bool HaveDisplay() {
 
 void InitUserInterface() {
     if (!QApplication::instance()) {
+        ProvideRuntimeDir();
         thePreviousHandler = qInstallMessageHandler(HoldStartMessage);
         theToolkit = new QApplication(theArgumentCount, theArguments);
         qInstallMessageHandler(thePreviousHandler);

@@ -1,17 +1,12 @@
 #include "comp_table.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <sstream>
 
-#include "linuxcnc_config.h"
+#include "text.h"
+#include "text_file.h"
 
 namespace {
 
@@ -186,67 +181,11 @@ bool JunctionsWithinSlope(const std::vector<CompPoint>& table, const std::vector
     return true;
 }
 
-namespace {
-
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-}  // namespace
-
 bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table,
                     std::string& error) {
-    const std::string temporary = path + ".new";
-    const std::string backup = path + ".bak";
-    struct stat old {};
-    const bool hadOld = stat(path.c_str(), &old) == 0;
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = "cannot create " + temporary + ": " + std::strerror(errno);
-        return false;
-    }
-    // LinuxCNC, perhaps under another user, must read the table whatever
-    // umask Pitchwise runs with: the old file's mode and owner, else 0644.
-    bool written = fchmod(fd, hadOld ? (old.st_mode & 07777) : 0644) == 0;
-    if (hadOld && (old.st_uid != geteuid() || old.st_gid != getegid()))
-        written = fchown(fd, old.st_uid, old.st_gid) == 0 && written;
-    const std::string text = FormatCompTable(table);
-    std::size_t sent = 0;
-    while (written && sent < text.size()) {
-        ssize_t n = write(fd, text.data() + sent, text.size() - sent);
-        if (n <= 0)
-            written = false;
-        else
-            sent += static_cast<std::size_t>(n);
-    }
-    written = written && fsync(fd) == 0;
-    written = close(fd) == 0 && written;
-    if (!written) {
-        error = "cannot write " + temporary + ": " + std::strerror(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    // A hard link keeps the old table in place while the backup appears.
-    if (hadOld) {
-        unlink(backup.c_str());
-        if (link(path.c_str(), backup.c_str()) != 0) {
-            error = "cannot keep the previous table as " + backup + ": " + std::strerror(errno);
-            unlink(temporary.c_str());
-            return false;
-        }
-    }
-    if (rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot replace " + path + ": " + std::strerror(errno);
-        unlink(temporary.c_str());
-        return false;
-    }
-    // The rename lasts a power cut only once the folder is on disk.
-    int folder = open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folder >= 0) {
-        fsync(folder);
-        close(folder);
-    }
-    return true;
+    AtomicWriteOptions options;
+    options.backupPath = path + ".bak";
+    const AtomicWrite written = WriteFileAtomically(path, FormatCompTable(table), options);
+    if (!written.written) error = written.message;
+    return written.written;
 }

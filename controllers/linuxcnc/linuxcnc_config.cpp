@@ -4,8 +4,10 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <sstream>
+
+#include "text.h"
+#include "text_file.h"
 
 namespace {
 
@@ -93,13 +95,6 @@ bool ApplySetting(const std::string& key, const std::string& value, LinuxCncConf
 
 }  // namespace
 
-std::string Trim(const std::string& text) {
-    const char* blanks = " \t\r\n";
-    std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) return std::string();
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
-
 int AxisIndex(char axis) {
     switch (axis) {
         case 'X':
@@ -144,15 +139,6 @@ bool ParseConfig(const std::string& text, LinuxCncConfig& config, std::string& e
     return true;
 }
 
-bool ReadTextFile(const std::string& path, std::string& text) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return false;
-    std::ostringstream contents;
-    contents << file.rdbuf();
-    text = contents.str();
-    return true;
-}
-
 bool LoadConfig(LinuxCncConfig& config, std::string& path, std::string& error) {
     const char* chosen = std::getenv("TARVEX_LINUXCNC_CONFIG");
     const char* home = std::getenv("HOME");
@@ -167,8 +153,10 @@ bool LoadConfig(LinuxCncConfig& config, std::string& path, std::string& error) {
     }
     for (int i = 0; i < count; ++i) {
         std::string text;
-        if (!ReadTextFile(candidates[i], text)) continue;
+        const FileRead read = ReadTextFile(candidates[i], text, error);
+        if (read == FileRead::ABSENT) continue;
         path = candidates[i];
+        if (read == FileRead::UNREADABLE) return false;
         if (!ParseConfig(text, config, error)) {
             error = path + ": " + error;
             return false;

@@ -41,11 +41,7 @@ int AxisIndex(char axis);
 bool ParseConfig(const std::string& text, LinuxCncConfig& config, std::string& error);
 
 // Reads $TARVEX_LINUXCNC_CONFIG, else $HOME/.config/tarvex-linuxcnc.conf,
-// else /etc/tarvex-linuxcnc.conf. `path` says which one was read.
+// else /etc/tarvex-linuxcnc.conf. `path` says which one was read. A file
+// that is there but cannot be read is refused, never passed over for the
+// next one or the defaults.
 bool LoadConfig(LinuxCncConfig& config, std::string& path, std::string& error);
-
-// The text without leading and trailing blanks.
-std::string Trim(const std::string& text);
-
-// Reads a whole file; false when it cannot be opened.
-bool ReadTextFile(const std::string& path, std::string& text);

@@ -7,12 +7,9 @@
 #include <cstdlib>
 #include <sstream>
 
-namespace {
+#include "text.h"
 
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
+namespace {
 
 // A value LinuxCNC would read as a number: a trailing word means the owner
 // wrote something else, and a guess could move the machine past a limit.

@@ -3,16 +3,9 @@
 #include <cctype>
 #include <sstream>
 
+#include "text.h"
+
 namespace {
-
-std::string Upper(std::string text) {
-    for (char& c : text) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return text;
-}
-
-bool StartsWith(const std::string& text, const std::string& head) {
-    return text.compare(0, head.size(), head) == 0;
-}
 
 // True when `line` begins with the word(s) `head`, followed by a blank or the end.
 bool BeginsWithWords(const std::string& line, const std::string& head) {

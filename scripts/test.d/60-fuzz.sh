@@ -22,14 +22,19 @@ export LOCPATH="$locales"
 
 status=0
 for harness in identity_reply counter_reply create_fields command_line run_log machine_ini \
-    rsh_reply comp_table linuxcnc_config capture_plan; do
+    rsh_reply comp_table linuxcnc_config export ini_apply \
+    capture_plan; do
   scratch="$build/corpus/$harness"
+  # The export reads run logs: it starts from the run log's seeds too.
+  seeds="fuzz/corpus/$harness"
+  [ "$harness" = export ] && seeds="$seeds fuzz/corpus/run_log"
   findings="$build/findings/$harness"
   rm -rf "$findings"
   mkdir -p "$scratch" "$findings"
   echo "fuzz: $harness for $seconds s"
+  # shellcheck disable=SC2086 # the seed folders are words of their own
   if "$build/fuzz/fuzz_$harness" -max_total_time="$seconds" -print_final_stats=1 \
-      -artifact_prefix="$findings/" "$scratch" "fuzz/corpus/$harness" \
+      -artifact_prefix="$findings/" "$scratch" $seeds \
       >"$build/findings/$harness.log" 2>&1; then
     grep -E '^(stat::number_of_executed_units|stat::new_units_added)|^Done' \
       "$build/findings/$harness.log" || true

@@ -9,8 +9,12 @@
 # truth. Dwell 4 s: the plan's least (3 s) leaves a loaded machine no
 # reading to spare. The report, the logs and the program are kept in
 # build/ci/capture-report.
+# A LinuxCNC already running on this PC, or anything on our port, stops
+# the stage before it builds or starts anything (scripts/lib/linuxcnc_sim.sh).
 set -eu
 root=$(pwd)
+. "$root/scripts/lib/linuxcnc_sim.sh"
+lcnc_sim_init || { echo "85-capture: nothing started" >&2; exit 1; }
 if ! command -v linuxcnc >/dev/null 2>&1; then
   if ! apt-cache policy linuxcnc-uspace 2>/dev/null | grep -q 'Candidate: [0-9]'; then
     echo "85-capture: SKIPPED: linuxcnc-uspace cannot be installed here (no candidate in apt)"
@@ -37,66 +41,22 @@ work=$(mktemp -d /tmp/pitchwise-capture.XXXXXX)
 mkdir "$work/fifo" "$work/ports"
 # LinuxCNC refuses to run as root; its real-time part then runs as nobody.
 chmod 777 "$work" "$work/fifo"
-sim=$root/tests/linuxcnc/sim
+sim=$root/tests/controllers/linuxcnc/sim
 cp "$sim/pitchwise_sim.ini" "$sim/carriage.hal" "$work/"
 : > "$work/sim.tbl"
-
-# --- LinuxCNC's start and stop, as the LinuxCNC stage has them, on a port
-# and with passwords of this run's own: a machine's own linuxcncrsh (5007)
-# is never spoken to.
-capture_rsh() {
-  python3 "$root/tests/capture/lcnc_program.py" "$@"
-}
-
-capture_lcnc_init() {
-  LINUXCNC_RSH_PORT=$(python3 -c '
-import socket
-s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
-  LINUXCNC_RSH_CONNECTPW=$(od -An -tx1 -N6 /dev/urandom | tr -d ' \n')
-  LINUXCNC_RSH_ENABLEPW=$(od -An -tx1 -N6 /dev/urandom | tr -d ' \n')
-  LINUXCNC_RSH_INI=$work/pitchwise_sim.ini
-  export LINUXCNC_RSH_PORT LINUXCNC_RSH_CONNECTPW LINUXCNC_RSH_ENABLEPW LINUXCNC_RSH_INI
-  if [ -e /tmp/linuxcnc.lock ]; then
-    echo "85-capture: refused: /tmp/linuxcnc.lock exists: a LinuxCNC runs on this PC" >&2
-    return 1
-  fi
-  sed -i "s/^DISPLAY *= *linuxcncrsh.*/DISPLAY = linuxcncrsh --port $LINUXCNC_RSH_PORT --connectpw $LINUXCNC_RSH_CONNECTPW --enablepw $LINUXCNC_RSH_ENABLEPW/" \
-    "$LINUXCNC_RSH_INI"
-}
-
-lcnc_pid=""
-capture_lcnc_start() {
-  (cd "$work" && { [ "$(id -u)" -ne 0 ] || export RTAPI_UID=65534; } &&
-     RTAPI_FIFO_PATH="$work/fifo/fifo" exec setsid linuxcnc "$LINUXCNC_RSH_INI" \
-       >>"$work/linuxcnc.log" 2>&1) &
-  lcnc_pid=$!
-  capture_rsh wait && capture_rsh ready
-}
-
-capture_lcnc_stop() {
-  [ -n "$lcnc_pid" ] || return 0
-  capture_rsh shutdown 2>/dev/null || true
-  timeout 20 sh -c 'while kill -0 "$1" 2>/dev/null; do sleep 0.1; done' sh "$lcnc_pid" || true
-  # Only the process group this script started.
-  kill -- "-$lcnc_pid" 2>/dev/null || true
-  timeout 60 sh -c 'while kill -0 -- "-$1" 2>/dev/null; do sleep 0.1; done' sh "$lcnc_pid" ||
-    echo "LinuxCNC's processes outlived a minute" >&2
-  lcnc_pid=""
-}
 
 qsb_pid=""
 capture_pid=""
 cleanup() {
   [ -z "$capture_pid" ] || kill "$capture_pid" 2>/dev/null || true
   [ -z "$qsb_pid" ] || { kill "$qsb_pid" 2>/dev/null; wait "$qsb_pid" 2>/dev/null || true; }
-  capture_lcnc_stop
+  lcnc_sim_stop
 }
 trap cleanup EXIT
 
 # --- the machine mapped through libTarvex.so, one run each way
 map_with_library() {
-  printf 'host = 127.0.0.1\nport = %s\nconnect_password = %s\nenable_password = %s\n' \
-    "$LINUXCNC_RSH_PORT" "$LINUXCNC_RSH_CONNECTPW" "$LINUXCNC_RSH_ENABLEPW" > "$work/tarvex.conf"
+  lcnc_sim_tarvex_conf > "$work/tarvex.conf"
   cat >> "$work/tarvex.conf" <<CONF
 ini = $LINUXCNC_RSH_INI
 comp_file_x = $work/comp_x.dat
@@ -104,9 +64,9 @@ feed = 1200
 dwell = 0.2
 log = $work/tarvex.log
 CONF
-  capture_rsh mdi "G53 G0 X60" &&
+  lcnc_sim_rsh mdi "G53 G0 X60" &&
     TARVEX_LINUXCNC_CONFIG="$work/tarvex.conf" LD_LIBRARY_PATH="$build/controllers/linuxcnc" \
-      "$build/tests/linuxcnc/linuxcnc_e2e" map X 0 40 10 "$work/comp_x.dat" "$lost_motion" \
+      "$build/tests/controllers/linuxcnc/linuxcnc_e2e" map X 0 40 10 "$work/comp_x.dat" "$lost_motion" \
       carriage_pos.out
 }
 
@@ -122,7 +82,7 @@ capture_cycle() {
     --dialect linuxcnc -o "$work/x-cycle.ngc" || return 1
   echo "--- the program's first lines"; head -12 "$work/x-cycle.ngc"
   # Parked well away from the start, so no standstill before it looks like one.
-  capture_rsh mdi "G53 G0 X25" || return 1
+  lcnc_sim_rsh mdi "G53 G0 X25" || return 1
   # shellcheck disable=SC2086
   "$build/tests/capture/capture_hal_qsb" serve "$work/ports" carriage_pos.out $screw &
   qsb_pid=$!
@@ -132,7 +92,7 @@ capture_cycle() {
   capture_pid=$!
   # FindQsb takes a few seconds of pauses; a minute is a limit only a fault reaches.
   wait_for "$work/capture.out" '^COM:1 ' 60 || { cat "$work/capture.out"; return 1; }
-  capture_rsh run "$work/x-cycle.ngc" 900 || return 1
+  lcnc_sim_rsh run "$work/x-cycle.ngc" 900 || return 1
   # The capture ends at the last target, before the program's last turn.
   capture_status=0
   wait "$capture_pid" || capture_status=$?
@@ -167,13 +127,13 @@ compare() {
 }
 
 status=0
-capture_lcnc_init || exit 1
-if capture_lcnc_start && map_with_library && capture_cycle; then
+if lcnc_sim_start "$work" "$work/pitchwise_sim.ini" && lcnc_sim_rsh ready && map_with_library &&
+  capture_cycle; then
   compare || status=1
 else
   status=1
 fi
-capture_lcnc_stop
+lcnc_sim_stop
 mkdir -p "$kept"
 cp "$work"/*.csv "$work/x-cycle.ngc" "$work/x-cycle.plan" "$work/capture.out" "$kept/" 2>/dev/null || true
 cp -r "$work/captured" "$work/mapped" "$kept/" 2>/dev/null || true

@@ -79,6 +79,13 @@ const FiguresCase kCases[] = {
      {{0, {1, 3}, {0, 0}}, {5, {2}, {0, 0}}},
      {2, 2, NA, 0, NA, 0, 0, 2, 0, NA, 0, NA},
      {4 * kRoot2, NA}},
+    // One target, both ways as in the first row: B, R and A stand, but no
+    // spread along the axis (E↑, E↓, E, M) can come from one target.
+    {"OneTargetGivesNoSpreadAlongTheAxis",
+     {{0, {1, 3}, {-1, -3}}},
+     {4, 4, 4 * kRoot2, 4 * kRoot2, 4 + 4 * kRoot2, NA, NA, NA, NA, 4 * kRoot2, 4 * kRoot2,
+      4 + 4 * kRoot2},
+     {4 + 4 * kRoot2}},
     {"NoTargets", {}, {NA, NA, NA, NA, NA, NA, NA, NA, NA, NA, NA, NA}, {}},
 };
 

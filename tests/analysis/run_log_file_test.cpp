@@ -6,9 +6,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace {
 
@@ -42,6 +44,41 @@ class RunLogFile : public ::testing::Test {
     std::string dir;
     std::string path;
 };
+
+TEST_F(RunLogFile, ReferenceLostBeforeTheLatestRunBeginsAMeasurementAndTheRunsComeBack) {
+    // The first run's last point was read at 07:00:01.
+    const double lastRead = RunLogTimeSeconds("2026-12-09T07:00:01Z");
+    const struct Row {
+        const char* name;
+        double referenceSince;
+        int measurement;
+    } rows[] = {
+        {"reference kept since before the run", lastRead - 60, 1},
+        {"homed again in the same second", lastRead, 1},
+        {"homed again after the run", lastRead + 1, 2},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        std::remove(path.c_str());
+        std::string error;
+        LoggedRun first = MakeRun(Direction::UP, 0, 1);
+        first.points[0].approach = Direction::UP;
+        std::vector<LoggedRun> runs;
+        ASSERT_TRUE(AppendRunToLog(path, first, row.referenceSince, runs, error)) << error;
+        ASSERT_EQ(runs.size(), 1u);
+        LoggedRun again = first;
+        ASSERT_TRUE(AppendRunToLog(path, again, row.referenceSince, runs, error)) << error;
+        EXPECT_EQ(again.measurement, row.measurement);
+        // The log as it stands after the append, read once under its lock.
+        ASSERT_EQ(runs.size(), 2u);
+        EXPECT_EQ(runs.back().run, 2);
+        EXPECT_EQ(runs.back().measurement, row.measurement);
+        RunLogReading reading;
+        ASSERT_TRUE(ReadRunLogFile(path, reading, error)) << error;
+        ASSERT_EQ(reading.runs.size(), 2u);
+        EXPECT_DOUBLE_EQ(reading.runs.back().points[1].deviation, runs.back().points[1].deviation);
+    }
+}
 
 TEST_F(RunLogFile, AppendsTiedRunsToANewLog) {
     std::string error;

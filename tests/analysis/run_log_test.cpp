@@ -164,6 +164,10 @@ const BadCase kBad[] = {
     {"OverlongNumber",
      WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,up,1" + std::string(400, '0')),
      "deviation is not"},
+    // Reads as a number, but "%.6f" of it is 26 characters and would not read back.
+    {"BeyondAnyTravel",
+     WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,up,0022222222222222222000"),
+     "deviation is not a decimal number within 1e9"},
     {"BadApproach", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,left,0.0012"),
      "approach is not"},
     {"RunChangesDirection",

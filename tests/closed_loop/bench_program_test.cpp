@@ -143,4 +143,14 @@ TEST_F(BenchProgram, RefusedRunExitsNonZero) {
     EXPECT_FALSE(Exists(dir + "/env")) << "a stale environment file outlives the bench";
 }
 
+// An output it could never write stops the bench before it offers a QSB.
+TEST_F(BenchProgram, UnwritableOutputRefusedAtTheStart) {
+    pid = StartBench({PITCHWISE_BENCH_PROGRAM, "--env-file", dir + "/env", "--run-log",
+                      "/proc/runs.csv", "--timeout", "60"},
+                     dir);
+    ASSERT_GT(pid, 0);
+    EXPECT_EQ(Wait(), 2);
+    EXPECT_FALSE(Exists(dir + "/env"));
+}
+
 }  // namespace

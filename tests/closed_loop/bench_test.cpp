@@ -231,9 +231,10 @@ TEST(BenchCommandLineOptions, ParsesValuesAndRefusesNonsense) {
     EXPECT_NEAR(options.bench.tolerance, BENCH_DEFAULT_TOLERANCE + 0.0004, 1e-12);
 
     const std::vector<std::vector<const char*>> bad = {
-        {"pitchwise-bench", "--speed", "0"}, {"pitchwise-bench", "--runs", "1.5"},
-        {"pitchwise-bench", "--bogus", "1"}, {"pitchwise-bench", "--qsb-port"},
-        {"pitchwise-bench", "--noise", "x"}, {"pitchwise-bench", "--refuse-line", "-1"},
+        {"pitchwise-bench", "--speed", "0"},    {"pitchwise-bench", "--runs", "1.5"},
+        {"pitchwise-bench", "--bogus", "1"},    {"pitchwise-bench", "--qsb-port"},
+        {"pitchwise-bench", "--noise", "x"},    {"pitchwise-bench", "--refuse-line", "-1"},
+        {"pitchwise-bench", "--qsb-port", "8"}, {"pitchwise-bench", "--qsb-port", "0"},
     };
     for (const auto& argv : bad) {
         BenchCommandLine rejected;

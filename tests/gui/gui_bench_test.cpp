@@ -51,6 +51,14 @@ TEST(BenchRun, FindQsbThenCreateEndsInDoneAndTheBenchAgrees) {
     EXPECT_EQ(result, IDCANCEL);
     ASSERT_EQ(boxes.Seen().size(), 1u);
     EXPECT_EQ(boxes.Seen()[0].text, QStringLiteral("Done."));
+    // A window manager shows the whole title only on a box this wide.
+    EXPECT_GE(boxes.Seen()[0].width, boxes.Seen()[0].titleNeeds);
+    // Ctrl+C copies it as Windows does, for a script or a bug report.
+    EXPECT_EQ(boxes.Seen()[0].copied,
+              QStringLiteral("---------------------------\npitchwise_gui_tests\n"
+                             "---------------------------\nDone.\n"
+                             "---------------------------\nOK\n"
+                             "---------------------------\n"));
 
     ASSERT_TRUE(bench.WaitForRuns(1, std::chrono::seconds(60)));
     const BenchVerdict verdict = bench.Verdict();

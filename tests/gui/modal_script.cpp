@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QClipboard>
 #include <QDialog>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
@@ -73,13 +76,29 @@ int FocusId() {
                                                            : 0;
 }
 
+namespace {
+
+// The title in bold, plus six line heights for the frame's icon and buttons.
+int TitleNeeds(const QWidget& box) {
+    QFont font = QApplication::font();
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    return metrics.horizontalAdvance(box.windowTitle()) + 6 * metrics.height();
+}
+
+}  // namespace
+
 CMessageBoxCatcher::CMessageBoxCatcher() : m_timer(new QTimer) {
     QObject::connect(m_timer, &QTimer::timeout, [this] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box || !box->isVisible()) return;
+        // Active first: Ctrl+C is a shortcut of the active window.
+        if (!box || !box->isVisible() || !box->isActiveWindow()) return;
+        QGuiApplication::clipboard()->clear();
+        QTest::keyClick(box, Qt::Key_C, Qt::ControlModifier);
         m_seen.push_back({box->windowTitle(), box->text(), box->icon() == QMessageBox::NoIcon,
                           box->standardButtons() == QMessageBox::Ok && box->buttons().size() == 1,
-                          box->isModal(), box->parentWidget()});
+                          box->isModal(), box->parentWidget(), box->width(), TitleNeeds(*box),
+                          QGuiApplication::clipboard()->text()});
         QTest::keyClick(box, Qt::Key_Return);
     });
     m_timer->start(POLL_MS);

@@ -33,6 +33,9 @@ struct SeenMessageBox {
     bool onlyOk;
     bool modal;
     QWidget* owner;
+    int width;       // of the box, in pixels
+    int titleNeeds;  // the width its whole title needs (bold, with the frame's buttons)
+    QString copied;  // the clipboard after Ctrl+C on the box
 };
 
 // Answers every message box that comes up with Enter, after noting it.

@@ -14,15 +14,12 @@
 #include <map>
 
 #include "bench_truth.h"
+#include "text.h"
 
 namespace {
 
 constexpr const char* kAddressVariable = "TARVEX_SIM_ADDRESS";
 constexpr const char* kPortDirVariable = "PITCHWISE_PORT_DIR";
-
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
-}
 
 }  // namespace
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "run_log_file.h"
+#include "text.h"
 
 namespace {
 
@@ -19,10 +20,6 @@ bool AllDigits(const std::string& text, std::size_t from, std::size_t to) {
 
 bool IsAxis(char c) {
     return c == 'X' || c == 'Y' || c == 'Z';
-}
-
-bool StartsWith(const std::string& text, const char* prefix) {
-    return text.rfind(prefix, 0) == 0;
 }
 
 Direction ToDirection(int sign) {

@@ -42,7 +42,8 @@ const char* const BENCH_USAGE =
     "  --fail-init          Tvx_Init reports failure\n"
     "  --qsb-no-zero        the QSB ignores the zeroing command (keeps its old zero)\n"
     "  --tolerance T        largest accepted |received - expected| (default 0.00016,\n"
-    "                       plus 4 x noise)\n";
+    "                       plus 4 x noise)\n"
+    "  -h, --help           print this help and exit\n";
 
 namespace {
 
@@ -106,7 +107,8 @@ bool ParseBenchCommandLine(int argc, const char* const* argv, BenchCommandLine& 
         } else if (name == "--truth") {
             options.truthFile = value;
         } else if (name == "--qsb-port") {
-            ok = ReadWhole(value, 1, 99, options.bench.qsbPort);
+            // Pitchwise looks for its QSB on COM1 to COM7 only.
+            ok = ReadWhole(value, 1, 7, options.bench.qsbPort);
         } else if (name == "--listen") {
             ok = ReadWhole(value, 0, 65535, whole);
             options.bench.listenPort = static_cast<unsigned>(whole);

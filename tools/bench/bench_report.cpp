@@ -1,21 +1,11 @@
 #include "bench_report.h"
 
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 
+#include "text.h"
+
 namespace {
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...) {
-    char text[512];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
 
 double Deviation(const BenchEntry& entry) {
     return std::fabs(entry.received - entry.expected);

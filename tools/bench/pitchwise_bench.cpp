@@ -5,11 +5,12 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <system_error>
 
 #include "bench_options.h"
+#include "output_paths.h"
+#include "text_file.h"
 
 namespace {
 
@@ -23,14 +24,10 @@ bool WriteFile(const std::string& path, const std::string& text) {
     std::error_code ignored;
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent, ignored);
-    // Written aside and renamed, so a script that waits for it never reads half.
-    std::string partial = path + ".partial";
-    {
-        std::ofstream out(partial, std::ios::trunc);
-        out << text;
-        if (!out) return false;
-    }
-    return std::rename(partial.c_str(), path.c_str()) == 0;
+    // Replaced in one step, so a script that waits for it never reads half.
+    const AtomicWrite written = WriteFileAtomically(path, text);
+    if (!written.written) std::fprintf(stderr, "pitchwise-bench: %s\n", written.message.c_str());
+    return written.written;
 }
 
 }  // namespace
@@ -45,6 +42,10 @@ int main(int argc, char** argv) {
     if (options.help) {
         std::fputs(BENCH_USAGE, stdout);
         return 0;
+    }
+    if (!CheckBenchOutputs(options, error)) {
+        std::fprintf(stderr, "pitchwise-bench: %s\n", error.c_str());
+        return 2;
     }
 
     CBench bench(options.bench);

@@ -1,0 +1,215 @@
+// tarvex-linuxcnc-apply: puts a compensation table in force in a LinuxCNC
+// INI for every joint of one axis, editing nothing but the keys it needs.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "apply_plan.h"
+#include "linuxcnc_config.h"
+#include "machine_ini.h"
+#include "refined_table.h"
+#include "text_file.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: tarvex-linuxcnc-apply --ini FILE --axis X|Y|Z [--table FILE] [--dry-run]\n"
+    "\n"
+    "Sets COMP_FILE (absolute), COMP_FILE_TYPE = 0 and BACKLASH = 0 in every joint\n"
+    "of the axis, in the file that holds each key (#INCLUDE followed), installs the\n"
+    "table where COMP_FILE points and keeps time-stamped backups of what it\n"
+    "replaces. Default table: the refined candidate (<table>-refined.dat) when it\n"
+    "is newer than the table the INI or the library's configuration names, else\n"
+    "that table. --dry-run prints the changes and writes nothing.\n"
+    "Exits 0 when done, 1 when refused (nothing written), 2 on a usage error.\n";
+
+struct Arguments {
+    std::string ini;
+    char axis = 0;
+    std::string table;
+    bool dryRun = false;
+};
+
+bool ParseArguments(int argc, char** argv, Arguments& arguments) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string argument = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (argument == "--ini" && hasValue) {
+            arguments.ini = argv[++i];
+        } else if (argument == "--table" && hasValue) {
+            arguments.table = argv[++i];
+        } else if (argument == "--axis" && hasValue && std::strlen(argv[i + 1]) == 1 &&
+                   std::strchr("XYZxyz", argv[i + 1][0]) != nullptr) {
+            arguments.axis = static_cast<char>(argv[++i][0] & ~0x20);
+        } else if (argument == "--dry-run") {
+            arguments.dryRun = true;
+        } else {
+            return false;
+        }
+    }
+    return !arguments.ini.empty() && arguments.axis != 0;
+}
+
+std::string Absolute(const std::string& path) {
+    if (!path.empty() && path[0] == '/') return path;
+    char here[PATH_MAX];
+    return getcwd(here, sizeof here) != nullptr ? std::string(here) + "/" + path : path;
+}
+
+bool Exists(const std::string& path, timespec* modified = nullptr) {
+    struct stat info {};
+    if (stat(path.c_str(), &info) != 0) return false;
+    if (modified != nullptr) *modified = info.st_mtim;
+    return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+    struct stat one {};
+    struct stat other {};
+    if (stat(a.c_str(), &one) != 0 || stat(b.c_str(), &other) != 0) return a == b;
+    return one.st_dev == other.st_dev && one.st_ino == other.st_ino;
+}
+
+bool Newer(const timespec& a, const timespec& b) {
+    return a.tv_sec > b.tv_sec || (a.tv_sec == b.tv_sec && a.tv_nsec > b.tv_nsec);
+}
+
+// The table named by the INI's first joint of the axis, else by the
+// library's configuration; its refined candidate when that is newer.
+bool DefaultTable(const CIniFile& ini, const std::string& iniFolder, char axis, std::string& table,
+                  std::string& why) {
+    AxisIni described;
+    if (!DescribeAxis(ini, iniFolder, axis, described, why)) return false;
+    std::string named = described.joints.front().compFile;
+    if (named.empty()) {
+        LinuxCncConfig config;
+        std::string path;
+        std::string error;
+        if (LoadConfig(config, path, error)) named = config.compFile[AxisIndex(axis)];
+    }
+    if (named.empty()) {
+        why = std::string("the INI names no COMP_FILE for ") + axis +
+              " and the library's configuration no comp_file_" + static_cast<char>(axis | 0x20) +
+              ": name the table with --table";
+        return false;
+    }
+    const std::string candidate = RefinedCandidatePath(named);
+    timespec tableTime{};
+    timespec candidateTime{};
+    const bool hasTable = Exists(named, &tableTime);
+    table = Exists(candidate, &candidateTime) && (!hasTable || Newer(candidateTime, tableTime))
+                ? candidate
+                : named;
+    return true;
+}
+
+// "FILE.20261209T193000Z.bak", one not yet taken.
+std::string BackupName(const std::string& path) {
+    char stamp[32];
+    const std::time_t now = std::time(nullptr);
+    std::tm utc{};
+    gmtime_r(&now, &utc);
+    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
+    std::string name = path + "." + stamp + ".bak";
+    for (int n = 2; Exists(name); ++n) name = path + "." + stamp + "-" + std::to_string(n) + ".bak";
+    return name;
+}
+
+// Through the one atomic writer: the old file stays as `backup` (if any).
+bool Replace(const std::string& path, const std::string& text, const std::string& backup,
+             std::string& why) {
+    AtomicWriteOptions options;
+    options.backupPath = backup;
+    const AtomicWrite written = WriteFileAtomically(path, text, options);
+    if (!written.written) why = written.message;
+    return written.written;
+}
+
+int Refuse(const std::string& why) {
+    std::fprintf(stderr, "tarvex-linuxcnc-apply: refused: %s; nothing written\n", why.c_str());
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    Arguments arguments;
+    if (!ParseArguments(argc, argv, arguments)) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    const std::string iniPath = Absolute(arguments.ini);
+    const std::string iniFolder = iniPath.substr(0, iniPath.find_last_of('/'));
+    CIniFile ini;
+    std::vector<std::string> skipped;
+    std::string why;
+    if (!ini.Load(iniPath, skipped, why)) return Refuse(why);
+    for (const std::string& line : skipped) std::printf("warning: %s\n", line.c_str());
+
+    ApplyRequest request;
+    request.axis = arguments.axis;
+    request.iniFolder = iniFolder;
+    if (!arguments.table.empty())
+        request.tablePath = Absolute(arguments.table);
+    else if (!DefaultTable(ini, iniFolder, arguments.axis, request.tablePath, why))
+        return Refuse(why);
+    std::string error;
+    if (ReadTextFile(request.tablePath, request.tableText, error) != FileRead::READ)
+        return Refuse("cannot read the table " + request.tablePath +
+                      (error.empty() ? std::string() : " (" + error + ")"));
+    ApplyPlan plan;
+    if (!PlanApply(ini, request, plan, why)) return Refuse(why);
+
+    std::vector<std::string> texts;
+    for (const std::string& file : ini.Files()) {
+        std::string text;
+        if (ReadTextFile(file, text, error) != FileRead::READ) return Refuse("cannot read " + file);
+        texts.push_back(text);
+    }
+    const IniEditResult edited = EditIniTexts(texts, plan.edits);
+    std::string joints;
+    for (int joint : plan.joints) joints += (joints.empty() ? "" : " and ") + std::to_string(joint);
+    std::printf("axis %c (joint %s): table %s\n", arguments.axis, joints.c_str(),
+                request.tablePath.c_str());
+    const bool install = !SameFile(plan.installPath, request.tablePath);
+    if (install) std::printf("install it as %s\n", plan.installPath.c_str());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (edited.diffs[i].empty()) continue;
+        std::printf("--- %s\n+++ %s\n%s", ini.Files()[i].c_str(), ini.Files()[i].c_str(),
+                    edited.diffs[i].c_str());
+    }
+    for (const std::string& warning : plan.warnings) std::printf("warning: %s\n", warning.c_str());
+    if (arguments.dryRun) {
+        std::puts("dry run: nothing written");
+        return 0;
+    }
+    // The table first: an INI never names a table that is not there.
+    if (install) {
+        const std::string backup = Exists(plan.installPath) ? BackupName(plan.installPath) : "";
+        if (!Replace(plan.installPath, request.tableText, backup, why)) return Refuse(why);
+        if (!backup.empty()) std::printf("kept the table it replaced as %s\n", backup.c_str());
+    }
+    bool changed = install;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        if (edited.texts[i] == texts[i]) continue;
+        const std::string backup = BackupName(ini.Files()[i]);
+        if (!Replace(ini.Files()[i], edited.texts[i], backup, why)) {
+            std::fprintf(stderr, "tarvex-linuxcnc-apply: %s\n", why.c_str());
+            return 1;
+        }
+        std::printf("kept %s as %s\n", ini.Files()[i].c_str(), backup.c_str());
+        changed = true;
+    }
+    if (!changed) {
+        std::puts("nothing to change: the INI already uses the table");
+        return 0;
+    }
+    std::puts("restart LinuxCNC to use it");
+    return 0;
+}

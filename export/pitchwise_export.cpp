@@ -1,0 +1,83 @@
+// pitchwise-export: one axis's compensation table, from a run log, in a
+// controller's format, to a file or standard output.
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "export_table.h"
+#include "run_log_file.h"
+
+namespace {
+
+// Written whole or not at all: a table cut short by a full disk would be
+// read by a controller without a word, so a failed write removes it.
+bool WriteFile(const std::string& path, const std::string& text, std::string& error) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) {
+        error = "cannot write " + path + ": " + std::strerror(errno);
+        return false;
+    }
+    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    written = std::fflush(file) == 0 && written;
+    written = fsync(fileno(file)) == 0 && written;
+    int saved = errno;
+    written = std::fclose(file) == 0 && written;
+    if (!written) {
+        std::remove(path.c_str());
+        error = "cannot write " + path + ": " + std::strerror(saved != 0 ? saved : errno);
+    }
+    return written;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv + 1, argv + argc);
+    ExportOptions options;
+    std::string error;
+    if (!ParseExportOptions(args, options, error)) {
+        std::fprintf(stderr, "pitchwise-export: %s\n%s%s", error.c_str(), EXPORT_USAGE,
+                     TEMPERATURE_USAGE);
+        return 2;
+    }
+    if (options.help) {
+        std::printf("%s%s", EXPORT_USAGE, TEMPERATURE_USAGE);
+        return 0;
+    }
+    // The reader takes a missing log for an empty one, as an append must;
+    // here it is a mistyped name.
+    struct stat status;
+    if (stat(options.runLog.c_str(), &status) != 0) {
+        std::fprintf(stderr, "pitchwise-export: cannot read %s: %s\n", options.runLog.c_str(),
+                     std::strerror(errno));
+        return 1;
+    }
+    RunLogReading reading;
+    if (!ReadRunLogFile(options.runLog, reading, error)) {
+        std::fprintf(stderr, "pitchwise-export: %s: %s\n", options.runLog.c_str(), error.c_str());
+        return 1;
+    }
+    for (const std::string& warning : reading.warnings)
+        std::fprintf(stderr, "pitchwise-export: warning: %s\n", warning.c_str());
+    ExportResult result;
+    if (!ExportTable(reading.runs, options, result, error)) {
+        std::fprintf(stderr, "pitchwise-export: %s\n", error.c_str());
+        return 1;
+    }
+    for (const std::string& note : result.notes)
+        std::fprintf(stderr, "pitchwise-export: note: %s\n", note.c_str());
+    if (options.output.empty()) {
+        std::fputs(result.text.c_str(), stdout);
+        return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    if (!WriteFile(options.output, result.text, error)) {
+        std::fprintf(stderr, "pitchwise-export: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}

@@ -1,0 +1,89 @@
+// The program as the demo and an operator start it: its exits, and that a
+// refusal writes nothing.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+class Program : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        char pattern[] = "/tmp/pitchwise-export-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+    }
+    void TearDown() override { std::system(("rm -rf '" + dir + "'").c_str()); }
+
+    int Run(const std::string& args) {
+        std::string command = std::string(PITCHWISE_EXPORT_PROGRAM) + " " + args + " >'" + dir +
+                              "/out' 2>'" + dir + "/err'";
+        int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string Read(const std::string& name) {
+        std::ifstream file(dir + "/" + name, std::ios::binary);
+        std::stringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+    bool Exists(const std::string& name) { return access((dir + "/" + name).c_str(), F_OK) == 0; }
+
+    std::string dir;
+    const std::string golden = PITCHWISE_EXPORT_GOLDEN;
+};
+
+struct ExitRow {
+    const char* args;  // after the run log; "RUNLOG" stands for the golden log
+    int status;
+    const char* says;  // a part of standard error
+};
+
+TEST_F(Program, ExitsAndWritesNothingWhenRefused) {
+    std::ofstream(dir + "/bad.csv") << "run,measurement\n";
+    const ExitRow rows[] = {
+        {"RUNLOG --axis X --to linuxcnc -o OUT", 0, ""},
+        {"RUNLOG --axis Y --to linuxcnc -o OUT", 1, "no mapping measurement of axis Y"},
+        {"RUNLOG --axis X --to siemens-lec -o OUT", 1, "give --unit"},
+        {"MISSING --axis X --to linuxcnc -o OUT", 1, "cannot read"},
+        {"BAD --axis X --to linuxcnc -o OUT", 1, "line 1"},
+        {"RUNLOG --axis X --to nothing -o OUT", 2, "usage: pitchwise-export"},
+        {"RUNLOG --axis X -o OUT", 2, "usage: pitchwise-export"},
+    };
+    for (const ExitRow& row : rows) {
+        std::string args = row.args;
+        auto put = [&args](const std::string& name, const std::string& path) {
+            std::size_t at = args.find(name);
+            if (at != std::string::npos) args.replace(at, name.size(), "'" + path + "'");
+        };
+        put("RUNLOG", golden + "/runs.csv");
+        put("MISSING", dir + "/missing.csv");
+        put("BAD", dir + "/bad.csv");
+        put("OUT", dir + "/table.dat");
+        std::remove((dir + "/table.dat").c_str());
+        EXPECT_EQ(Run(args), row.status) << row.args << "\n" << Read("err");
+        EXPECT_EQ(Exists("table.dat"), row.status == 0) << row.args;
+        EXPECT_NE(Read("err").find(row.says), std::string::npos) << Read("err");
+    }
+}
+
+TEST_F(Program, WritesTheFileOrStandardOutput) {
+    ASSERT_EQ(Run("'" + golden + "/runs.csv' --axis X --to linuxcnc -o '" + dir + "/t.dat'"), 0);
+    EXPECT_EQ(Read("out"), "");
+    std::string file = Read("t.dat");
+    // The comment names the log as given.
+    ASSERT_EQ(Run("'" + golden + "/runs.csv' --axis X --to linuxcnc"), 0);
+    EXPECT_EQ(Read("out"), file);
+    EXPECT_EQ(file.substr(0, 31), "1.000000 1.001100 1.002900\n2.00");
+    // A folder that is not there: said, nothing left behind.
+    EXPECT_EQ(Run("'" + golden + "/runs.csv' --axis X --to csv -o '" + dir + "/no/t.csv'"), 1);
+    EXPECT_NE(Read("err").find("cannot write"), std::string::npos);
+    ASSERT_EQ(Run("--help"), 0);
+    EXPECT_NE(Read("out").find("--scale-expansion"), std::string::npos);
+}
+
+}  // namespace
