@@ -1,7 +1,6 @@
 #include "capture_session.h"
 
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <vector>
 
@@ -10,6 +9,7 @@
 #include "pause.h"
 #include "qsb.h"
 #include "run_log_file.h"
+#include "text.h"
 
 namespace {
 
@@ -39,17 +39,6 @@ class CElapsedClock final : public CPauseClock {
     CPauseClock* m_previous;
     unsigned long long m_milliseconds = 0;
 };
-
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
-std::string Format(const char* format, ...) {
-    char text[256];
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
-    va_end(args);
-    return text;
-}
 
 std::string Duration(double seconds) {
     const long whole = std::lround(std::fmax(seconds, 0.0));

@@ -3,7 +3,6 @@
 // "run" reads the QSB while the operator runs that program, takes a reading
 // wherever the axis stands at the next target, and appends each completed
 // run to the run log that pitchwise-report reads.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -12,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "capture_options.h"
@@ -19,6 +19,7 @@
 #include "cycle_plan.h"
 #include "part_program.h"
 #include "plan_file.h"
+#include "text_file.h"
 
 namespace {
 
@@ -45,26 +46,6 @@ void RequestStop(int) {
     theStopRequested = 1;
 }
 
-// Written whole under a temporary name and renamed, so a program or plan
-// half written never stands under its own name.
-bool WriteWhole(const std::string& path, const std::string& text) {
-    const std::string temporary = path + ".tmp";
-    int fd = open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) return false;
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-        if (wrote <= 0) break;
-        done += static_cast<std::size_t>(wrote);
-    }
-    const bool ok = done == text.size() && fsync(fd) == 0;
-    if (close(fd) != 0 || !ok || std::rename(temporary.c_str(), path.c_str()) != 0) {
-        unlink(temporary.c_str());
-        return false;
-    }
-    return true;
-}
-
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.rfind('/');
     return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -85,11 +66,17 @@ int Plan(const PlanCommand& command) {
         std::fprintf(stderr, "pitchwise-capture: the program cannot be named *.plan\n");
         return 1;
     }
-    if (!WriteWhole(command.program, PartProgram(plan)) ||
-        !WriteWhole(planPath, FormatPlan(plan, BaseName(command.program)))) {
-        std::fprintf(stderr, "pitchwise-capture: cannot write %s or %s\n", command.program.c_str(),
-                     planPath.c_str());
-        return 1;
+    // Each written whole or not at all: a program half written never
+    // stands under its own name.
+    const std::pair<std::string, std::string> files[] = {
+        {command.program, PartProgram(plan)},
+        {planPath, FormatPlan(plan, BaseName(command.program))}};
+    for (const auto& file : files) {
+        const AtomicWrite written = WriteFileAtomically(file.first, file.second);
+        if (!written.written) {
+            std::fprintf(stderr, "pitchwise-capture: %s\n", written.message.c_str());
+            return 1;
+        }
     }
     const std::vector<CycleWaypoint> path = CycleWaypoints(plan);
     const double seconds = CycleSeconds(plan, path, std::nullopt, path.size() - 1);
