@@ -16,6 +16,10 @@ std::vector<long long> TargetKeys(const LoggedRun& run) {
     std::vector<long long> keys;
     for (const LoggedPoint& p : run.points) keys.push_back(TargetKey(p.target));
     std::sort(keys.begin(), keys.end());
+    // A run may reach one target twice (a cycle's start is where the
+    // previous sweep ended, and its first stop the same target from the
+    // other side): the set is what ties runs together.
+    keys.erase(std::unique(keys.begin(), keys.end()), keys.end());
     return keys;
 }
 

@@ -106,15 +106,20 @@ float CountsToPosition(std::int32_t count) {
 }
 
 bool FindQsb(int& port, QsbIdentity& identity) {
-    thePort.Close();
     for (int n = QSB_FIRST_PORT; n <= QSB_LAST_PORT; ++n) {
-        if (!thePort.Open(n, 230400, 8, COM_NOPARITY, COM_ONESTOPBIT)) continue;
-        if (ProbePort(identity)) {
+        if (OpenQsb(n, identity)) {
             port = n;
             return true;
         }
-        thePort.Close();
     }
+    return false;
+}
+
+bool OpenQsb(int port, QsbIdentity& identity) {
+    thePort.Close();
+    if (!thePort.Open(port, 230400, 8, COM_NOPARITY, COM_ONESTOPBIT)) return false;
+    if (ProbePort(identity)) return true;
+    thePort.Close();
     return false;
 }
 
@@ -125,8 +130,8 @@ void ZeroQsbCounter() {
     Discard();
 }
 
-bool ReadQsbPosition(float& position) {
-    position = 0.0f;
+bool ReadQsbCount(std::int32_t& count) {
+    count = 0;
     Pause(QSB_SETTLE_MS);
     // A reply still pending from an earlier exchange (one that came late,
     // after a stalled write) would otherwise be read as this point's count.
@@ -135,10 +140,14 @@ bool ReadQsbPosition(float& position) {
     Pause(QSB_SETTLE_MS);
     ReplyBuffer reply;
     Receive(reply);
+    return ParseCounterReply(reply.bytes, reply.length, count);
+}
+
+bool ReadQsbPosition(float& position) {
     std::int32_t count;
-    if (!ParseCounterReply(reply.bytes, reply.length, count)) return false;
-    position = CountsToPosition(count);
-    return true;
+    const bool read = ReadQsbCount(count);
+    position = read ? CountsToPosition(count) : 0.0f;
+    return read;
 }
 
 float ReadQsbPosition() {

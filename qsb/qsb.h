@@ -22,12 +22,19 @@ struct QsbIdentity {
 // port stays open in thePort and port and identity are filled in.
 bool FindQsb(int& port, QsbIdentity& identity);
 
+// The same probe on one given port only (closing whatever port is open
+// first): for a QSB the operator names.
+bool OpenQsb(int port, QsbIdentity& identity);
+
 // Sets the device's counter to zero. Its reply is not examined.
 void ZeroQsbCounter();
 
 // Reads the counter as a length. Returns false (and position 0) when no valid
 // counter reply arrived: no port, no bytes, a short or garbled reply.
 bool ReadQsbPosition(float& position);
+
+// The same exchange, the counter as it stands: for callers that work in counts.
+bool ReadQsbCount(std::int32_t& count);
 
 // The same reading, 0 for any failure, for callers that only show it.
 float ReadQsbPosition();

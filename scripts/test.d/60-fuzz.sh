@@ -22,7 +22,8 @@ export LOCPATH="$locales"
 
 status=0
 for harness in identity_reply counter_reply create_fields command_line run_log machine_ini \
-    rsh_reply comp_table linuxcnc_config export ini_apply; do
+    rsh_reply comp_table linuxcnc_config export ini_apply \
+    capture_plan; do
   scratch="$build/corpus/$harness"
   # The export reads run logs: it starts from the run log's seeds too.
   seeds="fuzz/corpus/$harness"

@@ -165,3 +165,19 @@ TEST(RunTie, LatestMeasurementOfEachAxis) {
 }
 
 }  // namespace
+
+namespace {
+
+// A cycle's sweep begins where the previous one ended and takes that target
+// again from the other side: one target twice, the same set as a plain run.
+TEST(RunTie, SameTargetsIsTheSetOfTargets) {
+    LoggedRun plain = MakeRun(1, UP, {Point(0, 0, 0, UP), Point(1, 1, 0, UP), Point(2, 2, 0, UP)});
+    LoggedRun sweep = MakeRun(
+        2, DOWN,
+        {Point(0, 2, 0, UP), Point(1, 2, 0, DOWN), Point(2, 1, 0, DOWN), Point(3, 0, 0, DOWN)});
+    LoggedRun shorter = MakeRun(3, UP, {Point(0, 0, 0, UP), Point(1, 1, 0, UP)});
+    EXPECT_TRUE(SameTargets(plain, sweep));
+    EXPECT_FALSE(SameTargets(plain, shorter));
+}
+
+}  // namespace

@@ -4,6 +4,9 @@
   rsh.py wait          waits until linuxcncrsh accepts a session
   rsh.py ready         takes the machine out of estop, on, homed, in MDI mode
   rsh.py mdi CODE      runs one MDI line and waits until LinuxCNC is idle
+  rsh.py run FILE [S]  runs the program FILE as an operator would (set mode
+                       auto, set open, set run) and waits until it has
+                       ended, at most S seconds (default 900)
   rsh.py shutdown      stops LinuxCNC
 
 It talks only to the LinuxCNC scripts/lib/linuxcnc_sim.sh started: the port,
@@ -90,6 +93,23 @@ def main():
             time.sleep(0.1)
         else:
             sys.exit("LinuxCNC did not finish: " + sys.argv[2])
+    elif what == "run":
+        program = os.path.realpath(sys.argv[2])
+        for line in ("set mode auto", "set open " + program, "set run"):
+            if not say(line).endswith("ACK"):
+                sys.exit("refused: " + line)
+        # Ten seconds are a limit only a program that never starts reaches.
+        for _ in range(100):
+            if say("get program_status") != "PROGRAM_STATUS IDLE":
+                break
+            time.sleep(0.1)
+        else:
+            sys.exit("the program did not start: " + program)
+        deadline = time.monotonic() + (float(sys.argv[3]) if len(sys.argv) > 3 else 900)
+        while say("get program_status") != "PROGRAM_STATUS IDLE":
+            if time.monotonic() > deadline:
+                sys.exit("the program did not end: " + program)
+            time.sleep(0.2)
     elif what == "shutdown":
         f = s.makefile("rw", newline="")
         f.write("shutdown\r\n")

@@ -1,0 +1,208 @@
+#include "capture_options.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <functional>
+
+namespace {
+
+bool ReadDecimal(const std::string& text, double& value) {
+    if (text.empty() || text.size() > 24) return false;
+    auto result =
+        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
+           std::isfinite(value);
+}
+
+bool ReadWhole(const std::string& text, long long low, long long high, long long& value) {
+    if (text.empty() || text.size() > 12) return false;
+    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= low &&
+           value <= high;
+}
+
+// "COM3" or "3".
+bool ReadPort(const std::string& text, int& port) {
+    const std::string digits = text.rfind("COM", 0) == 0 ? text.substr(3) : text;
+    long long n = 0;
+    if (!ReadWhole(digits, 1, 255, n)) return false;
+    port = static_cast<int>(n);
+    return true;
+}
+
+enum class Took { OK, BAD_VALUE, UNKNOWN };
+using TakeOption = std::function<Took(const std::string& option, const std::string& value)>;
+
+// Walks the arguments after the command word. A flag (in `flags`) comes
+// alone, an argument without a dash is taken as the value of option "",
+// every other option takes the argument after it.
+bool WalkOptions(const std::vector<std::string>& a, const std::vector<std::string>& flags,
+                 const TakeOption& take, std::string& error) {
+    for (std::size_t i = 1; i < a.size(); ++i) {
+        std::string option = a[i];
+        std::string value;
+        if (option.empty() || option[0] != '-') {
+            value = option;
+            option.clear();
+        } else if (std::find(flags.begin(), flags.end(), option) == flags.end()) {
+            if (i + 1 >= a.size()) {
+                error = option + " needs a value";
+                return false;
+            }
+            value = a[++i];
+        }
+        const Took took = take(option, value);
+        if (took == Took::UNKNOWN) {
+            error = option.empty() ? "unexpected argument " + value : "unknown option " + option;
+            return false;
+        }
+        if (took == Took::BAD_VALUE) {
+            error = option.empty() ? "one plan at a time" : option + " cannot be " + value;
+            return false;
+        }
+    }
+    return true;
+}
+
+Took Check(bool read) {
+    return read ? Took::OK : Took::BAD_VALUE;
+}
+
+bool ParsePlan(const std::vector<std::string>& a, PlanCommand& plan, std::string& error) {
+    PlanRequest& r = plan.request;
+    bool axis = false, from = false, to = false, dialect = false;
+    auto take = [&](const std::string& option, const std::string& value) {
+        double number = 0;
+        long long whole = 0;
+        if (option == "--random-offsets") {
+            r.randomOffsets = true;
+            return Took::OK;
+        }
+        if (option == "--axis") {
+            r.axis = value.empty() ? '?' : value[0];
+            axis = true;
+            return Check(value == "X" || value == "Y" || value == "Z");
+        }
+        if (option == "--from") return from = true, Check(ReadDecimal(value, r.from));
+        if (option == "--to") return to = true, Check(ReadDecimal(value, r.to));
+        if (option == "--targets") {
+            const bool read = ReadWhole(value, 1, 10000, whole);
+            r.targets = static_cast<int>(whole);
+            return Check(read);
+        }
+        if (option == "--spacing") return Check(ReadDecimal(value, r.spacing) && r.spacing > 0);
+        if (option == "--runs") {
+            const bool read = ReadWhole(value, 1, 100, whole);
+            r.runs = static_cast<int>(whole);
+            return Check(read);
+        }
+        if (option == "--dwell") return Check(ReadDecimal(value, r.dwell));
+        if (option == "--overrun" || option == "--feed" || option == "--window" ||
+            option == "--lost-motion") {
+            const bool read = ReadDecimal(value, number);
+            std::optional<double>& field = option == "--overrun"  ? r.overrun
+                                           : option == "--feed"   ? r.feed
+                                           : option == "--window" ? r.window
+                                                                  : r.lostMotion;
+            field = number;
+            return Check(read);
+        }
+        if (option == "--seed") {
+            const bool read = ReadWhole(value, 0, 4294967295LL, whole);
+            r.seed = static_cast<std::uint32_t>(whole);
+            plan.seedGiven = true;
+            return Check(read);
+        }
+        if (option == "--dialect") return dialect = true, Check(DialectFromName(value, r.dialect));
+        if (option == "--unit") return Check(UnitFromName(value, r.unit));
+        if (option == "-o") {
+            plan.program = value;
+            return Took::OK;
+        }
+        return Took::UNKNOWN;
+    };
+    if (!WalkOptions(a, {"--random-offsets"}, take, error)) return false;
+    if (!axis || !from || !to || !dialect || plan.program.empty()) {
+        error = "plan needs --axis, --from, --to, --dialect and -o";
+        return false;
+    }
+    return true;
+}
+
+bool ParseRun(const std::vector<std::string>& a, RunCommand& run, std::string& error) {
+    auto take = [&run](const std::string& option, const std::string& value) {
+        if (option.empty()) {
+            const bool first = run.plan.empty();
+            run.plan = value;
+            return Check(first);
+        }
+        if (option == "--table-in-force") {
+            run.tableInForce = true;
+            return Took::OK;
+        }
+        if (option == "--port") return Check(ReadPort(value, run.port));
+        if (option == "--log") {
+            run.log = value;
+            return Took::OK;
+        }
+        if (option == "--window") {
+            double window = 0;
+            const bool read = ReadDecimal(value, window);
+            run.window = window;
+            return Check(read);
+        }
+        if (option == "--band") {
+            long long band = 0;
+            const bool read = ReadWhole(value, 0, 100000, band);
+            run.bandCounts = static_cast<int>(band);
+            return Check(read);
+        }
+        return Took::UNKNOWN;
+    };
+    if (!WalkOptions(a, {"--table-in-force"}, take, error)) return false;
+    if (run.plan.empty()) {
+        error = "run needs a plan";
+        return false;
+    }
+    if (run.log.empty()) run.log = RunLogPathFor(run.plan);
+    return true;
+}
+
+}  // namespace
+
+bool ParseCaptureCommand(const std::vector<std::string>& arguments, CaptureCommand& command,
+                         std::string& error) {
+    command = CaptureCommand();
+    if (arguments.empty()) {
+        error = "give a command: plan or run";
+        return false;
+    }
+    const std::string& verb = arguments[0];
+    if (verb == "--help" || verb == "-h") return true;
+    if (verb == "plan") {
+        command.kind = CaptureCommand::PLAN;
+        return ParsePlan(arguments, command.plan, error);
+    }
+    if (verb == "run") {
+        command.kind = CaptureCommand::RUN;
+        return ParseRun(arguments, command.run, error);
+    }
+    error = "unknown command " + verb;
+    return false;
+}
+
+std::string PlanPathFor(const std::string& program) {
+    const std::size_t slash = program.rfind('/');
+    const std::size_t dot = program.rfind('.');
+    const bool extension =
+        dot != std::string::npos && (slash == std::string::npos || dot > slash + 1);
+    return (extension ? program.substr(0, dot) : program) + ".plan";
+}
+
+std::string RunLogPathFor(const std::string& plan) {
+    const std::string suffix = ".plan";
+    const bool named = plan.size() > suffix.size() &&
+                       plan.compare(plan.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return (named ? plan.substr(0, plan.size() - suffix.size()) : plan) + "-runs.csv";
+}

@@ -1,0 +1,213 @@
+#include "cycle_plan.h"
+
+#include <algorithm>
+#include <cmath>
+#include <random>
+
+namespace {
+
+// Defaults per unit: the same lengths in millimetres and in inches.
+struct UnitDefaults {
+    double feed, overrun, window, lostMotion;
+    int decimals;  // what the program writes; targets are rounded to it
+};
+
+UnitDefaults DefaultsFor(LengthUnit unit) {
+    return unit == LengthUnit::MM ? UnitDefaults{1000, 5, 1, 0.1, 3}
+                                  : UnitDefaults{40, 0.2, 0.04, 0.004, 4};
+}
+
+double RoundTo(double value, int decimals) {
+    const double scale = std::pow(10.0, decimals);
+    return std::round(value * scale) / scale;
+}
+
+// Far beyond any machine's travel or feed: keeps nonsense out of the program.
+constexpr double kLargest = 1e6;
+
+bool Sane(double value) {
+    return std::isfinite(value) && std::fabs(value) < kLargest;
+}
+
+std::string Number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+}  // namespace
+
+bool MakePlan(const PlanRequest& request, CapturePlan& plan, std::string& error) {
+    const UnitDefaults defaults = DefaultsFor(request.unit);
+    plan = CapturePlan();
+    plan.axis = request.axis;
+    plan.dialect = request.dialect;
+    plan.unit = request.unit;
+    plan.runs = request.runs;
+    plan.dwell = request.dwell;
+    plan.feed = request.feed.value_or(defaults.feed);
+    plan.overrun = request.overrun.value_or(defaults.overrun);
+    plan.window = request.window.value_or(defaults.window);
+    plan.lostMotion = request.lostMotion.value_or(defaults.lostMotion);
+
+    const double travel = request.to - request.from;
+    if (!Sane(request.from) || !Sane(request.to) || !(travel > 0)) {
+        error = "--to must lie above --from";
+        return false;
+    }
+    int count = request.targets;
+    if ((count > 0) == (request.spacing > 0)) {
+        error = "give either --targets or --spacing";
+        return false;
+    }
+    if (count == 0) {
+        const double spaces = travel / request.spacing;
+        if (!Sane(spaces) || std::fabs(spaces - std::round(spaces)) > 1e-6) {
+            error = "the travel " + Number(travel) + " is not a whole number of spacings " +
+                    Number(request.spacing);
+            return false;
+        }
+        count = static_cast<int>(std::round(spaces)) + 1;
+    }
+    if (count < 2 || count > 10000) {
+        error = "a cycle needs from 2 to 10000 targets";
+        return false;
+    }
+    const double pitch = travel / (count - 1);
+    std::mt19937 random(request.seed);
+    for (int i = 0; i < count; ++i) {
+        double target = request.from + i * pitch;
+        // A random offset at each inner target samples a periodic error of
+        // the screw or the scale at a different phase each time; the ends
+        // stay where asked, so the cycle spans the travel asked for.
+        if (request.randomOffsets && i > 0 && i < count - 1) {
+            const double unit = static_cast<double>(random()) / 4294967296.0;  // [0, 1)
+            target += (unit - 0.5) * pitch / 2;
+        }
+        plan.targets.push_back(RoundTo(target, defaults.decimals));
+    }
+    if (request.randomOffsets) plan.seed = request.seed;
+    error = CheckPlan(plan);
+    return error.empty();
+}
+
+std::string CheckPlan(const CapturePlan& plan) {
+    if (plan.axis != 'X' && plan.axis != 'Y' && plan.axis != 'Z') return "the axis is X, Y or Z";
+    if (plan.targets.size() < 2) return "a cycle needs at least two targets";
+    double smallest = kLargest;
+    for (std::size_t i = 0; i < plan.targets.size(); ++i) {
+        if (!Sane(plan.targets[i])) return "a target lies beyond any machine's travel";
+        if (i > 0) {
+            const double spacing = plan.targets[i] - plan.targets[i - 1];
+            if (!(spacing > 0)) return "the targets must rise one after the other";
+            smallest = std::min(smallest, spacing);
+        }
+    }
+    if (plan.runs < 1 || plan.runs > 100) return "--runs must lie from 1 to 100";
+    if (!Sane(plan.feed) || !(plan.feed > 0)) return "the feed must be above 0";
+    if (!Sane(plan.dwell) || plan.dwell < MIN_DWELL_SECONDS) {
+        // A reader taking one reading a second needs two at standstill, and
+        // the stop need not begin just as a reading does.
+        return "a dwell under " + Number(MIN_DWELL_SECONDS) +
+               " s is too short for two readings at standstill";
+    }
+    if (!Sane(plan.window) || !(plan.window > 0)) return "the window must be above 0";
+    if (!Sane(plan.lostMotion) || plan.lostMotion < 0) return "the lost motion cannot be negative";
+    if (plan.window > smallest / 2) {
+        // Windows that overlap could take one stop for its neighbour.
+        return "the window " + Number(plan.window) + " is wider than half the smallest spacing " +
+               Number(smallest);
+    }
+    if (!Sane(plan.overrun) || !(plan.overrun > plan.window + plan.lostMotion)) {
+        // The turn must leave the end target's window, lost motion and all,
+        // or its two directions could not be told apart.
+        return "the overrun " + Number(plan.overrun) +
+               " must be larger than the window plus the lost motion (" +
+               Number(plan.window + plan.lostMotion) + ")";
+    }
+    return std::string();
+}
+
+std::vector<CycleStop> CycleStops(const CapturePlan& plan) {
+    std::vector<CycleStop> stops;
+    const std::size_t n = plan.targets.size();
+    for (int run = 1; run <= plan.runs; ++run) {
+        for (std::size_t i = 0; i < n; ++i) stops.push_back({run, Direction::UP, i});
+        for (std::size_t i = n; i-- > 0;) stops.push_back({run, Direction::DOWN, i});
+    }
+    return stops;
+}
+
+std::vector<CycleWaypoint> CycleWaypoints(const CapturePlan& plan) {
+    const double below = plan.targets.front() - plan.overrun;
+    const double above = plan.targets.back() + plan.overrun;
+    // The turns dwell too, so that a reader taking one reading a second sees
+    // the axis outside the end target's window before it comes back.
+    std::vector<CycleWaypoint> path = {{below, plan.dwell, std::nullopt}};
+    std::size_t stop = 0;
+    for (const CycleStop& s : CycleStops(plan)) {
+        const double dwell = stop == 0 ? plan.dwell + ZERO_DWELL_EXTRA_SECONDS : plan.dwell;
+        path.push_back({plan.targets[s.target], dwell, stop++});
+        const bool last =
+            s.direction == Direction::UP ? s.target + 1 == plan.targets.size() : s.target == 0;
+        if (last) {
+            path.push_back(
+                {s.direction == Direction::UP ? above : below, plan.dwell, std::nullopt});
+        }
+    }
+    return path;
+}
+
+double CycleSeconds(const CapturePlan& plan, const std::vector<CycleWaypoint>& path,
+                    std::optional<std::size_t> from, std::size_t to) {
+    const double perSecond = plan.feed / 60.0;
+    double seconds = 0;
+    std::size_t begin = from ? *from + 1 : 0;
+    double position = from ? path[*from].position : path.front().position;
+    for (std::size_t i = begin; i <= to && i < path.size(); ++i) {
+        seconds += std::fabs(path[i].position - position) / perSecond + path[i].dwellSeconds;
+        position = path[i].position;
+    }
+    return seconds;
+}
+
+std::vector<std::size_t> StopWaypoints(const std::vector<CycleWaypoint>& path) {
+    std::vector<std::size_t> indices;
+    for (std::size_t i = 0; i < path.size(); ++i)
+        if (path[i].stop) indices.push_back(i);
+    return indices;
+}
+
+const char* DialectName(Dialect dialect) {
+    switch (dialect) {
+        case Dialect::LINUXCNC:
+            return "linuxcnc";
+        case Dialect::GRBL:
+            return "grbl";
+        case Dialect::FANUC:
+            return "fanuc";
+        case Dialect::SIEMENS:
+            return "siemens";
+    }
+    return "linuxcnc";
+}
+
+bool DialectFromName(const std::string& name, Dialect& dialect) {
+    for (Dialect d : {Dialect::LINUXCNC, Dialect::GRBL, Dialect::FANUC, Dialect::SIEMENS}) {
+        if (name == DialectName(d)) {
+            dialect = d;
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* UnitName(LengthUnit unit) {
+    return unit == LengthUnit::MM ? "mm" : "inch";
+}
+
+bool UnitFromName(const std::string& name, LengthUnit& unit) {
+    if (name != "mm" && name != "inch") return false;
+    unit = name == "mm" ? LengthUnit::MM : LengthUnit::INCH;
+    return true;
+}

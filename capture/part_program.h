@@ -1,0 +1,13 @@
+// The part program of a cycle in a controller family's dialect: absolute
+// coordinates, one feed, only linear moves, dwells in blocks of their own
+// and the end code, in the plan's unit.
+#pragma once
+
+#include <string>
+
+#include "cycle_plan.h"
+
+std::string PartProgram(const CapturePlan& plan);
+
+// A number with a fixed count of decimals and a point, whatever the locale.
+std::string FixedNumber(double value, int decimals);
