@@ -16,6 +16,20 @@ LCNC_SIM_LOCK=/tmp/linuxcnc.lock
 # The port owners' linuxcncrsh listens on unless told otherwise.
 LCNC_SIM_USUAL_PORT=5007
 
+# usage: lcnc_sim_require STAGE
+# Returns where LinuxCNC is installed; otherwise ends the stage: skipped only
+# where the package registry has no LinuxCNC, failed where it was merely not
+# installed (so a missing install step cannot pass as a skip).
+lcnc_sim_require() {
+  command -v linuxcnc >/dev/null 2>&1 && return 0
+  if ! apt-cache policy linuxcnc-uspace 2>/dev/null | grep -q 'Candidate: [0-9]'; then
+    echo "$1: SKIPPED: linuxcnc-uspace cannot be installed here (no candidate in apt)"
+    exit 0
+  fi
+  echo "$1: linuxcnc-uspace is installable but not installed (scripts/install-deps.sh installs it)" >&2
+  exit 1
+}
+
 # usage: lcnc_sim_free_port
 # Prints a port nothing listens on (the kernel's choice, never the usual one).
 lcnc_sim_free_port() {

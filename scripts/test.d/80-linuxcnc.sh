@@ -20,15 +20,7 @@ set -eu
 root=$(pwd)
 . "$root/scripts/lib/linuxcnc_sim.sh"
 lcnc_sim_init || { echo "80-linuxcnc: nothing started" >&2; exit 1; }
-if ! command -v linuxcnc >/dev/null 2>&1; then
-  # Only a machine whose package registry has no LinuxCNC may skip this.
-  if ! apt-cache policy linuxcnc-uspace 2>/dev/null | grep -q 'Candidate: [0-9]'; then
-    echo "80-linuxcnc: SKIPPED: linuxcnc-uspace cannot be installed here (no candidate in apt)"
-    exit 0
-  fi
-  echo "80-linuxcnc: linuxcnc-uspace is installable but not installed (scripts/install-deps.sh installs it)" >&2
-  exit 1
-fi
+lcnc_sim_require 80-linuxcnc
 
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j2 --target tarvex_linuxcnc linuxcnc_e2e pitchwise-report \

@@ -15,14 +15,7 @@ set -eu
 root=$(pwd)
 . "$root/scripts/lib/linuxcnc_sim.sh"
 lcnc_sim_init || { echo "85-capture: nothing started" >&2; exit 1; }
-if ! command -v linuxcnc >/dev/null 2>&1; then
-  if ! apt-cache policy linuxcnc-uspace 2>/dev/null | grep -q 'Candidate: [0-9]'; then
-    echo "85-capture: SKIPPED: linuxcnc-uspace cannot be installed here (no candidate in apt)"
-    exit 0
-  fi
-  echo "85-capture: linuxcnc-uspace is installable but not installed (scripts/install-deps.sh installs it)" >&2
-  exit 1
-fi
+lcnc_sim_require 85-capture
 
 cmake --preset ci >/dev/null
 cmake --build --preset ci -j2 --target pitchwise-capture pitchwise-report capture_hal_qsb \
