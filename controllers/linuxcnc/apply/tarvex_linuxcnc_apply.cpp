@@ -18,15 +18,24 @@
 
 namespace {
 
-const char* const kUsage =
-    "usage: tarvex-linuxcnc-apply --ini FILE --axis X|Y|Z [--table FILE] [--dry-run]\n"
+const char* const kUsageLine =
+    "usage: tarvex-linuxcnc-apply --ini FILE --axis X|Y|Z [--table FILE] [--dry-run]\n";
+
+const char* const kHelp =
     "\n"
     "Sets COMP_FILE (absolute), COMP_FILE_TYPE = 0 and BACKLASH = 0 in every joint\n"
     "of the axis, in the file that holds each key (#INCLUDE followed), installs the\n"
     "table where COMP_FILE points and keeps time-stamped backups of what it\n"
-    "replaces. Default table: the refined candidate (<table>-refined.dat) when it\n"
-    "is newer than the table the INI or the library's configuration names, else\n"
-    "that table. --dry-run prints the changes and writes nothing.\n"
+    "replaces.\n"
+    "\n"
+    "  --ini FILE      the INI LinuxCNC runs the machine with\n"
+    "  --axis X|Y|Z    the axis whose joints get the table\n"
+    "  --table FILE    the table to put in force; default: the refined candidate\n"
+    "                  (<table>-refined.dat) when it is newer than the table the\n"
+    "                  INI or the library's configuration names, else that table\n"
+    "  --dry-run       print the changes and write nothing\n"
+    "  -h, --help      print this help and exit\n"
+    "\n"
     "Exits 0 when done, 1 when refused (nothing written), 2 on a usage error.\n";
 
 struct Arguments {
@@ -36,24 +45,39 @@ struct Arguments {
     bool dryRun = false;
 };
 
-bool ParseArguments(int argc, char** argv, Arguments& arguments) {
+enum class Parsed { RUN, HELP, USAGE_ERROR };
+
+// A usage error is named in `why`, so the operator sees which word was wrong.
+Parsed ParseArguments(int argc, char** argv, Arguments& arguments, std::string& why) {
     for (int i = 1; i < argc; ++i) {
         const std::string argument = argv[i];
         const bool hasValue = i + 1 < argc;
-        if (argument == "--ini" && hasValue) {
+        if (argument == "-h" || argument == "--help") return Parsed::HELP;
+        if (argument == "--dry-run") {
+            arguments.dryRun = true;
+        } else if (argument != "--ini" && argument != "--table" && argument != "--axis") {
+            why = "unknown option " + argument;
+            return Parsed::USAGE_ERROR;
+        } else if (!hasValue) {
+            why = argument + " needs a value";
+            return Parsed::USAGE_ERROR;
+        } else if (argument == "--ini") {
             arguments.ini = argv[++i];
-        } else if (argument == "--table" && hasValue) {
+        } else if (argument == "--table") {
             arguments.table = argv[++i];
-        } else if (argument == "--axis" && hasValue && std::strlen(argv[i + 1]) == 1 &&
+        } else if (std::strlen(argv[i + 1]) == 1 &&
                    std::strchr("XYZxyz", argv[i + 1][0]) != nullptr) {
             arguments.axis = static_cast<char>(argv[++i][0] & ~0x20);
-        } else if (argument == "--dry-run") {
-            arguments.dryRun = true;
         } else {
-            return false;
+            why = std::string("--axis takes X, Y or Z, not ") + argv[i + 1];
+            return Parsed::USAGE_ERROR;
         }
     }
-    return !arguments.ini.empty() && arguments.axis != 0;
+    if (arguments.ini.empty() || arguments.axis == 0) {
+        why = arguments.ini.empty() ? "--ini is missing" : "--axis is missing";
+        return Parsed::USAGE_ERROR;
+    }
+    return Parsed::RUN;
 }
 
 std::string Absolute(const std::string& path) {
@@ -140,9 +164,19 @@ int Refuse(const std::string& why) {
 
 int main(int argc, char** argv) {
     Arguments arguments;
-    if (!ParseArguments(argc, argv, arguments)) {
-        std::fputs(kUsage, stderr);
-        return 2;
+    std::string usageError;
+    switch (ParseArguments(argc, argv, arguments, usageError)) {
+        case Parsed::HELP:
+            std::fputs(kUsageLine, stdout);
+            std::fputs(kHelp, stdout);
+            return 0;
+        case Parsed::USAGE_ERROR:
+            std::fprintf(stderr, "tarvex-linuxcnc-apply: %s\n", usageError.c_str());
+            std::fputs(kUsageLine, stderr);
+            std::fputs("(tarvex-linuxcnc-apply --help says more)\n", stderr);
+            return 2;
+        case Parsed::RUN:
+            break;
     }
     const std::string iniPath = Absolute(arguments.ini);
     const std::string iniFolder = iniPath.substr(0, iniPath.find_last_of('/'));

@@ -203,7 +203,12 @@ TEST_F(ApplyToolTest, RefusalsAndTheDryRunWriteNothing) {
         {"no table named anywhere", "--ini m.ini --axis X", 1, "name the table with --table"},
         {"dry run", "--ini m.ini --axis X --table t.dat --dry-run", 0,
          "+BACKLASH = 0\n@@ after line 14 @@\n+COMP_FILE = "},
-        {"usage", "--ini m.ini --axis Q", 2, "usage:"},
+        {"an axis it has no joints for", "--ini m.ini --axis Q", 2,
+         "--axis takes X, Y or Z, not Q"},
+        {"an unknown option", "--ini m.ini --axis X --force", 2, "unknown option --force"},
+        {"an option without its value", "--ini m.ini --axis", 2, "--axis needs a value"},
+        {"no INI", "--axis X --table t.dat", 2, "--ini is missing"},
+        {"help", "--ini m.ini --help", 0, "  --dry-run       print the changes"},
     };
     const auto before = Snapshot(m_folder);
     for (const RefusalRow& row : rows) {
