@@ -47,7 +47,10 @@ bool WalkOptions(const std::vector<std::string>& a, const std::vector<std::strin
             option.clear();
         } else if (std::find(flags.begin(), flags.end(), option) == flags.end()) {
             if (i + 1 >= a.size()) {
-                error = option + " needs a value";
+                // Last on the line, an unknown option is still named as unknown,
+                // not as one missing its value; the command is refused either way.
+                error = take(option, "") == Took::UNKNOWN ? "unknown option " + option
+                                                          : option + " needs a value";
                 return false;
             }
             value = a[++i];

@@ -23,6 +23,10 @@
 
 namespace {
 
+const char* const kUsageLine =
+    "usage: pitchwise-capture plan OPTIONS | run PLAN [OPTIONS]"
+    "   (pitchwise-capture --help says more)\n";
+
 const char* const kUsage =
     "usage: pitchwise-capture plan --axis X|Y|Z --from A --to B (--targets N | --spacing S)\n"
     "                              --dialect linuxcnc|grbl|fanuc|siemens -o PROGRAM\n"
@@ -37,8 +41,35 @@ const char* const kUsage =
     "the program to start, zeroes at the first target and takes a reading at\n"
     "every stop of the plan; each completed run (up and down) is appended to\n"
     "RUNLOG (default: the plan's name with -runs.csv). Ctrl-C stops it; the\n"
-    "completed runs stay. Exit status: 0 done, 1 refused or failed, 2 usage,\n"
-    "3 stopped.\n";
+    "completed runs stay.\n"
+    "\n"
+    "plan:\n"
+    "  --axis X|Y|Z      the axis to measure\n"
+    "  --from A, --to B  the first and last targets (the program's coordinates)\n"
+    "  --targets N       N targets evenly from A to B, or\n"
+    "  --spacing S       a target every S from A to B\n"
+    "  --dialect NAME    linuxcnc, grbl, fanuc or siemens\n"
+    "  -o PROGRAM        the program's file; the plan goes beside it\n"
+    "  --unit mm|inch    the program's unit (default mm)\n"
+    "  --runs N          runs each way (default 5)\n"
+    "  --dwell SECONDS   dwell at every stop (default 5, at least 3)\n"
+    "  --feed F          the feed per minute (default 1000 mm, 40 in)\n"
+    "  --overrun O       the turns past the end targets (default 5 mm, 0.2 in)\n"
+    "  --window W        half a target's window (default 1 mm, 0.04 in)\n"
+    "  --lost-motion L   the largest lost motion expected (default 0.1 mm)\n"
+    "  --random-offsets  move each inner target by up to a quarter spacing\n"
+    "  --seed N          the random offsets' seed (default: from the clock)\n"
+    "\n"
+    "run:\n"
+    "  --port COMn       the QSB's port (default: COM1 to COM7 scanned)\n"
+    "  --log RUNLOG      the run log (default: beside the plan, -runs.csv)\n"
+    "  --window W        another window than the plan's\n"
+    "  --band COUNTS     counts two readings at standstill may differ (default 3)\n"
+    "  --table-in-force  the controller's table was in force: verification runs\n"
+    "\n"
+    "  -h, --help        print this help and exit\n"
+    "\n"
+    "Exit status: 0 done, 1 refused or failed, 2 usage, 3 stopped.\n";
 
 volatile std::sig_atomic_t theStopRequested = 0;
 
@@ -148,7 +179,7 @@ int main(int argc, char** argv) {
     CaptureCommand command;
     std::string error;
     if (!ParseCaptureCommand(arguments, command, error)) {
-        std::fprintf(stderr, "pitchwise-capture: %s\n%s", error.c_str(), kUsage);
+        std::fprintf(stderr, "pitchwise-capture: %s\n%s", error.c_str(), kUsageLine);
         return 2;
     }
     switch (command.kind) {

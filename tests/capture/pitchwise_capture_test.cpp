@@ -1,0 +1,61 @@
+// What pitchwise-capture says on each stream, and its exit status, for help
+// and for usage errors: help is asked for and goes to standard output, a
+// usage error names its cause on standard error.
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Said {
+    int status = -1;
+    std::string text;
+};
+
+// Runs the program with `arguments`; keeps `stream` (1 or 2) and drops the other.
+Said RunCapture(const std::string& arguments, int stream) {
+    const std::string command = std::string(PITCHWISE_CAPTURE_PROGRAM) + " " + arguments +
+                                (stream == 1 ? " 2>/dev/null" : " 2>&1 1>/dev/null");
+    Said said;
+    std::FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe) return said;
+    char buffer[4096];
+    for (std::size_t got; (got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        said.text.append(buffer, got);
+    const int status = pclose(pipe);
+    said.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return said;
+}
+
+TEST(CaptureProgram, HelpOnStandardOutputUsageErrorsOnStandardError) {
+    struct Row {
+        std::string arguments;
+        int status;
+        int stream;  // where the text goes; the other stays empty
+        std::string text;
+    };
+    const std::vector<Row> rows = {
+        {"--help", 0, 1, "usage: pitchwise-capture plan --axis X|Y|Z"},
+        {"--help", 0, 1, "\n  --lost-motion L  "},
+        {"--help", 0, 1, "\n  --table-in-force  "},
+        {"-h", 0, 1, "\n  -h, --help  "},
+        {"run x.plan --bogus", 2, 2,
+         "pitchwise-capture: unknown option --bogus\nusage: pitchwise-capture plan OPTIONS | "
+         "run PLAN [OPTIONS]   (pitchwise-capture --help says more)\n"},
+        {"measure", 2, 2, "pitchwise-capture: unknown command measure\nusage: "},
+        {"", 2, 2, "pitchwise-capture: give a command: plan or run\nusage: "},
+    };
+    for (const Row& row : rows) {
+        const Said said = RunCapture(row.arguments, row.stream);
+        EXPECT_EQ(said.status, row.status) << row.arguments;
+        EXPECT_NE(said.text.find(row.text), std::string::npos)
+            << row.arguments << ": " << said.text;
+        EXPECT_EQ(RunCapture(row.arguments, 3 - row.stream).text, "") << row.arguments;
+    }
+}
+
+}  // namespace
