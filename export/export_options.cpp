@@ -2,17 +2,24 @@
 
 #include "number_text.h"
 
+const char* const EXPORT_USAGE_LINE =
+    "usage: pitchwise-export RUNLOG --axis X|Y|Z --to FORMAT [options] [-o FILE]"
+    "   (pitchwise-export --help says more)\n";
+
 const char* const EXPORT_USAGE =
     "usage: pitchwise-export RUNLOG --axis X|Y|Z --to FORMAT [options] [-o FILE]\n"
     "\n"
     "Writes one axis's compensation table, from the latest mapping measurement\n"
-    "in the run log, in a controller's format:\n"
-    "  linuxcnc           LinuxCNC COMP_FILE_TYPE 0, actual positions per direction\n"
-    "  linuxcnc-offsets   LinuxCNC COMP_FILE_TYPE 1, trims per direction\n"
-    "  siemens-lec        leadscrew error compensation (%_N_AX_EEC_INI), mm\n"
-    "  isg                leadscrew compensation list (kw.ssfk), 0.1 um\n"
-    "  csv                target, means, reversal, s per direction\n"
-    "Options:\n"
+    "in the run log, in a controller's format.\n"
+    "\n"
+    "  --axis X|Y|Z          the axis whose table is written\n"
+    "  --to FORMAT           the controller's format, one of:\n"
+    "      linuxcnc          LinuxCNC COMP_FILE_TYPE 0, actual positions per direction\n"
+    "      linuxcnc-offsets  LinuxCNC COMP_FILE_TYPE 1, trims per direction\n"
+    "      siemens-lec       leadscrew error compensation (%_N_AX_EEC_INI), mm\n"
+    "      isg               leadscrew compensation list (kw.ssfk), 0.1 um\n"
+    "      csv               target, means, reversal, s per direction\n"
+    "  -o FILE               write the table into FILE (default: standard output)\n"
     "  --unit mm|inch        the machine's length unit (needed by siemens-lec, isg)\n"
     "  --spacing S           grid spacing (default: the measured one, when even)\n"
     "  --from A --until B    the grid's range (default: the measured range)\n"
@@ -22,7 +29,8 @@ const char* const EXPORT_USAGE =
     "  --max-points N        siemens-lec: MD38000's limit (default 200)\n"
     "  --machine-axis NAME   siemens-lec: the machine axis (default X1, Y1, Z1)\n"
     "  --measuring-system E  siemens-lec: 0 or 1 (default 0)\n"
-    "  --logical-axis N      isg: the logical axis number (default X 1, Y 2, Z 3)\n";
+    "  --logical-axis N      isg: the logical axis number (default X 1, Y 2, Z 3)\n"
+    "  -h, --help            print this help and exit\n";
 
 namespace {
 

@@ -30,6 +30,9 @@ struct ExportOptions {
     bool help = false;
 };
 
+// The one line said with a usage error; --help prints the whole usage, then
+// the temperature options.
+extern const char* const EXPORT_USAGE_LINE;
 extern const char* const EXPORT_USAGE;
 
 // False with the reason on a usage error. `args` are the arguments after

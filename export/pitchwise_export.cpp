@@ -41,8 +41,7 @@ int main(int argc, char** argv) {
     ExportOptions options;
     std::string error;
     if (!ParseExportOptions(args, options, error)) {
-        std::fprintf(stderr, "pitchwise-export: %s\n%s%s", error.c_str(), EXPORT_USAGE,
-                     TEMPERATURE_USAGE);
+        std::fprintf(stderr, "pitchwise-export: %s\n%s", error.c_str(), EXPORT_USAGE_LINE);
         return 2;
     }
     if (options.help) {

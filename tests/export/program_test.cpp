@@ -82,8 +82,39 @@ TEST_F(Program, WritesTheFileOrStandardOutput) {
     // A folder that is not there: said, nothing left behind.
     EXPECT_EQ(Run("'" + golden + "/runs.csv' --axis X --to csv -o '" + dir + "/no/t.csv'"), 1);
     EXPECT_NE(Read("err").find("cannot write"), std::string::npos);
-    ASSERT_EQ(Run("--help"), 0);
-    EXPECT_NE(Read("out").find("--scale-expansion"), std::string::npos);
+}
+
+struct HelpRow {
+    const char* args;
+    int status;
+    const char* out;  // a part of standard output; nothing on the other
+    const char* err;  // a part of standard error
+};
+
+// Help goes to standard output, whole; a usage error is named on standard
+// error with the one usage line, and nothing on standard output.
+TEST_F(Program, HelpAndUsageErrors) {
+    const HelpRow rows[] = {
+        {"--help", 0, "  --to FORMAT ", nullptr},
+        {"-h", 0, "  -o FILE ", nullptr},
+        {"--help", 0, "  --scale-temperature TS --scale-expansion AS", nullptr},
+        {"--help", 0, "  --logical-axis N ", nullptr},
+        {"runs.csv --axis X --to csv --colour", 2, nullptr, "unknown option --colour\n"},
+        {"runs.csv --axis X --to csv --colour", 2, nullptr, "(pitchwise-export --help says more)"},
+        {"", 2, nullptr, "the run log, --axis and --to are needed"},
+    };
+    for (const HelpRow& row : rows) {
+        EXPECT_EQ(Run(row.args), row.status) << row.args;
+        const std::string out = Read("out"), err = Read("err");
+        if (row.out != nullptr) {
+            EXPECT_NE(out.find(row.out), std::string::npos) << row.args << "\n" << out;
+            EXPECT_EQ(err, "") << row.args;
+        } else {
+            EXPECT_NE(err.find(row.err), std::string::npos) << row.args << "\n" << err;
+            EXPECT_EQ(err.find("--max-points"), std::string::npos) << "whole usage: " << err;
+            EXPECT_EQ(out, "") << row.args;
+        }
+    }
 }
 
 }  // namespace
