@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace pitchwise {
+
 namespace {
 
 Figure Mean(const std::vector<double>& values) {
@@ -148,3 +150,5 @@ AxisFigures ComputeAxisFigures(const std::vector<TargetDeviations>& targets) {
     }
     return axis;
 }
+
+}  // namespace pitchwise

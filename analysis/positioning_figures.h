@@ -11,6 +11,8 @@
 #include <optional>
 #include <vector>
 
+namespace pitchwise {
+
 // The deviations measured at one target, each in the direction the axis
 // reached it (one value per run that measured it that way).
 struct TargetDeviations {
@@ -60,3 +62,5 @@ struct AxisFigures {
 // where it is missing is absent for the whole axis rather than quietly
 // taken over fewer targets.
 AxisFigures ComputeAxisFigures(const std::vector<TargetDeviations>& targets);
+
+}  // namespace pitchwise

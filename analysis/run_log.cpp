@@ -5,6 +5,10 @@
 #include <cmath>
 #include <cstring>
 
+#include "number_text.h"
+
+namespace pitchwise {
+
 const char* const RUN_LOG_HEADER =
     "run,measurement,time,axis,direction,table_in_force,points,point,target,correction,approach,"
     "deviation";
@@ -15,45 +19,8 @@ constexpr std::size_t kFields = 12;
 // Far beyond any table a controller holds; a bound keeps a hostile count
 // from reserving memory or making every later run look incomplete.
 constexpr int kMaxPoints = 100000;
-constexpr std::size_t kMaxNumberLength = 24;
-// A kilometre in micrometres, more than any machine's travel in any unit.
-// Beyond it a number is a slip, and what the writer's fixed decimals make
-// of it could outgrow kMaxNumberLength and no longer read back.
-constexpr double kMaxMagnitude = 1e9;
-
-// Numbers are written and read with the charconv functions, never printf or
-// strtod, because the process the log is written in may run under a locale
-// with a decimal comma.
-std::string Fixed(double value, int decimals) {
-    char text[64];
-    // Whatever rounds to zero is written as zero, never "-0.0000".
-    if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0.0;
-    auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::string(text, result.ptr);
-}
-
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
-}
-
-// -?digits(.digits)?, nothing else: no sign '+', exponent, inf or nan.
-bool ReadNumber(const std::string& text, double& value) {
-    if (text.empty() || text.size() > kMaxNumberLength) return false;
-    std::size_t i = text[0] == '-' ? 1 : 0;
-    std::size_t digits = 0;
-    while (i < text.size() && IsDigit(text[i])) ++i, ++digits;
-    if (digits == 0) return false;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        std::size_t decimals = 0;
-        while (i < text.size() && IsDigit(text[i])) ++i, ++decimals;
-        if (decimals == 0) return false;
-    }
-    if (i != text.size()) return false;
-    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
-           std::fabs(value) <= kMaxMagnitude;
 }
 
 bool ReadWhole(const std::string& text, int low, int high, int& value) {
@@ -127,10 +94,11 @@ std::string ParseLine(const std::string& line, ParsedLine& parsed) {
         return "points is not a whole number from 1 to " + std::to_string(kMaxPoints);
     if (!ReadWhole(f[6], 0, parsed.points - 1, point.point))
         return "point is not a whole number below points";
-    if (!ReadNumber(f[7], point.target)) return "target is not a decimal number within 1e9";
-    if (!ReadNumber(f[8], point.correction)) return "correction is not a decimal number within 1e9";
+    if (!ReadDecimal(f[7], point.target)) return "target is not a decimal number within 1e9";
+    if (!ReadDecimal(f[8], point.correction))
+        return "correction is not a decimal number within 1e9";
     if (!ReadDirection(f[9], point.approach)) return "approach is not up or down";
-    if (!ReadNumber(f[10], point.deviation)) return "deviation is not a decimal number within 1e9";
+    if (!ReadDecimal(f[10], point.deviation)) return "deviation is not a decimal number within 1e9";
     run.points.push_back(point);
     return std::string();
 }
@@ -153,8 +121,9 @@ std::string FormatRun(const LoggedRun& run) {
     for (const LoggedPoint& p : run.points) {
         text += common + p.time + "," + run.axis + "," + DirectionName(run.direction) + "," +
                 (run.tableInForce ? "1" : "0") + "," + std::to_string(run.points.size()) + "," +
-                std::to_string(p.point) + "," + Fixed(p.target, 4) + "," + Fixed(p.correction, 4) +
-                "," + DirectionName(p.approach) + "," + Fixed(p.deviation, 6) + "\n";
+                std::to_string(p.point) + "," + FixedText(p.target, 4) + "," +
+                FixedText(p.correction, 4) + "," + DirectionName(p.approach) + "," +
+                FixedText(p.deviation, 6) + "\n";
     }
     return text;
 }
@@ -232,10 +201,4 @@ bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& e
     return true;
 }
 
-bool ReadLogNumber(const std::string& text, double& value) {
-    return ReadNumber(text, value);
-}
-
-std::string LogFixed(double value, int decimals) {
-    return Fixed(value, decimals);
-}
+}  // namespace pitchwise

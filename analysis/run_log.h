@@ -13,6 +13,10 @@
 #include <string>
 #include <vector>
 
+#include "length_unit.h"
+
+namespace pitchwise {
+
 enum class Direction { UP, DOWN };  // moving positive, moving negative
 
 struct LoggedPoint {
@@ -28,9 +32,10 @@ struct LoggedRun {
     int run = 0;          // 1, 2, ... in the order measured
     int measurement = 0;  // 1, 2, ...: runs on one reference share it
     char axis = 'X';
-    Direction direction = Direction::UP;  // of the run's steps
-    bool tableInForce = false;            // a verification run, measured through a table
-    std::vector<LoggedPoint> points;      // point 0 is the start
+    Direction direction = Direction::UP;    // of the run's steps
+    bool tableInForce = false;              // a verification run, measured through a table
+    LengthUnit unit = LengthUnit::UNKNOWN;  // of its lengths; unknown in logs that did not say
+    std::vector<LoggedPoint> points;        // point 0 is the start
 };
 
 extern const char* const RUN_LOG_HEADER;  // without the line end
@@ -52,8 +57,4 @@ bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& e
 // "up" / "down".
 const char* DirectionName(Direction direction);
 
-// The log's numbers for other readers and writers of the same numbers:
-// -?digits[.digits] only, read and written independently of the locale;
-// whatever rounds to zero is written without a sign.
-bool ReadLogNumber(const std::string& text, double& value);
-std::string LogFixed(double value, int decimals);
+}  // namespace pitchwise

@@ -17,6 +17,8 @@
 
 #include "run_tie.h"
 
+namespace pitchwise {
+
 namespace {
 
 std::string Reason(const std::string& what, const std::string& path) {
@@ -205,3 +207,5 @@ double RunLogTimeSeconds(const std::string& text) {
     utc.tm_mon -= 1;
     return static_cast<double>(timegm(&utc));
 }
+
+}  // namespace pitchwise

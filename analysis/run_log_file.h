@@ -6,6 +6,8 @@
 
 #include "run_log.h"
 
+namespace pitchwise {
+
 // Reads and parses the log at `path`; a missing file is an empty log.
 bool ReadRunLogFile(const std::string& path, RunLogReading& reading, std::string& error);
 
@@ -34,3 +36,5 @@ std::string RunLogTimeNow();
 
 // Seconds since 1970 of a time in the log's form; -1 when it is not one.
 double RunLogTimeSeconds(const std::string& text);
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <map>
 
+namespace pitchwise {
+
 namespace {
 
 // Targets as whole ten-thousandths, the resolution of the log.
@@ -104,3 +106,5 @@ std::vector<TargetDeviations> CollectDeviations(const std::vector<LoggedRun>& ru
     for (auto& entry : byTarget) targets.push_back(entry.second);
     return targets;
 }
+
+}  // namespace pitchwise

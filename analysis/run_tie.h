@@ -27,6 +27,8 @@
 #include "positioning_figures.h"
 #include "run_log.h"
 
+namespace pitchwise {
+
 // Two targets are one when they agree to the four decimals of the log.
 bool SameTarget(double a, double b);
 // Both runs measured the same set of targets (in any order).
@@ -45,3 +47,5 @@ std::vector<LoggedRun> LatestMeasurement(const std::vector<LoggedRun>& log, char
 // The deviations of the runs gathered by target, ascending, and by the
 // direction each point was reached; point 0 of every run left out.
 std::vector<TargetDeviations> CollectDeviations(const std::vector<LoggedRun>& runs);
+
+}  // namespace pitchwise

@@ -3,6 +3,8 @@
 #include "mapping_run.h"
 #include "point_format.h"
 
+namespace pitchwise {
+
 bool IsNumericText(const char* text) {
     for (const char* c = text; *c; ++c) {
         if ((*c < '0' || *c > '9') && *c != '.') return false;
@@ -34,3 +36,5 @@ const char* MapResultMessage(int result) {
             return "Error - Unknown.";
     }
 }
+
+}  // namespace pitchwise

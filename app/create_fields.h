@@ -1,6 +1,8 @@
 // The checks and conversions of the Create command's fields.
 #pragma once
 
+namespace pitchwise {
+
 // Field texts are read through a 20-byte buffer: at most 19 characters count.
 constexpr int FIELD_BUFFER_SIZE = 20;
 
@@ -13,3 +15,5 @@ float FieldValue(const char* text);
 
 // The operator's message for a mapping result.
 const char* MapResultMessage(int result);
+
+}  // namespace pitchwise

@@ -2,6 +2,8 @@
 
 #include "resource.h"
 
+namespace pitchwise {
+
 bool CDialog::OnInitDialog() {
     return true;
 }
@@ -22,3 +24,5 @@ void CDialog::OnOK() {
 void CDialog::OnCancel() {
     EndDialog(IDCANCEL);
 }
+
+}  // namespace pitchwise

@@ -4,6 +4,8 @@
 // dialog) supplies the implementation of this class in a file of its own.
 #pragma once
 
+namespace pitchwise {
+
 struct CDialogImpl;  // the front end's state for one dialog
 
 class CDialog {
@@ -75,3 +77,5 @@ class CWaitCursor {
   private:
     CDialog& m_dialog;
 };
+
+}  // namespace pitchwise

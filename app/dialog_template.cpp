@@ -2,6 +2,8 @@
 
 #include "dialog_layout.h"
 
+namespace pitchwise {
+
 namespace {
 
 #define PW_CONTROL_ROW(id, cls, text, x, y, w, h, style) \
@@ -31,3 +33,5 @@ const DialogTemplate* FindDialogTemplate(int templateId) {
     }
     return nullptr;
 }
+
+}  // namespace pitchwise

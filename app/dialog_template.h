@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace pitchwise {
+
 struct DialogControl {
     int id;
     const char* windowClass;  // "Button", "Edit", "ComboBox" or "Static"
@@ -26,3 +28,5 @@ struct DialogTemplate {
 
 // nullptr for an unknown template number.
 const DialogTemplate* FindDialogTemplate(int templateId);
+
+}  // namespace pitchwise

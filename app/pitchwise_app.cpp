@@ -2,6 +2,8 @@
 
 #include "pitchwise_dlg.h"
 
+namespace pitchwise {
+
 CPitchwiseApp theApp;
 
 bool CPitchwiseApp::InitInstance() {
@@ -13,3 +15,5 @@ bool CPitchwiseApp::InitInstance() {
     }
     return false;
 }
+
+}  // namespace pitchwise

@@ -2,6 +2,8 @@
 // modally, and ends when it ends.
 #pragma once
 
+namespace pitchwise {
+
 class CPitchwiseApp {
   public:
     constexpr CPitchwiseApp() = default;
@@ -20,3 +22,5 @@ extern CPitchwiseApp theApp;
 
 // The front end's own toolkit set-up (common controls on Windows).
 void InitUserInterface();
+
+}  // namespace pitchwise

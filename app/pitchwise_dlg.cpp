@@ -8,6 +8,8 @@
 #include "qsb.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 CPitchwiseDlg::CPitchwiseDlg() : CDialog(IDD_MAIN) {}
 
 CAboutDlg::CAboutDlg(CDialog* parent) : CDialog(IDD_ABOUTBOX, parent) {}
@@ -148,3 +150,5 @@ void CPitchwiseDlg::OnCreate() {
     }
     MessageBox(MapResultMessage(result));
 }
+
+}  // namespace pitchwise

@@ -3,6 +3,8 @@
 
 #include "dialog.h"
 
+namespace pitchwise {
+
 class CPitchwiseDlg : public CDialog {
   public:
     CPitchwiseDlg();
@@ -26,3 +28,5 @@ class CAboutDlg : public CDialog {
   public:
     explicit CAboutDlg(CDialog* parent);
 };
+
+}  // namespace pitchwise

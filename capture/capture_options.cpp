@@ -5,6 +5,8 @@
 #include <cmath>
 #include <functional>
 
+namespace pitchwise {
+
 namespace {
 
 bool ReadDecimal(const std::string& text, double& value) {
@@ -209,3 +211,5 @@ std::string RunLogPathFor(const std::string& plan) {
                        plan.compare(plan.size() - suffix.size(), suffix.size(), suffix) == 0;
     return (named ? plan.substr(0, plan.size() - suffix.size()) : plan) + "-runs.csv";
 }
+
+}  // namespace pitchwise

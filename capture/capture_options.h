@@ -7,6 +7,8 @@
 
 #include "cycle_plan.h"
 
+namespace pitchwise {
+
 struct PlanCommand {
     PlanRequest request;
     std::string program;     // -o
@@ -36,3 +38,5 @@ bool ParseCaptureCommand(const std::vector<std::string>& arguments, CaptureComma
 std::string PlanPathFor(const std::string& program);
 // Beside the plan: its name with ".plan" replaced by "-runs.csv".
 std::string RunLogPathFor(const std::string& plan);
+
+}  // namespace pitchwise

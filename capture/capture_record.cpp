@@ -4,6 +4,8 @@
 
 #include "qsb.h"
 
+namespace pitchwise {
+
 namespace {
 
 constexpr double kScale = static_cast<double>(QSB_COUNTS_PER_UNIT);
@@ -82,3 +84,5 @@ std::vector<LoggedRun> CycleRunLogs(const CapturePlan& plan, const CapturedPoint
     if (!up.empty()) runs.push_back(Sweep(plan, Direction::DOWN, up.back(), down, tableInForce));
     return runs;
 }
+
+}  // namespace pitchwise

@@ -10,6 +10,8 @@
 #include "cycle_plan.h"
 #include "run_log.h"
 
+namespace pitchwise {
+
 // Counts from the first target to `position`.
 std::int64_t CountsFromFirst(const CapturePlan& plan, double position);
 
@@ -36,3 +38,5 @@ struct CapturedPoint {
 std::vector<LoggedRun> CycleRunLogs(const CapturePlan& plan, const CapturedPoint& start,
                                     const std::vector<CapturedPoint>& up,
                                     const std::vector<CapturedPoint>& down, bool tableInForce);
+
+}  // namespace pitchwise

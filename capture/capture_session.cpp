@@ -11,6 +11,8 @@
 #include "run_log_file.h"
 #include "text.h"
 
+namespace pitchwise {
+
 namespace {
 
 // A QSB that stops answering for this many exchanges in a row is gone.
@@ -219,3 +221,5 @@ CaptureReport RunCapture(const CapturePlan& plan, const CaptureSettings& setting
     report.message = "stopped";
     return report;
 }
+
+}  // namespace pitchwise

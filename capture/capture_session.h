@@ -11,6 +11,8 @@
 
 #include "cycle_plan.h"
 
+namespace pitchwise {
+
 struct CaptureSettings {
     int port = 0;  // 0: scan COM1 to COM7
     std::string logPath;
@@ -34,3 +36,5 @@ CaptureReport RunCapture(const CapturePlan& plan, const CaptureSettings& setting
                          const std::function<void(const std::string&)>& progress,
                          const std::function<void(const std::string&)>& note,
                          const volatile std::sig_atomic_t& stopRequested);
+
+}  // namespace pitchwise

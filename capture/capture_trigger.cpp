@@ -3,6 +3,8 @@
 #include <cstdlib>
 #include <utility>
 
+namespace pitchwise {
+
 namespace {
 
 std::int64_t Distance(std::int64_t a, std::int64_t b) {
@@ -125,3 +127,5 @@ void CCaptureTrigger::Shift(std::int64_t counts) {
     m_last = counts;
     m_previous = counts;
 }
+
+}  // namespace pitchwise

@@ -17,6 +17,8 @@
 
 #include "run_log.h"
 
+namespace pitchwise {
+
 struct TriggerStop {
     std::int64_t targetCounts = 0;  // from the first target
     Direction approach = Direction::UP;
@@ -86,3 +88,5 @@ class CCaptureTrigger {
     // The target of the last capture, until a reading lies outside its window.
     std::optional<std::int64_t> m_captured;
 };
+
+}  // namespace pitchwise

@@ -4,6 +4,8 @@
 #include <cmath>
 #include <random>
 
+namespace pitchwise {
+
 namespace {
 
 // Defaults per unit: the same lengths in millimetres and in inches.
@@ -202,12 +204,4 @@ bool DialectFromName(const std::string& name, Dialect& dialect) {
     return false;
 }
 
-const char* UnitName(LengthUnit unit) {
-    return unit == LengthUnit::MM ? "mm" : "inch";
-}
-
-bool UnitFromName(const std::string& name, LengthUnit& unit) {
-    if (name != "mm" && name != "inch") return false;
-    unit = name == "mm" ? LengthUnit::MM : LengthUnit::INCH;
-    return true;
-}
+}  // namespace pitchwise

@@ -11,10 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "length_unit.h"
 #include "run_log.h"
 
+namespace pitchwise {
+
 enum class Dialect { LINUXCNC, GRBL, FANUC, SIEMENS };
-enum class LengthUnit { MM, INCH };
 
 struct CapturePlan {
     char axis = 'X';
@@ -84,5 +86,5 @@ std::vector<std::size_t> StopWaypoints(const std::vector<CycleWaypoint>& path);
 
 const char* DialectName(Dialect dialect);
 bool DialectFromName(const std::string& name, Dialect& dialect);
-const char* UnitName(LengthUnit unit);
-bool UnitFromName(const std::string& name, LengthUnit& unit);
+
+}  // namespace pitchwise

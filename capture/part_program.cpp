@@ -3,6 +3,10 @@
 #include <charconv>
 #include <cmath>
 
+#include "number_text.h"
+
+namespace pitchwise {
+
 namespace {
 
 struct DialectWords {
@@ -41,21 +45,13 @@ int Decimals(LengthUnit unit) {
 // A number as short as it can be written, with a point where the dialect
 // would otherwise read milliseconds.
 std::string ShortNumber(double value, bool point) {
-    std::string text = FixedNumber(value, 3);
+    std::string text = FixedText(value, 3);
     while (text.back() == '0') text.pop_back();
     if (text.back() == '.' && !point) text.pop_back();
     return text;
 }
 
 }  // namespace
-
-std::string FixedNumber(double value, int decimals) {
-    char text[64];
-    if (std::fabs(value) < 0.5 * std::pow(10.0, -decimals)) value = 0.0;  // never "-0.000"
-    auto result =
-        std::to_chars(text, text + sizeof text, value, std::chars_format::fixed, decimals);
-    return std::string(text, result.ptr);
-}
 
 std::string PartProgram(const CapturePlan& plan) {
     const DialectWords w = WordsOf(plan.dialect);
@@ -71,17 +67,17 @@ std::string PartProgram(const CapturePlan& plan) {
         line("%");
         line("O1000");
     }
-    comment(
-        "PITCHWISE-CAPTURE TEST CYCLE " + axis + " " + FixedNumber(plan.targets.front(), decimals) +
-        " TO " + FixedNumber(plan.targets.back(), decimals) + ", " +
-        std::to_string(plan.targets.size()) + " TARGETS, " + std::to_string(plan.runs) + " RUNS");
+    comment("PITCHWISE-CAPTURE TEST CYCLE " + axis + " " +
+            FixedText(plan.targets.front(), decimals) + " TO " +
+            FixedText(plan.targets.back(), decimals) + ", " + std::to_string(plan.targets.size()) +
+            " TARGETS, " + std::to_string(plan.runs) + " RUNS");
     // No ";" inside: some controls read it as the end of a block.
     comment("START PITCHWISE-CAPTURE RUN FIRST, EVERY STOP DWELLS " +
             ShortNumber(plan.dwell, false) + " S");
     line(std::string(plan.unit == LengthUnit::MM ? w.metric : w.inch) + " " + w.modes);
     bool first = true;
     for (const CycleWaypoint& p : CycleWaypoints(plan)) {
-        std::string move = std::string(w.move) + " " + axis + FixedNumber(p.position, decimals);
+        std::string move = std::string(w.move) + " " + axis + FixedText(p.position, decimals);
         if (first) {
             move += " F" + ShortNumber(plan.feed, w.dwellPoint);
             first = false;
@@ -93,3 +89,5 @@ std::string PartProgram(const CapturePlan& plan) {
     if (plan.dialect == Dialect::FANUC) line("%");
     return text;
 }
+
+}  // namespace pitchwise

@@ -7,7 +7,8 @@
 
 #include "cycle_plan.h"
 
+namespace pitchwise {
+
 std::string PartProgram(const CapturePlan& plan);
 
-// A number with a fixed count of decimals and a point, whatever the locale.
-std::string FixedNumber(double value, int decimals);
+}  // namespace pitchwise

@@ -21,6 +21,8 @@
 #include "plan_file.h"
 #include "text_file.h"
 
+namespace pitchwise {
+
 namespace {
 
 const char* const kUsageLine =
@@ -173,6 +175,10 @@ int Run(const RunCommand& command) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);

@@ -5,6 +5,8 @@
 #include <map>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 const char* const kHeader = "pitchwise-capture plan 1";
@@ -146,3 +148,5 @@ bool ParsePlan(const std::string& text, CapturePlan& plan, std::string& error) {
     error = CheckPlan(plan);
     return error.empty();
 }
+
+}  // namespace pitchwise

@@ -7,9 +7,13 @@
 
 #include "cycle_plan.h"
 
+namespace pitchwise {
+
 // The file's text; `program` is the program's file name, for the reader.
 std::string FormatPlan(const CapturePlan& plan, const std::string& program);
 
 // Reads a plan and checks it as the plan command does. False with the line
 // and the reason when it is malformed or unsound.
 bool ParsePlan(const std::string& text, CapturePlan& plan, std::string& error);
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace pitchwise {
+
 std::string Format(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -52,3 +54,5 @@ std::string LastWord(const std::string& text) {
     std::size_t space = text.find_last_of(' ');
     return space == std::string::npos ? text : text.substr(space + 1);
 }
+
+}  // namespace pitchwise

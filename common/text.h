@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace pitchwise {
+
 // Formats like printf, however long the result.
 std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
 
@@ -19,3 +21,5 @@ std::string Trim(const std::string& text);
 
 // What follows the last space, or the whole text when it has none.
 std::string LastWord(const std::string& text);
+
+}  // namespace pitchwise

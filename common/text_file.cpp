@@ -8,6 +8,8 @@
 #include <cstring>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 class CDescriptor {
@@ -125,3 +127,5 @@ AtomicWrite WriteFileAtomically(const std::string& path, const std::string& cont
     result.written = true;
     return result;
 }
+
+}  // namespace pitchwise

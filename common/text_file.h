@@ -5,6 +5,8 @@
 
 #include <string>
 
+namespace pitchwise {
+
 enum class FileRead {
     READ,
     ABSENT,      // nothing at the path
@@ -35,3 +37,5 @@ struct AtomicWrite {
 // previous file stays as it was and no temporary file is left.
 AtomicWrite WriteFileAtomically(const std::string& path, const std::string& contents,
                                 const AtomicWriteOptions& options = AtomicWriteOptions());
+
+}  // namespace pitchwise

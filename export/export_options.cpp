@@ -2,6 +2,8 @@
 
 #include "number_text.h"
 
+namespace pitchwise {
+
 const char* const EXPORT_USAGE_LINE =
     "usage: pitchwise-export RUNLOG --axis X|Y|Z --to FORMAT [options] [-o FILE]"
     "   (pitchwise-export --help says more)\n";
@@ -228,3 +230,5 @@ double MaxCorrection(const ExportOptions& options) {
     const double mm = MillimetresPerUnit(options.unit);
     return mm == 0.0 ? 0.5 : 0.5 / mm;
 }
+
+}  // namespace pitchwise

@@ -10,6 +10,8 @@
 #include "table_formats.h"
 #include "temperature.h"
 
+namespace pitchwise {
+
 struct ExportOptions {
     std::string runLog;
     char axis = 0;
@@ -43,3 +45,5 @@ bool ParseExportOptions(const std::vector<std::string>& args, ExportOptions& opt
 // The largest correction allowed, in the machine's unit: --max-correction,
 // or 0.5 mm (0.5 when the unit is not known).
 double MaxCorrection(const ExportOptions& options);
+
+}  // namespace pitchwise

@@ -6,6 +6,8 @@
 #include "number_text.h"
 #include "table_zero.h"
 
+namespace pitchwise {
+
 namespace {
 
 std::string Length(double value) {
@@ -115,3 +117,5 @@ bool ExportTable(const std::vector<LoggedRun>& log, const ExportOptions& options
     result = ExportResult();
     return false;
 }
+
+}  // namespace pitchwise

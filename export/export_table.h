@@ -11,6 +11,8 @@
 #include "export_options.h"
 #include "run_log.h"
 
+namespace pitchwise {
+
 struct ExportResult {
     std::string text;                // the file
     std::vector<std::string> notes;  // for the operator, beside the file
@@ -19,3 +21,5 @@ struct ExportResult {
 // False with the reason when the table cannot be made as asked.
 bool ExportTable(const std::vector<LoggedRun>& log, const ExportOptions& options,
                  ExportResult& result, std::string& error);
+
+}  // namespace pitchwise

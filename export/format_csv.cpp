@@ -3,6 +3,8 @@
 #include "number_text.h"
 #include "table_formats.h"
 
+namespace pitchwise {
+
 namespace {
 
 std::string Cell(const Figure& value) {
@@ -24,3 +26,5 @@ bool WriteCsv(const ExportedTable& table, std::string& text, std::vector<std::st
     }
     return true;
 }
+
+}  // namespace pitchwise

@@ -9,6 +9,8 @@
 #include "number_text.h"
 #include "table_formats.h"
 
+namespace pitchwise {
+
 namespace {
 
 constexpr double kTenthsOfMicronPerMm = 10000.0;
@@ -79,3 +81,5 @@ bool WriteIsgList(const ExportedTable& table, std::string& text,
     }
     return true;
 }
+
+}  // namespace pitchwise

@@ -7,6 +7,8 @@
 #include "number_text.h"
 #include "table_formats.h"
 
+namespace pitchwise {
+
 namespace {
 
 bool WriteLinuxCnc(const ExportedTable& table, bool offsets, std::string& text,
@@ -40,3 +42,5 @@ bool WriteLinuxCncOffsets(const ExportedTable& table, std::string& text,
                           std::vector<std::string>& /*notes*/, std::string& error) {
     return WriteLinuxCnc(table, true, text, error);
 }
+
+}  // namespace pitchwise

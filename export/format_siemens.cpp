@@ -6,6 +6,8 @@
 #include "number_text.h"
 #include "table_formats.h"
 
+namespace pitchwise {
+
 namespace {
 
 std::string Millimetres(double value, double perUnit) {
@@ -54,3 +56,5 @@ bool WriteSiemensLec(const ExportedTable& table, std::string& text, std::vector<
     text += "M17\n";
     return true;
 }
+
+}  // namespace pitchwise

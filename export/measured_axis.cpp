@@ -2,6 +2,8 @@
 
 #include "run_tie.h"
 
+namespace pitchwise {
+
 bool SelectMeasurement(const std::vector<LoggedRun>& log, char axis, int measurement,
                        MeasuredAxis& measured, std::string& error) {
     std::vector<LoggedRun> runs;
@@ -36,3 +38,5 @@ bool SelectMeasurement(const std::vector<LoggedRun>& log, char axis, int measure
     }
     return true;
 }
+
+}  // namespace pitchwise

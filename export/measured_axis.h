@@ -9,6 +9,8 @@
 #include "positioning_figures.h"
 #include "run_log.h"
 
+namespace pitchwise {
+
 struct MeasuredPoint {
     double target = 0;
     Figure meanUp;  // actual - target, reached moving positive
@@ -33,3 +35,5 @@ struct MeasuredAxis {
 // no such measurement of the axis.
 bool SelectMeasurement(const std::vector<LoggedRun>& log, char axis, int measurement,
                        MeasuredAxis& measured, std::string& error);
+
+}  // namespace pitchwise

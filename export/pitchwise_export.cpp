@@ -12,6 +12,8 @@
 #include "export_table.h"
 #include "run_log_file.h"
 
+namespace pitchwise {
+
 namespace {
 
 // Written whole or not at all: a table cut short by a full disk would be
@@ -35,6 +37,10 @@ bool WriteFile(const std::string& path, const std::string& text, std::string& er
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);

@@ -1,5 +1,7 @@
 #include "table_formats.h"
 
+namespace pitchwise {
+
 const std::vector<TableFormat>& TableFormats() {
     // LinuxCNC keeps 256 lines per joint; the ISG kernel's list takes fewer
     // points than its 1500 (its count must stay below that); the Siemens
@@ -20,31 +22,9 @@ const TableFormat* FindTableFormat(const std::string& name) {
     return nullptr;
 }
 
-double MillimetresPerUnit(LengthUnit unit) {
-    switch (unit) {
-        case LengthUnit::MM:
-            return 1.0;
-        case LengthUnit::INCH:
-            return 25.4;
-        case LengthUnit::UNKNOWN:
-            break;
-    }
-    return 0.0;
-}
-
-const char* UnitName(LengthUnit unit) {
-    switch (unit) {
-        case LengthUnit::MM:
-            return "mm";
-        case LengthUnit::INCH:
-            return "inch";
-        case LengthUnit::UNKNOWN:
-            break;
-    }
-    return "the machine's length unit";
-}
-
 double OneColumnValue(const GridPoint& point) {
     if (point.up && point.down) return (*point.up + *point.down) / 2;
     return point.up ? *point.up : point.down.value_or(0.0);
 }
+
+}  // namespace pitchwise

@@ -8,9 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "length_unit.h"
 #include "table_grid.h"
 
-enum class LengthUnit { UNKNOWN, MM, INCH };
+namespace pitchwise {
 
 struct ExportedTable {
     char axis = 'X';
@@ -42,11 +43,6 @@ const std::vector<TableFormat>& TableFormats();
 // nullptr when there is none of that name.
 const TableFormat* FindTableFormat(const std::string& name);
 
-// Millimetres per machine unit: 1, 25.4, or 0 when unknown.
-double MillimetresPerUnit(LengthUnit unit);
-// "mm", "inch", or "the machine's length unit".
-const char* UnitName(LengthUnit unit);
-
 // The one value of a point for a one-column table: the bidirectional mean,
 // or the one direction measured there.
 double OneColumnValue(const GridPoint& point);
@@ -61,3 +57,5 @@ bool WriteIsgList(const ExportedTable& table, std::string& text, std::vector<std
                   std::string& error);
 bool WriteCsv(const ExportedTable& table, std::string& text, std::vector<std::string>& notes,
               std::string& error);
+
+}  // namespace pitchwise

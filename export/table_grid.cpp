@@ -5,6 +5,8 @@
 
 #include "number_text.h"
 
+namespace pitchwise {
+
 namespace {
 
 // The log's targets have four decimals: closer than half their last digit
@@ -132,3 +134,5 @@ bool BuildGrid(const std::vector<MeasuredPoint>& points, const GridRequest& requ
     }
     return true;
 }
+
+}  // namespace pitchwise

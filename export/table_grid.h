@@ -11,6 +11,8 @@
 
 #include "measured_axis.h"
 
+namespace pitchwise {
+
 struct GridPoint {
     double position = 0;
     Figure up;  // the means, actual - target
@@ -48,3 +50,5 @@ Figure InterpolateAt(const std::vector<MeasuredPoint>& points, Figure MeasuredPo
 // than `maxPoints` (the reason names the spacing that would fit).
 bool BuildGrid(const std::vector<MeasuredPoint>& points, const GridRequest& request,
                std::vector<GridPoint>& grid, std::string& error);
+
+}  // namespace pitchwise

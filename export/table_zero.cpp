@@ -3,6 +3,8 @@
 #include "number_text.h"
 #include "table_grid.h"
 
+namespace pitchwise {
+
 bool ZeroShiftAt(const std::vector<MeasuredPoint>& points, double position, double& shift,
                  std::string& error) {
     Figure up = InterpolateAt(points, &MeasuredPoint::meanUp, position);
@@ -24,3 +26,5 @@ void ShiftMeans(std::vector<MeasuredPoint>& points, double shift) {
         if (p.meanDown) *p.meanDown -= shift;
     }
 }
+
+}  // namespace pitchwise

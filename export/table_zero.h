@@ -10,6 +10,8 @@
 
 #include "measured_axis.h"
 
+namespace pitchwise {
+
 // The amount to take off every mean so the table is 0 at `position`: the
 // bidirectional mean there, or the one direction measured there. False with
 // the reason when nothing was measured around `position`.
@@ -18,3 +20,5 @@ bool ZeroShiftAt(const std::vector<MeasuredPoint>& points, double position, doub
 
 // Every mean less `shift`.
 void ShiftMeans(std::vector<MeasuredPoint>& points, double shift);
+
+}  // namespace pitchwise

@@ -2,6 +2,8 @@
 
 #include "number_text.h"
 
+namespace pitchwise {
+
 const char* const TEMPERATURE_USAGE =
     "  --temperature T --expansion A     the axis at T °C during the runs, its\n"
     "                                    material growing A µm/m/K\n"
@@ -121,3 +123,5 @@ std::string TemperatureText(const TemperatureOptions& options) {
            FixedText(options.scaleCelsius, 2) + " °C, " + FixedText(options.scaleExpansion, 2) +
            " µm/m/K";
 }
+
+}  // namespace pitchwise

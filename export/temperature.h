@@ -11,6 +11,8 @@
 
 #include "run_log.h"
 
+namespace pitchwise {
+
 struct TemperatureOptions {
     bool given = false;         // all four given; otherwise none
     double axisCelsius = 20;    // --temperature
@@ -55,3 +57,5 @@ void NormaliseRuns(std::vector<LoggedRun>& runs, const TemperatureOptions& optio
 
 // "not normalised to 20 °C", or "normalised to 20 °C: axis at ... °C, ...".
 std::string TemperatureText(const TemperatureOptions& options);
+
+}  // namespace pitchwise

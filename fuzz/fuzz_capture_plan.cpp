@@ -10,6 +10,8 @@
 #include "part_program.h"
 #include "plan_file.h"
 
+namespace pitchwise {
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     CapturePlan plan;
@@ -32,3 +34,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+
+}  // namespace pitchwise

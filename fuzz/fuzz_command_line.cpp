@@ -13,6 +13,8 @@
 #include "fuzz_check.h"
 #include "fuzz_locale.h"
 
+namespace pitchwise {
+
 namespace {
 
 struct FuzzInput {
@@ -80,3 +82,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckLine(FormatCommandLine("L606 N%d V%.4f", input.point, value), prefix, input.value);
     return 0;
 }
+
+}  // namespace pitchwise

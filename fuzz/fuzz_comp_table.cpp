@@ -12,6 +12,8 @@
 #include "comp_table.h"
 #include "fuzz_check.h"
 
+namespace pitchwise {
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     std::string why;
@@ -49,3 +51,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+
+}  // namespace pitchwise

@@ -11,6 +11,8 @@
 #include "fuzz_reply.h"
 #include "qsb.h"
 
+namespace pitchwise {
+
 namespace {
 
 // Worked out apart from the parser, from the digit characters themselves.
@@ -49,3 +51,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(position > -214012.0f && position < 214012.0f);
     return 0;
 }
+
+}  // namespace pitchwise

@@ -13,6 +13,8 @@
 #include "fuzz_check.h"
 #include "fuzz_locale.h"
 
+namespace pitchwise {
+
 namespace {
 
 bool OnlyDigitsAndPoints(const std::string& text) {
@@ -61,3 +63,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(value == ExpectedValue(text));
     return 0;
 }
+
+}  // namespace pitchwise

@@ -16,6 +16,8 @@
 #include "run_log.h"
 #include "table_grid.h"
 
+namespace pitchwise {
+
 namespace {
 
 std::vector<std::string> Words(const std::string& line) {
@@ -105,3 +107,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+
+}  // namespace pitchwise

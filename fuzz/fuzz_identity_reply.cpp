@@ -9,6 +9,8 @@
 #include "fuzz_reply.h"
 #include "qsb.h"
 
+namespace pitchwise {
+
 namespace {
 
 void CheckField(const char* field, std::size_t fieldSize, const FuzzReply& reply,
@@ -40,3 +42,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckField(identity.revision, sizeof identity.revision, reply, 11, 2);
     return 0;
 }
+
+}  // namespace pitchwise

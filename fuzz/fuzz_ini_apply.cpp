@@ -12,6 +12,8 @@
 #include "fuzz_check.h"
 #include "ini_edit.h"
 
+namespace pitchwise {
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);
     CIniFile ini;
@@ -44,3 +46,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+
+}  // namespace pitchwise

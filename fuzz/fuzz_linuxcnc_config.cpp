@@ -10,6 +10,8 @@
 #include "fuzz_check.h"
 #include "linuxcnc_config.h"
 
+namespace pitchwise {
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     LinuxCncConfig config;
     std::string error;
@@ -32,3 +34,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+
+}  // namespace pitchwise

@@ -7,6 +7,8 @@
 #include <clocale>
 #include <cstdio>
 
+namespace pitchwise {
+
 inline void UseCommaLocaleIfInstalled() {
     static const char* const names[] = {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8"};
     for (const char* name : names) {
@@ -17,3 +19,5 @@ inline void UseCommaLocaleIfInstalled() {
     }
     std::fprintf(stderr, "no comma locale installed: numbers formatted and read under C\n");
 }
+
+}  // namespace pitchwise

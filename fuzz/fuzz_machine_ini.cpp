@@ -11,6 +11,8 @@
 #include "ini_file.h"
 #include "machine_ini.h"
 
+namespace pitchwise {
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     CIniFile ini;
     ini.Parse(std::string(reinterpret_cast<const char*>(data), size));
@@ -34,3 +36,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+
+}  // namespace pitchwise

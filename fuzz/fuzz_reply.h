@@ -10,6 +10,8 @@
 
 #include "qsb.h"
 
+namespace pitchwise {
+
 struct FuzzReply {
     std::unique_ptr<char[]> bytes;
     std::size_t length;
@@ -24,3 +26,5 @@ inline bool MakeFuzzReply(const std::uint8_t* data, std::size_t size, FuzzReply&
     reply.length = size;
     return true;
 }
+
+}  // namespace pitchwise

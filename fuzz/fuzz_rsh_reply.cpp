@@ -11,6 +11,8 @@
 #include "fuzz_check.h"
 #include "rsh_reply.h"
 
+namespace pitchwise {
+
 namespace {
 
 const char* const REQUESTS[] = {"set mdi G4 P1.000", "get joint_homed 0",       "get joint_pos 0",
@@ -71,3 +73,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+
+}  // namespace pitchwise

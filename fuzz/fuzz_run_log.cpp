@@ -10,6 +10,8 @@
 #include "fuzz_check.h"
 #include "run_log.h"
 
+namespace pitchwise {
+
 namespace {
 
 void CheckRuns(const RunLogReading& reading) {
@@ -56,3 +58,5 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     return 0;
 }
+
+}  // namespace pitchwise

@@ -4,6 +4,8 @@
 
 #include "point_format.h"
 
+namespace pitchwise {
+
 CommandLine FormatCommandLine(const char* format, ...) {
     CommandLine line;
     va_list args;
@@ -12,3 +14,5 @@ CommandLine FormatCommandLine(const char* format, ...) {
     va_end(args);
     return line;
 }
+
+}  // namespace pitchwise

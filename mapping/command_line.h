@@ -3,6 +3,8 @@
 
 #include <cstddef>
 
+namespace pitchwise {
+
 // Room for any line the run formats, including "%.4f" of the largest float.
 constexpr std::size_t COMMAND_LINE_MAX = 128;
 
@@ -16,3 +18,5 @@ CommandLine FormatCommandLine(const char* format, ...)
     __attribute__((format(printf, 1, 2)))
 #endif
     ;
+
+}  // namespace pitchwise

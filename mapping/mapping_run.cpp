@@ -8,6 +8,8 @@
 #include "qsb.h"
 #include "tarvex_library.h"
 
+namespace pitchwise {
+
 namespace {
 
 // Passes one line to the controller and waits until the motion it started
@@ -98,3 +100,5 @@ MapResult RunMapping(char axis, float start, float end, float increment, bool di
     tvx.finish();
     return MAP_DONE;
 }
+
+}  // namespace pitchwise

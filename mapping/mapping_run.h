@@ -1,6 +1,8 @@
 // One mapping run through the controller's motion-control library.
 #pragma once
 
+namespace pitchwise {
+
 enum MapResult {
     MAP_DONE = 0,            // the run completed
     MAP_NO_LIBRARY = 1,      // the motion-control library failed to load
@@ -26,3 +28,5 @@ int MappingStepCount(float start, float end, float increment);
 
 // True when a reading taken at rest just after zeroing shows the zero took.
 bool ZeroReadingAccepted(float position);
+
+}  // namespace pitchwise

@@ -1,5 +1,7 @@
 #include "tarvex_library.h"
 
+namespace pitchwise {
+
 namespace {
 
 template <typename Fn>
@@ -18,3 +20,5 @@ bool ResolveTarvexEntries(void* library, TarvexEntries& entries) {
     all = Resolve(library, "Tvx_Finish", entries.finish) && all;
     return all;
 }
+
+}  // namespace pitchwise

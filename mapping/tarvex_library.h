@@ -3,6 +3,8 @@
 
 #include "tarvex_api.h"
 
+namespace pitchwise {
+
 struct TarvexEntries {
     TvxInitFn init;
     TvxGCodeLineFn gcodeLine;
@@ -21,3 +23,5 @@ void* FindTarvexEntry(void* library, const char* name);
 
 // Resolves all five entries; false when any is missing.
 bool ResolveTarvexEntries(void* library, TarvexEntries& entries);
+
+}  // namespace pitchwise

@@ -6,6 +6,8 @@
 
 #include "tarvex_library.h"
 
+namespace pitchwise {
+
 namespace {
 
 // The operator's message names only the library; what the loader found is
@@ -41,3 +43,5 @@ void* FindTarvexEntry(void* library, const char* name) {
     if (entry == nullptr) ReportLoaderError("the controller library lacks an entry");
     return entry;
 }
+
+}  // namespace pitchwise

@@ -2,6 +2,8 @@
 
 #include "tarvex_library.h"
 
+namespace pitchwise {
+
 void* LoadTarvexLibrary() {
     return reinterpret_cast<void*>(LoadLibraryA("Tarvex.dll"));
 }
@@ -9,3 +11,5 @@ void* LoadTarvexLibrary() {
 void* FindTarvexEntry(void* library, const char* name) {
     return reinterpret_cast<void*>(GetProcAddress(static_cast<HMODULE>(library), name));
 }
+
+}  // namespace pitchwise

@@ -14,6 +14,8 @@
 #include "qsb.h"
 #include "qsb_simulator.h"
 
+namespace pitchwise {
+
 namespace {
 
 // Counts the pauses asked for and lets the device answer in their place.
@@ -177,6 +179,10 @@ void KeepFlatnessRow() {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

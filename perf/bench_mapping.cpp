@@ -22,6 +22,8 @@
 #include "process_stats.h"
 #include "qsb.h"
 
+namespace pitchwise {
+
 namespace {
 
 double theSpeed = 4.0;     // bench units per second
@@ -160,6 +162,10 @@ void TakeOwnFlags(int& argc, char** argv) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     TakeOwnFlags(argc, argv);

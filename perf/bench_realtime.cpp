@@ -13,6 +13,8 @@
 #include "qsb.h"
 #include "qsb_simulator.h"
 
+namespace pitchwise {
+
 namespace {
 
 constexpr double SETTLE_MS = QSB_SETTLE_MS;
@@ -203,6 +205,10 @@ void BM_ReadQsbPosition(benchmark::State& state) {
 BENCHMARK(BM_ReadQsbPosition)->Iterations(7)->Unit(benchmark::kMillisecond);
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);

@@ -2,6 +2,8 @@
 // of a mapping run's time with it is the program's own work.
 #include "tarvex_api.h"
 
+using namespace pitchwise;
+
 TVX_EXPORT int Tvx_Init(void) {
     return 1;
 }

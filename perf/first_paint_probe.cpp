@@ -10,6 +10,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+namespace pitchwise {
+
 namespace {
 
 void NoteFirstPaint() {
@@ -52,3 +54,5 @@ struct Registration {
 } registration;
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 constexpr double MAX_OVERHEAD_SHARE = 0.01;
@@ -67,3 +69,5 @@ PerfRow PacedRow(const std::string& name, double floorMs, double measuredMs, int
     std::snprintf(target, sizeof target, "overhead <= %.2f ms", allowed);
     return PerfRow{name, "ms", floorMs, measuredMs, target, measuredMs - floorMs <= allowed};
 }
+
+}  // namespace pitchwise

@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace pitchwise {
+
 struct PerfRow {
     std::string name;
     std::string unit;  // unit of floor and measured
@@ -29,3 +31,5 @@ PerfRow PacedRow(const std::string& name, double floorMs, double measuredMs, int
 
 // measured / floor, or 0 when there is no floor to compare with.
 double PerfRatio(double floor, double measured);
+
+}  // namespace pitchwise

@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdio>
 
+namespace pitchwise {
+
 double ProcessCpuSeconds() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -39,3 +41,5 @@ long long SteadyNowNs() {
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
+
+}  // namespace pitchwise

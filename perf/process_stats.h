@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+namespace pitchwise {
+
 // User plus system CPU time of the whole process, in seconds.
 double ProcessCpuSeconds();
 
@@ -17,3 +19,5 @@ double WallSeconds();
 
 // Steady-clock time in nanoseconds, comparable across processes.
 long long SteadyNowNs();
+
+}  // namespace pitchwise

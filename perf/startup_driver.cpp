@@ -19,6 +19,8 @@
 #include "perf_table.h"
 #include "process_stats.h"
 
+namespace pitchwise {
+
 extern char** environ;
 
 namespace {
@@ -109,6 +111,10 @@ PerfRow Compared(const std::string& name, const std::string& unit, double refere
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     if (argc < 4) {

@@ -8,6 +8,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+namespace pitchwise {
+
 namespace {
 
 template <typename Widget>
@@ -18,6 +20,10 @@ Widget* Place(QDialog& dialog, Widget* widget, int x, int y, int width, int heig
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     QApplication application(argc, argv);

@@ -8,6 +8,8 @@
 
 #include <cstddef>
 
+namespace pitchwise {
+
 // Parity and stop-bit codes, with the values of the Windows DCB fields.
 constexpr int COM_NOPARITY = 0;
 constexpr int COM_ONESTOPBIT = 0;
@@ -49,3 +51,5 @@ extern CComPort thePort;
 // On Linux: $PITCHWISE_PORT_DIR/COM<n> when that variable is set,
 // otherwise /dev/ttyUSB<n-1>. On Windows: COM<n>.
 void ComPortDeviceName(int port, char* name, std::size_t size);
+
+}  // namespace pitchwise

@@ -13,6 +13,8 @@
 #include "com_port.h"
 #include "pause.h"
 
+namespace pitchwise {
+
 struct ComPortHandle {
     int fd;
 };
@@ -180,3 +182,5 @@ void CComPort::Close() {
     m_handle = nullptr;
     m_opened = 0;
 }
+
+}  // namespace pitchwise

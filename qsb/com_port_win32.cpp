@@ -7,6 +7,8 @@
 #include "com_port.h"
 #include "com_port_win32_calls.h"
 
+namespace pitchwise {
+
 namespace {
 
 ComPortWin32Calls theCalls = KernelComPortCalls();
@@ -94,3 +96,5 @@ void CComPort::Close() {
     m_handle = nullptr;
     m_opened = 0;
 }
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+namespace pitchwise {
+
 struct ComPortWin32Calls {
     HANDLE(WINAPI* createFile)
     (LPCSTR name, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES security, DWORD disposition,
@@ -26,3 +28,5 @@ ComPortWin32Calls KernelComPortCalls();
 // Replaces the calls every CComPort makes from now on; returns the previous
 // table. Tests only: the program always uses kernel32's.
 ComPortWin32Calls SetComPortCalls(const ComPortWin32Calls& calls);
+
+}  // namespace pitchwise

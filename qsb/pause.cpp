@@ -1,5 +1,7 @@
 #include "pause.h"
 
+namespace pitchwise {
+
 namespace {
 
 class CSleepingClock final : public CPauseClock {
@@ -22,3 +24,5 @@ CPauseClock* SetPauseClock(CPauseClock* clock) {
     theInstalledClock = clock;
     return previous;
 }
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 // check the exact order of pauses, writes and reads without waiting.
 #pragma once
 
+namespace pitchwise {
+
 class CPauseClock {
   public:
     virtual ~CPauseClock() = default;
@@ -21,3 +23,5 @@ CPauseClock* SetPauseClock(CPauseClock* clock);
 
 // The platform's own sleep, used by the real clock.
 void SleepMilliseconds(unsigned milliseconds);
+
+}  // namespace pitchwise

@@ -4,4 +4,8 @@
 
 #include <ctime>
 
+namespace pitchwise {
+
 timespec DeadlineAfter(const timespec& now, unsigned milliseconds);
+
+}  // namespace pitchwise

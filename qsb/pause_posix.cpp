@@ -6,6 +6,8 @@
 #include "pause.h"
 #include "pause_deadline.h"
 
+namespace pitchwise {
+
 timespec DeadlineAfter(const timespec& now, unsigned milliseconds) {
     timespec deadline = now;
     deadline.tv_sec += static_cast<time_t>(milliseconds / 1000);
@@ -30,3 +32,5 @@ void SleepMilliseconds(unsigned milliseconds) {
     while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
     }
 }
+
+}  // namespace pitchwise

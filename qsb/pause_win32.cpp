@@ -2,6 +2,10 @@
 
 #include "pause.h"
 
+namespace pitchwise {
+
 void SleepMilliseconds(unsigned milliseconds) {
     Sleep(milliseconds);
 }
+
+}  // namespace pitchwise

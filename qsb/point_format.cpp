@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace pitchwise {
+
 namespace {
 
 const char* LocalePoint() {
@@ -63,3 +65,5 @@ double ReadNumberWithPoint(const char* text) {
     local[n] = '\0';
     return std::atof(local);
 }
+
+}  // namespace pitchwise

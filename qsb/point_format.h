@@ -7,6 +7,8 @@
 #include <cstdarg>
 #include <cstddef>
 
+namespace pitchwise {
+
 // As vsnprintf; returns the length written, or -1 on a formatting error
 // (the buffer then holds an empty string).
 int FormatWithPoint(char* buffer, std::size_t size, const char* format, ...)
@@ -18,3 +20,5 @@ int FormatWithPointV(char* buffer, std::size_t size, const char* format, va_list
 
 // C atof of text that uses a point: leading digits and point, 0 for none.
 double ReadNumberWithPoint(const char* text);
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 #include "com_port.h"
 #include "pause.h"
 
+namespace pitchwise {
+
 namespace {
 
 const char CMD_IDENTITY[] = "R140!\n";
@@ -155,3 +157,5 @@ float ReadQsbPosition() {
     ReadQsbPosition(position);
     return position;
 }
+
+}  // namespace pitchwise

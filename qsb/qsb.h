@@ -4,6 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
+namespace pitchwise {
+
 constexpr unsigned QSB_SETTLE_MS = 500;    // pause before or after each write and read
 constexpr std::size_t QSB_REPLY_MAX = 50;  // bytes asked for by every read
 constexpr float QSB_COUNTS_PER_UNIT = 10034.463f;
@@ -44,3 +46,5 @@ float ReadQsbPosition();
 bool ParseIdentityReply(const char* reply, std::size_t length, QsbIdentity& identity);
 bool ParseCounterReply(const char* reply, std::size_t length, std::int32_t& count);
 float CountsToPosition(std::int32_t count);
+
+}  // namespace pitchwise

@@ -16,6 +16,8 @@
 #include "before_after.h"
 #include "qsb.h"
 
+namespace pitchwise {
+
 namespace {
 
 constexpr int kWidth = 1200;
@@ -257,3 +259,5 @@ bool DrawAxisChart(const AxisReport& report, const std::string& pngPath, const s
     painter.end();
     return true;
 }
+
+}  // namespace pitchwise

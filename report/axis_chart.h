@@ -8,7 +8,11 @@
 
 #include "axis_report.h"
 
+namespace pitchwise {
+
 // Writes the picture as PNG and as SVG; false with the reason when a file
 // cannot be written. Needs a QApplication.
 bool DrawAxisChart(const AxisReport& report, const std::string& pngPath, const std::string& svgPath,
                    std::string& error);
+
+}  // namespace pitchwise

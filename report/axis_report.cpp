@@ -7,6 +7,8 @@
 #include "run_tie.h"
 #include "text.h"
 
+namespace pitchwise {
+
 namespace {
 
 std::string Cell(const Figure& value) {
@@ -93,3 +95,5 @@ std::string AxisReportText(const AxisReport& report) {
     }
     return text;
 }
+
+}  // namespace pitchwise

@@ -10,6 +10,8 @@
 #include "positioning_figures.h"
 #include "run_log.h"
 
+namespace pitchwise {
+
 struct AxisReport {
     char axis = 'X';
     std::vector<LoggedRun> runs;          // the latest measurement
@@ -24,3 +26,5 @@ std::vector<AxisReport> BuildAxisReports(const std::vector<LoggedRun>& log);
 // The figures as text: per target, then per direction and for the axis, in
 // the length unit and in QSB counts.
 std::string AxisReportText(const AxisReport& report);
+
+}  // namespace pitchwise

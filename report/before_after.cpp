@@ -5,6 +5,8 @@
 
 #include "qsb.h"
 
+namespace pitchwise {
+
 namespace {
 
 struct FigureName {
@@ -94,3 +96,5 @@ std::string BeforeAfterText(const AxisFigures& before, const AxisFigures& after)
         text += "  warning: " + warning + "\n";
     return text;
 }
+
+}  // namespace pitchwise

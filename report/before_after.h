@@ -8,6 +8,8 @@
 
 #include "positioning_figures.h"
 
+namespace pitchwise {
+
 // Percent of `before` that `after` no longer has: 100 when nothing is
 // left, negative when more is left than there was; absent without both
 // figures or with nothing before.
@@ -22,3 +24,5 @@ std::vector<std::string> ResidualsLargerThanBefore(const AxisFigures& before,
 // All twelve figures side by side, in the length unit and in QSB counts,
 // the percent of E and M removed, and the call-outs above.
 std::string BeforeAfterText(const AxisFigures& before, const AxisFigures& after);
+
+}  // namespace pitchwise

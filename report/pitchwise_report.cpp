@@ -14,6 +14,8 @@
 #include "runtime_dir.h"
 #include "temperature.h"
 
+using namespace pitchwise;
+
 int main(int argc, char** argv) {
     ReportCommandLine options;
     TemperatureOptions temperature;

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 
+namespace pitchwise {
+
 const char* const REPORT_USAGE_LINE =
     "usage: pitchwise-report RUNLOG [-o DIR] [temperature options]"
     "   (pitchwise-report --help says more)\n";
@@ -79,3 +81,5 @@ bool CheckRunLogReadable(const std::string& path, std::string& error) {
     }
     return true;
 }
+
+}  // namespace pitchwise

@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace pitchwise {
+
 struct ReportCommandLine {
     std::string runLog;
     std::string dir;  // where the report goes; the run log's folder unless -o names one
@@ -23,3 +25,5 @@ extern const char* const REPORT_USAGE;
 extern const char* const REPORT_EXITS;
 // What a usage error ends with: the synopsis and where to read more.
 extern const char* const REPORT_USAGE_LINE;
+
+}  // namespace pitchwise

@@ -8,6 +8,8 @@
 #include <QStyle>
 #include <cmath>
 
+namespace pitchwise {
+
 namespace {
 
 // Any size larger than every control will do for reading off what the
@@ -84,3 +86,5 @@ QSize RoomForText(const QWidget& control) {
     }
     return QSize(0, 0);
 }
+
+}  // namespace pitchwise

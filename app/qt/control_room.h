@@ -9,6 +9,8 @@ class QCheckBox;
 class QPushButton;
 class QWidget;
 
+namespace pitchwise {
+
 // The smallest size at which the control's text lies within the style's
 // content area: for static texts, push buttons and check boxes the width and
 // the height, for edit boxes the height of one line. 0 in a dimension that
@@ -18,3 +20,5 @@ QSize RoomForText(const QWidget& control);
 // The style option the button paints itself with.
 QStyleOptionButton PaintOptionOf(const QPushButton& button);
 QStyleOptionButton PaintOptionOf(const QCheckBox& box);
+
+}  // namespace pitchwise

@@ -12,6 +12,8 @@
 #include "resource.h"
 #include "user_interface.h"
 
+namespace pitchwise {
+
 namespace {
 
 // The low four style bits select the kind of button and of static control.
@@ -130,3 +132,5 @@ void PlaceDialogControls(const DialogTemplate& t, DialogBaseUnits fontBase, CDia
         widget.setGeometry(PlacementOf(t.controls[i], widget, impl.baseUnits));
     }
 }
+
+}  // namespace pitchwise

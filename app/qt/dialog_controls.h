@@ -7,6 +7,8 @@
 #include "dialog_qt.h"
 #include "dialog_template.h"
 
+namespace pitchwise {
+
 // Creates the template's controls on `window` and records them in `impl`.
 // Push buttons report their number through `onCommand`.
 void BuildDialogControls(const DialogTemplate& dialogTemplate, QWidget& window, CDialogImpl& impl,
@@ -16,3 +18,5 @@ void BuildDialogControls(const DialogTemplate& dialogTemplate, QWidget& window, 
 // control's text fits, keeps them in `impl` and places the controls there.
 void PlaceDialogControls(const DialogTemplate& dialogTemplate, DialogBaseUnits fontBase,
                          CDialogImpl& impl);
+
+}  // namespace pitchwise

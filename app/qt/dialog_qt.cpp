@@ -29,6 +29,8 @@
 #include "resource.h"
 #include "user_interface.h"
 
+namespace pitchwise {
+
 namespace {
 
 Qt::WindowFlags WindowFlagsOf(const DialogTemplate& t) {
@@ -269,3 +271,5 @@ int CDialog::LoadResourceString(int id, char* text, int maxCount) const {
 void CDialog::SetWindowIcon(int iconId) {
     if (m_impl->window) m_impl->window->setWindowIcon(ResourceIcon(iconId));
 }
+
+}  // namespace pitchwise

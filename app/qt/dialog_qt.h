@@ -11,6 +11,9 @@
 
 class QDialog;
 class QWidget;
+
+namespace pitchwise {
+
 class CDialogWindow;
 
 struct DialogItem {
@@ -33,3 +36,5 @@ QDialog* DialogWindow(const CDialog& dialog);
 
 // The first control with this number; nullptr when there is none.
 QWidget* DialogItemWidget(const CDialog& dialog, int id);
+
+}  // namespace pitchwise

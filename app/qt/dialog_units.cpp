@@ -5,6 +5,8 @@
 
 #include "dialog_template.h"
 
+namespace pitchwise {
+
 namespace {
 
 // How far the units may grow for the texts' sake.
@@ -70,3 +72,5 @@ DialogBaseUnits FitBaseUnits(const DialogTemplate& t, DialogBaseUnits fontBase,
 int MessageBoxMinimumWidth(int titleAdvance, int lineHeight) {
     return titleAdvance + 6 * lineHeight;
 }
+
+}  // namespace pitchwise

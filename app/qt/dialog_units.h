@@ -10,6 +10,8 @@
 #include <QSize>
 #include <vector>
 
+namespace pitchwise {
+
 struct DialogTemplate;
 
 struct DialogBaseUnits {
@@ -37,3 +39,5 @@ int MessageBoxMinimumWidth(int titleAdvance, int lineHeight);
 
 // a * b / c rounded to the nearest integer, as the Windows MulDiv.
 int MulDiv(int a, int b, int c);
+
+}  // namespace pitchwise

@@ -9,6 +9,8 @@
 #include "dialog_qt.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 CDialogWindow::CDialogWindow(CDialog& owner, CDialogImpl& impl, QWidget* parent,
                              Qt::WindowFlags flags)
     : QDialog(parent, flags), m_owner(owner), m_impl(impl) {}
@@ -90,3 +92,5 @@ void CDialogWindow::showEvent(QShowEvent* event) {
     // hands it over.
     activateWindow();
 }
+
+}  // namespace pitchwise

@@ -7,6 +7,8 @@
 
 #include <QDialog>
 
+namespace pitchwise {
+
 class CDialog;
 struct CDialogImpl;
 
@@ -34,3 +36,5 @@ class CDialogWindow : public QDialog {
     CDialog& m_owner;
     CDialogImpl& m_impl;
 };
+
+}  // namespace pitchwise

@@ -4,6 +4,8 @@
 #include <QStyleOptionFrame>
 #include <QValidator>
 
+namespace pitchwise {
+
 namespace {
 
 // QLineEdit keeps this margin between its contents rectangle and the text.
@@ -42,3 +44,5 @@ int CEditControl::TextAreaWidth() const {
 bool CEditControl::TextFits(const QString& text) const {
     return fontMetrics().horizontalAdvance(text) <= TextAreaWidth();
 }
+
+}  // namespace pitchwise

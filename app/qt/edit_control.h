@@ -5,6 +5,8 @@
 
 #include <QLineEdit>
 
+namespace pitchwise {
+
 class CEditControl : public QLineEdit {
   public:
     CEditControl(bool scrollsHorizontally, QWidget* parent);
@@ -15,3 +17,5 @@ class CEditControl : public QLineEdit {
     // The width in pixels that text may occupy.
     int TextAreaWidth() const;
 };
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 #include "pitchwise_app.h"
 #include "user_interface.h"
 
+using namespace pitchwise;
+
 int main() {
     if (!HaveDisplay()) return EXIT_FAILURE;
     theApp.InitInstance();

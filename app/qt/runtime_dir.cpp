@@ -5,6 +5,8 @@
 
 #include <cstdlib>
 
+namespace pitchwise {
+
 bool MakePrivateRuntimeDir(const std::string& prefix, unsigned uid, std::string& dir) {
     dir = prefix + "-" + std::to_string(uid);
     mkdir(dir.c_str(), 0700);
@@ -22,3 +24,5 @@ void ProvideRuntimeDir() {
         setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
     }
 }
+
+}  // namespace pitchwise

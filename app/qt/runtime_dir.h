@@ -3,6 +3,8 @@
 
 #include <string>
 
+namespace pitchwise {
+
 // The folder PREFIX-<uid>, made if missing, when it is ours alone: a
 // directory (not a link) owned by uid with no access for others.
 bool MakePrivateRuntimeDir(const std::string& prefix, unsigned uid, std::string& dir);
@@ -11,3 +13,5 @@ bool MakePrivateRuntimeDir(const std::string& prefix, unsigned uid, std::string&
 // root or under a bare su: Qt would otherwise begin every run with a
 // warning about it.
 void ProvideRuntimeDir();
+
+}  // namespace pitchwise

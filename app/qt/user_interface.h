@@ -4,6 +4,8 @@
 #include <QIcon>
 #include <QString>
 
+namespace pitchwise {
+
 // False, after saying so in one line on standard error, when nothing tells
 // the toolkit where to open windows: no X display, no Wayland display and no
 // platform chosen by hand.
@@ -17,3 +19,5 @@ QString ApplicationName();
 
 // Icon resource `iconId` in all its sizes; a null icon for unknown numbers.
 QIcon ResourceIcon(int iconId);
+
+}  // namespace pitchwise

@@ -12,6 +12,8 @@
 #include "runtime_dir.h"
 #include "user_interface.h"
 
+namespace pitchwise {
+
 namespace {
 
 QApplication* theToolkit = nullptr;
@@ -118,3 +120,5 @@ QIcon ResourceIcon(int iconId) {
     }
     return icon;
 }
+
+}  // namespace pitchwise

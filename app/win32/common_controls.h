@@ -6,9 +6,13 @@
 // clang-format off
 #include <windows.h>
 #include <commctrl.h>  // needs <windows.h> before it
+
+namespace pitchwise {
 // clang-format on
 
 using InitCommonControlsCall = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX* controls);
 
 // comctl32's InitCommonControlsEx unless a test installed another.
 extern InitCommonControlsCall theInitCommonControls;
+
+}  // namespace pitchwise

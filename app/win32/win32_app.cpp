@@ -2,6 +2,8 @@
 #include "common_controls.h"
 #include "pitchwise_app.h"
 
+namespace pitchwise {
+
 InitCommonControlsCall theInitCommonControls = InitCommonControlsEx;
 
 void InitUserInterface() {
@@ -10,3 +12,5 @@ void InitUserInterface() {
     controls.dwICC = ICC_WIN95_CLASSES;  // 0xFF
     theInitCommonControls(&controls);
 }
+
+}  // namespace pitchwise

@@ -11,6 +11,8 @@
 #include "resource.h"
 #include "win32_placement.h"
 
+namespace pitchwise {
+
 // <windows.h> maps these names to their narrow or wide forms; here they are
 // our dialog's own members.
 #undef GetDlgItemText
@@ -199,3 +201,5 @@ void CDialog::SetWindowIcon(int iconId) {
     SendMessageA(m_impl->window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(m_impl->icon));
     SendMessageA(m_impl->window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(m_impl->icon));
 }
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 
 #include "pitchwise_app.h"
 
+using namespace pitchwise;
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     theApp.InitInstance();
     return 0;

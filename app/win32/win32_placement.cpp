@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+namespace pitchwise {
+
 void CentreWindow(HWND window, HWND owner) {
     RECT work;
     if (!SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0)) {
@@ -48,3 +50,5 @@ void ApplicationName(char* name, std::size_t size) {
     GetModuleFileNameA(nullptr, path, sizeof path);
     NameWithoutFolderAndExtension(path, name, size);
 }
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+namespace pitchwise {
+
 // Centres `window` over `owner`, or in the screen's work area when there is
 // no owner, keeping it inside the work area.
 void CentreWindow(HWND window, HWND owner);
@@ -20,3 +22,5 @@ void NameWithoutFolderAndExtension(const char* path, char* name, std::size_t siz
 // The application's name for message-box titles: the executable's file
 // name without its folder and extension.
 void ApplicationName(char* name, std::size_t size);
+
+}  // namespace pitchwise

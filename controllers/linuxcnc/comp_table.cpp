@@ -8,6 +8,8 @@
 #include "text.h"
 #include "text_file.h"
 
+namespace pitchwise {
+
 namespace {
 
 // Nominals written with "%.6f" that print alike are the same point.
@@ -189,3 +191,5 @@ bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table
     if (!written.written) error = written.message;
     return written.written;
 }
+
+}  // namespace pitchwise

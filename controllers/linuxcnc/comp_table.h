@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 constexpr std::size_t COMP_TABLE_MAX = 256;  // LinuxCNC's limit per joint
 
 struct CompPoint {
@@ -58,3 +60,5 @@ bool JunctionsWithinSlope(const std::vector<CompPoint>& table, const std::vector
 // every moment. False with a reason on failure; the old file then stays.
 bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table,
                     std::string& error);
+
+}  // namespace pitchwise

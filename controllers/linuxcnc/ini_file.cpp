@@ -8,6 +8,8 @@
 #include "text.h"
 #include "text_file.h"
 
+namespace pitchwise {
+
 namespace {
 
 struct LogicalLine {
@@ -174,3 +176,5 @@ bool CIniFile::SectionEndPlace(const std::string& section, IniPlace& place) cons
     }
     return true;
 }
+
+}  // namespace pitchwise

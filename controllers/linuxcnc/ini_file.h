@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 // Where a line of the INI came from: which file Load read (index into
 // Files()) and its line there, from 0, and how many lines it spans (a value
 // continued with '\' spans more than one).
@@ -61,3 +63,5 @@ class CIniFile {
     std::vector<std::string> m_files;
     std::vector<IniPlace> m_origins;  // per line of the parsed text, when loaded
 };
+
+}  // namespace pitchwise

@@ -9,6 +9,8 @@
 #include "text.h"
 #include "text_file.h"
 
+namespace pitchwise {
+
 namespace {
 
 bool ParseNumber(const std::string& text, double& value) {
@@ -167,3 +169,5 @@ bool LoadConfig(LinuxCncConfig& config, std::string& path, std::string& error) {
         "no configuration file (" + candidates[0] + (count > 1 ? " or " + candidates[1] : "") + ")";
     return false;
 }
+
+}  // namespace pitchwise

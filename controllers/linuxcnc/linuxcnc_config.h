@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace pitchwise {
+
 struct LinuxCncConfig {
     std::string host = "127.0.0.1";
     int port = 5007;
@@ -45,3 +47,5 @@ bool ParseConfig(const std::string& text, LinuxCncConfig& config, std::string& e
 // that is there but cannot be read is refused, never passed over for the
 // next one or the defaults.
 bool LoadConfig(LinuxCncConfig& config, std::string& path, std::string& error);
+
+}  // namespace pitchwise

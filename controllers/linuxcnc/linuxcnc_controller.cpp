@@ -10,6 +10,8 @@
 #include "text.h"
 #include "text_file.h"
 
+namespace pitchwise {
+
 CLinuxCncController::CLinuxCncController(const LinuxCncConfig& config,
                                          std::unique_ptr<CRshLink> link)
     : m_config(config), m_session(std::move(link)) {}
@@ -287,3 +289,5 @@ void CLinuxCncController::WriteReport(const AxisReport& report) {
     else
         LogMessage("no report: " + written.message);
 }
+
+}  // namespace pitchwise

@@ -24,6 +24,8 @@
 #include "run_policy.h"
 #include "run_table.h"
 
+namespace pitchwise {
+
 struct AxisReport;
 
 class CLinuxCncController {
@@ -82,3 +84,5 @@ class CLinuxCncController {
     MotionWatch m_watch;
     Refusal m_refusal = Refusal::NONE;
 };
+
+}  // namespace pitchwise

@@ -9,6 +9,8 @@
 #include "tarvex_log.h"
 #include "text.h"
 
+namespace pitchwise {
+
 namespace {
 
 // Polls at Pitchwise's 100 ms: five seconds idle yet out of position means
@@ -123,3 +125,5 @@ void CLinuxCncController::Finish() {
     // Closing the socket ends the session; "quit" has no reply to wait for.
     GiveBackControl();
 }
+
+}  // namespace pitchwise

@@ -9,6 +9,8 @@
 
 #include "text.h"
 
+namespace pitchwise {
+
 namespace {
 
 // A value LinuxCNC would read as a number: a trailing word means the owner
@@ -147,3 +149,5 @@ bool DescribeAxis(const CIniFile& ini, const std::string& iniFolder, char axis, 
     }
     return true;
 }
+
+}  // namespace pitchwise

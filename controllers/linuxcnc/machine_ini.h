@@ -7,6 +7,8 @@
 
 #include "ini_file.h"
 
+namespace pitchwise {
+
 struct JointIni {
     int joint = 0;
     double minLimit = 0.0;
@@ -31,3 +33,5 @@ struct AxisIni {
 // a mapping needs.
 bool DescribeAxis(const CIniFile& ini, const std::string& iniFolder, char axis, AxisIni& result,
                   std::string& why);
+
+}  // namespace pitchwise

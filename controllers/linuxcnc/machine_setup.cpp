@@ -5,6 +5,8 @@
 #include "text.h"
 #include "text_file.h"
 
+namespace pitchwise {
+
 namespace {
 
 bool ModifiedAfter(const std::string& path, const timespec& start) {
@@ -93,3 +95,5 @@ Verdict ReadRunFiles(RunSetup& setup) {
         return Refuse(Refusal::FILE_UNREADABLE, why);
     return Go();
 }
+
+}  // namespace pitchwise

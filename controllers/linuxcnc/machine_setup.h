@@ -8,6 +8,8 @@
 
 #include "run_policy.h"
 
+namespace pitchwise {
+
 // `running`: the shell's answer to "get inifile" (empty when it gave
 // none). Fills the axis, its rates, the settings in the machine's unit and
 // LinuxCNC's start; refuses when a file changed since LinuxCNC started.
@@ -17,3 +19,5 @@ Verdict ReadMachineSetup(const LinuxCncConfig& config, const std::string& runnin
 // After CheckAxisSetup named the table: reads it when it exists, and names
 // the run log and the report beside it.
 Verdict ReadRunFiles(RunSetup& setup);
+
+}  // namespace pitchwise

@@ -4,6 +4,8 @@
 
 #include "text.h"
 
+namespace pitchwise {
+
 bool GetFromShell(CRshSession& session, const std::string& what, std::string& reply) {
     RshReply answer;
     if (!session.Request("get " + what, answer)) return false;
@@ -41,3 +43,5 @@ MachineStatus ReadMachineStatus(CRshSession& session, unsigned parts,
     }
     return status;
 }
+
+}  // namespace pitchwise

@@ -7,6 +7,8 @@
 
 #include "rsh_session.h"
 
+namespace pitchwise {
+
 struct JointStatus {
     int joint = 0;
     bool positionRead = false;
@@ -41,3 +43,5 @@ MachineStatus ReadMachineStatus(CRshSession& session, unsigned parts,
 
 // The shell's answer to "get <what>", or false when it refused or is gone.
 bool GetFromShell(CRshSession& session, const std::string& what, std::string& reply);
+
+}  // namespace pitchwise

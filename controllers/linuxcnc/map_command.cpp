@@ -4,6 +4,8 @@
 #include <cmath>
 #include <cstring>
 
+namespace pitchwise {
+
 namespace {
 
 bool IsAxis(char c) {
@@ -89,3 +91,5 @@ MapCommand ParseMapCommand(const char* line) {
     }
     return command;
 }
+
+}  // namespace pitchwise

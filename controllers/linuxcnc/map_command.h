@@ -2,6 +2,8 @@
 // formats are accepted; anything else is UNKNOWN and refused.
 #pragma once
 
+namespace pitchwise {
+
 enum class MapCommandKind {
     UNKNOWN,
     DISABLE_COMPENSATION,  // "L600"
@@ -21,3 +23,5 @@ struct MapCommand {
 };
 
 MapCommand ParseMapCommand(const char* line);
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <string>
 
+namespace pitchwise {
+
 namespace {
 
 // LinuxCNC's values for an axis or joint whose INI section leaves the key out.
@@ -57,3 +59,5 @@ double MoveSeconds(double distance, double velocity, double acceleration) {
     // v/a is at least their geometric mean), so the one sum bounds both.
     return distance / velocity + velocity / acceleration;
 }
+
+}  // namespace pitchwise

@@ -6,6 +6,8 @@
 
 #include "ini_file.h"
 
+namespace pitchwise {
+
 struct MotionRates {
     double velocityUnitsPerSecond = 1.0;  // the rapid rate, and the cap on any feed
     double accelerationUnitsPerSecond2 = 1.0;
@@ -18,3 +20,5 @@ MotionRates ReadMotionRates(const CIniFile& ini, char axis, const std::vector<in
 // Seconds a move of `distance` takes at up to `velocity`, accelerating and
 // braking at `acceleration`. Never less than the real move's time.
 double MoveSeconds(double distance, double velocity, double acceleration);
+
+}  // namespace pitchwise

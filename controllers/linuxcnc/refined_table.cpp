@@ -6,6 +6,8 @@
 
 #include "run_tie.h"
 
+namespace pitchwise {
+
 namespace {
 
 struct Residual {
@@ -114,3 +116,5 @@ bool RefineTable(const std::vector<CompPoint>& inForce, const std::vector<Logged
     }
     return true;
 }
+
+}  // namespace pitchwise

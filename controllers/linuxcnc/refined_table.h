@@ -11,6 +11,8 @@
 #include "comp_table.h"
 #include "run_log.h"
 
+namespace pitchwise {
+
 // "comp_x.dat" gives "comp_x-refined.dat" beside it.
 std::string RefinedCandidatePath(const std::string& table);
 
@@ -24,3 +26,5 @@ std::string RefinedCandidatePath(const std::string& table);
 // reads a table, as a mapped table is; false with the reason otherwise.
 bool RefineTable(const std::vector<CompPoint>& inForce, const std::vector<LoggedRun>& verification,
                  double maxChangeRatio, std::vector<CompPoint>& candidate, std::string& why);
+
+}  // namespace pitchwise

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+namespace pitchwise {
+
 enum class RshReceive {
     DATA,     // bytes were appended
     TIMEOUT,  // nothing arrived within the time limit
@@ -25,3 +27,5 @@ class CRshLink {
 
 // The real link over TCP.
 std::unique_ptr<CRshLink> MakeSocketRshLink();
+
+}  // namespace pitchwise

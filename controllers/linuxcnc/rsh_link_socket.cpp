@@ -11,6 +11,8 @@
 
 #include "rsh_link.h"
 
+namespace pitchwise {
+
 namespace {
 
 // A host that is down never answers the connection at all: without a limit
@@ -107,3 +109,5 @@ class CSocketRshLink : public CRshLink {
 std::unique_ptr<CRshLink> MakeSocketRshLink() {
     return std::make_unique<CSocketRshLink>();
 }
+
+}  // namespace pitchwise

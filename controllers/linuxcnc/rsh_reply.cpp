@@ -5,6 +5,8 @@
 
 #include "text.h"
 
+namespace pitchwise {
+
 namespace {
 
 // True when `line` begins with the word(s) `head`, followed by a blank or the end.
@@ -123,3 +125,5 @@ bool ParseJointHomed(const std::string& answer, int joint, bool& homed) {
     homed = state == "YES";
     return true;
 }
+
+}  // namespace pitchwise

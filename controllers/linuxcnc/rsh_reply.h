@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 // Cuts a byte stream into lines. CR, LF and NUL all end a line and empty
 // lines are dropped, so every ending either shell uses, split across reads
 // anywhere, yields the same lines.
@@ -62,3 +64,5 @@ std::string RshVerdict(const std::string& answer);
 // field per joint (always six on LinuxCNC 2.9, as many as the machine has on
 // the rewritten shell). False when the answer says nothing about the joint.
 bool ParseJointHomed(const std::string& answer, int joint, bool& homed);
+
+}  // namespace pitchwise

@@ -4,6 +4,8 @@
 
 #include "tarvex_log.h"
 
+namespace pitchwise {
+
 namespace {
 
 // A move can outlast its planned time: a feed override below 100 %, task's
@@ -155,3 +157,5 @@ bool CRshSession::Lost(const std::string& request, const std::string& why) {
     Close();
     return false;
 }
+
+}  // namespace pitchwise

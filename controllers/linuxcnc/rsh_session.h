@@ -10,6 +10,8 @@
 #include "rsh_link.h"
 #include "rsh_reply.h"
 
+namespace pitchwise {
+
 // linuxcncrsh answers a request at once, except an MDI line whose ACK may
 // wait for the move or dwell to end. This much silence beyond the motion
 // means LinuxCNC has gone.
@@ -46,3 +48,5 @@ class CRshSession {
     std::string m_unanswered;  // a request sent without waiting: its echo is no stray
     std::string m_refusal;
 };
+
+}  // namespace pitchwise

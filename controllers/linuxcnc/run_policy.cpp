@@ -7,6 +7,8 @@
 
 #include "text.h"
 
+namespace pitchwise {
+
 namespace {
 
 std::string Joint(int joint) {
@@ -301,3 +303,5 @@ Verdict CheckEnd(const RunState& run) {
         return Refuse(Refusal::MAPPING_INCOMPLETE, "the mapping is not complete");
     return Go();
 }
+
+}  // namespace pitchwise

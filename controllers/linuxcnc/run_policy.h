@@ -9,6 +9,8 @@
 #include "machine_status.h"
 #include "run_state.h"
 
+namespace pitchwise {
+
 enum class Refusal {
     NONE,
     // Any line
@@ -108,3 +110,5 @@ Verdict CheckEntryPlace(const RunState& run, int index);
 // ...and its correction is one the table can take.
 Verdict CheckEntryValue(const RunState& run, int index, double correction);
 Verdict CheckEnd(const RunState& run);
+
+}  // namespace pitchwise

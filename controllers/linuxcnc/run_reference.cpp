@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+namespace pitchwise {
+
 int ChooseApproachSide(double start, double minLimit, double maxLimit) {
     // A start at the lower limit can only be reached from above.
     if (start > minLimit) return 1;
@@ -48,3 +50,5 @@ std::vector<RunPoint> RunColumn(const std::vector<CompPoint>& old, const RunRead
               [](const RunPoint& a, const RunPoint& b) { return a.nominal < b.nominal; });
     return column;
 }
+
+}  // namespace pitchwise

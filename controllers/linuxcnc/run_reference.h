@@ -13,6 +13,8 @@
 
 #include "comp_table.h"
 
+namespace pitchwise {
+
 // One accepted "L606" line: the point's nominal position and its correction
 // (commanded minus measured travel since the start).
 struct MapEntry {
@@ -56,3 +58,5 @@ struct RunReadings {
 // the approach column there, the backlash between two neighbouring points
 // being the same while the screw's error is shared by both columns.
 std::vector<RunPoint> RunColumn(const std::vector<CompPoint>& old, const RunReadings& run);
+
+}  // namespace pitchwise

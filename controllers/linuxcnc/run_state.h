@@ -11,6 +11,8 @@
 #include "motion_time.h"
 #include "run_reference.h"
 
+namespace pitchwise {
+
 struct RunSetup {
     LinuxCncConfig config;  // lengths in the machine's unit
     AxisIni axis;
@@ -38,3 +40,5 @@ struct RunState {
 
 // The run's readings for the table's arithmetic.
 RunReadings ReadingsOf(const RunState& run);
+
+}  // namespace pitchwise

@@ -2,6 +2,8 @@
 
 #include "run_tie.h"
 
+namespace pitchwise {
+
 RunReadings ReadingsOf(const RunState& run) {
     RunReadings readings;
     readings.start = run.start;
@@ -101,3 +103,5 @@ Verdict TableOfMeasurement(const RunSetup& setup, const LoggedRun& run, const Ax
         return Refuse(Refusal::STEEP_JUNCTION, why + " (the run is kept in " + setup.runLog + ")");
     return Go();
 }
+
+}  // namespace pitchwise

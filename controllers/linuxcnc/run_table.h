@@ -9,6 +9,8 @@
 #include "run_log.h"
 #include "run_policy.h"
 
+namespace pitchwise {
+
 struct RunTable {
     std::vector<RunPoint> column;  // the run's direction, ascending
     std::vector<CompPoint> table;  // the whole file as it would be written
@@ -34,3 +36,5 @@ std::vector<RunPoint> MeanColumn(const std::vector<RunPoint>& own, const LoggedR
 // run's own column; refused when the means meet a kept point too steeply.
 Verdict TableOfMeasurement(const RunSetup& setup, const LoggedRun& run, const AxisFigures& figures,
                            RunTable& result);
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 #include "tarvex_api.h"
 #include "tarvex_log.h"
 
+namespace pitchwise {
+
 namespace {
 
 // One controller for the process: Pitchwise never unloads the library and
@@ -12,6 +14,10 @@ namespace {
 std::unique_ptr<CLinuxCncController> theController;
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 TVX_EXPORT int Tvx_Init(void) {
     LinuxCncConfig config;

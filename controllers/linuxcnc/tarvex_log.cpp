@@ -8,6 +8,8 @@
 #include <cstring>
 #include <ctime>
 
+namespace pitchwise {
+
 namespace {
 
 std::string theLogPath;
@@ -51,3 +53,5 @@ void LogMessage(const std::string& message) {
                      path.c_str(), std::strerror(errno));
     }
 }
+
+}  // namespace pitchwise

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace pitchwise {
+
 // The file used when the configuration names none.
 std::string DefaultLogPath();
 
@@ -12,3 +14,5 @@ void SetLogPath(const std::string& path);
 
 // Appends one time-stamped line to the log and to standard error.
 void LogMessage(const std::string& message);
+
+}  // namespace pitchwise

@@ -9,6 +9,8 @@
 
 #include <cmath>
 
+namespace pitchwise {
+
 namespace {
 
 const Figure NA = std::nullopt;
@@ -141,3 +143,5 @@ TEST(TargetFigures, MeansSpreadsAndReversalAtOneTarget) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -12,6 +12,8 @@
 #include <sstream>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 class RunLogFile : public ::testing::Test {
@@ -168,3 +170,5 @@ TEST_F(RunLogFile, AMissingLogReadsEmptyAndAnUnwritablePlaceFails) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

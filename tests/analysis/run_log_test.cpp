@@ -8,6 +8,8 @@
 
 #include <clocale>
 
+namespace pitchwise {
+
 namespace {
 
 const std::string kHeader = std::string(RUN_LOG_HEADER) + "\n";
@@ -193,3 +195,5 @@ INSTANTIATE_TEST_SUITE_P(Logs, RunLogRefusals, ::testing::ValuesIn(kBad),
                          [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -8,6 +8,8 @@
 
 #include <cmath>
 
+namespace pitchwise {
+
 namespace {
 
 constexpr Direction UP = Direction::UP;
@@ -181,3 +183,5 @@ TEST(RunTie, SameTargetsIsTheSetOfTargets) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

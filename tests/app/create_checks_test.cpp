@@ -13,6 +13,8 @@
 #include "recording_dialog.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 namespace {
 
 const char NO_LIBRARY[] = "Error - Can't load TARVEX.DLL.";
@@ -263,3 +265,5 @@ TEST(CreateMessages, EveryResultHasItsMessage) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -16,6 +16,8 @@
 #include "recording_dialog.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 namespace {
 
 std::vector<std::string> theLines;  // every line the controller was given
@@ -179,3 +181,5 @@ TEST_F(CreateRun, PointsStayPointsUnderACommaLocale) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

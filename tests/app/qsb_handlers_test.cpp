@@ -13,6 +13,8 @@
 #include "recording_dialog.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 namespace {
 
 const int MAPPING_CONTROLS[] = {IDC_SET_ZERO,        IDC_TEST_READING, IDC_AXIS,
@@ -210,3 +212,5 @@ TEST_F(QsbHandlers, SetZeroShowsZeroWithNoPortOpen) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pitchwise {
+
 namespace {
 
 struct UsageRow {
@@ -87,3 +89,5 @@ TEST(Options, PathsBesideTheProgram) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -22,6 +22,8 @@
 #include "recording_clock.h"
 #include "run_log_file.h"
 
+namespace pitchwise {
+
 namespace {
 
 constexpr double kScale = static_cast<double>(QSB_COUNTS_PER_UNIT);
@@ -266,3 +268,5 @@ TEST_F(CaptureSession, ANamedPortWithoutAQsbIsRefused) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 constexpr Direction UP = Direction::UP;
@@ -153,3 +155,5 @@ TEST(Trigger, AGapBreaksAPairButKeepsTheSide) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -8,6 +8,8 @@
 #include <cmath>
 #include <functional>
 
+namespace pitchwise {
+
 namespace {
 
 PlanRequest Request() {
@@ -134,3 +136,5 @@ TEST(Plan, PathDwellsAtEveryStopAndTurn) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

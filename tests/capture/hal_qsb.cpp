@@ -20,6 +20,8 @@
 #include "qsb.h"
 #include "qsb_simulator.h"
 
+namespace pitchwise {
+
 namespace {
 
 volatile sig_atomic_t theStopRequested = 0;
@@ -91,6 +93,10 @@ int Truth(double lostMotion, const Screw& screw, const std::vector<double>& targ
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     const std::string mode = argc > 1 ? argv[1] : "";

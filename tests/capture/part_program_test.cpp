@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pitchwise {
+
 namespace {
 
 CapturePlan TwoTargets(Dialect dialect, LengthUnit unit) {
@@ -77,3 +79,5 @@ TEST(Program, WholeSecondsElsewhereAreWhole) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 struct Said {
@@ -59,3 +61,5 @@ TEST(CaptureProgram, HelpOnStandardOutputUsageErrorsOnStandardError) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

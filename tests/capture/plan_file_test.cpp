@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pitchwise {
+
 namespace {
 
 CapturePlan Sample() {
@@ -89,3 +91,5 @@ INSTANTIATE_TEST_SUITE_P(Rows, SpoiltPlan, ::testing::ValuesIn(kSpoilt),
                          [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -16,6 +16,8 @@
 #include "com_port.h"
 #include "mapping_run.h"
 
+namespace pitchwise {
+
 namespace {
 
 std::string ReadFile(const std::string& path) {
@@ -154,3 +156,5 @@ TEST_F(BenchProgram, UnwritableOutputRefusedAtTheStart) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

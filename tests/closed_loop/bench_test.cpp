@@ -13,6 +13,8 @@
 #include "bench_truth.h"
 #include "run_log_file.h"
 
+namespace pitchwise {
+
 namespace {
 
 using Clock = CAxisModel::Clock;
@@ -326,3 +328,5 @@ TEST(BenchRunLog, ARunThatCannotBeKeptIsNotAcknowledged) {
         << controller.Runs()[0].refusal;
     EXPECT_FALSE(JudgeRuns(controller.Runs(), BENCH_DEFAULT_TOLERANCE).agree);
 }
+
+}  // namespace pitchwise

@@ -25,6 +25,8 @@
 #include "run_log_file.h"
 #include "run_tie.h"
 
+namespace pitchwise {
+
 namespace {
 
 constexpr double kCount = 1.0 / BENCH_COUNTS_PER_UNIT;
@@ -208,3 +210,5 @@ TEST_F(Calibration, TheTieNeitherInventsNorHidesReversal) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

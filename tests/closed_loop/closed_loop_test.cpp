@@ -14,6 +14,8 @@
 #include "com_port.h"
 #include "mapping_run.h"
 
+namespace pitchwise {
+
 namespace {
 
 struct ClosedLoopCase {
@@ -129,3 +131,5 @@ TEST(ClosedLoopFaults, FailingInitAndAMissingBench) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

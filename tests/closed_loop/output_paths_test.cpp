@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 TEST(BenchOutputs, RefusedBeforeTheRunWithTheReason) {
@@ -58,3 +60,5 @@ TEST(BenchOutputs, RefusedBeforeTheRunWithTheReason) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -12,6 +12,8 @@
 
 #include "test_files.h"
 
+namespace pitchwise {
+
 namespace {
 
 class TextFileTest : public ::testing::Test {
@@ -103,3 +105,5 @@ TEST_F(TextFileTest, FailureSaysTheStepAndItsErrnoAndKeepsTheOldFile) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pitchwise {
+
 namespace {
 
 TEST(TextTest, FormatKeepsTextLongerThanAnyBuffer) {
@@ -35,3 +37,5 @@ TEST(TextTest, Comparisons) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -7,6 +7,8 @@
 #include <sstream>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 struct Point {
@@ -163,3 +165,5 @@ bool IsgRule(const std::string& text, double mmPerUnit, ControllerRule& rule, st
     };
     return true;
 }
+
+}  // namespace pitchwise

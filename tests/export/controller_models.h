@@ -11,6 +11,8 @@
 
 #include "run_log.h"
 
+namespace pitchwise {
+
 // The amount the controller adds to the command at `commanded`.
 using ControllerRule = std::function<double(double commanded, Direction direction)>;
 
@@ -21,3 +23,5 @@ bool LinuxCncRule(const std::string& text, bool offsets, ControllerRule& rule, s
 bool SiemensLecRule(const std::string& text, double mmPerUnit, ControllerRule& rule,
                     std::string& why);
 bool IsgRule(const std::string& text, double mmPerUnit, ControllerRule& rule, std::string& why);
+
+}  // namespace pitchwise

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pitchwise {
+
 namespace {
 
 struct OptionsRow {
@@ -78,3 +80,5 @@ TEST(ExportOptions, DefaultsFollowTheAxisAndUnit) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -7,6 +7,8 @@
 #include <fstream>
 #include <sstream>
 
+namespace pitchwise {
+
 namespace {
 
 std::string Golden(const std::string& name) {
@@ -206,3 +208,5 @@ TEST(ExportTable, Refusals) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -8,6 +8,8 @@
 #include <fstream>
 #include <sstream>
 
+namespace pitchwise {
+
 namespace {
 
 class Program : public ::testing::Test {
@@ -118,3 +120,5 @@ TEST_F(Program, HelpAndUsageErrors) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

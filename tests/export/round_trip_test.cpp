@@ -13,6 +13,8 @@
 #include "export_table.h"
 #include "run_tie.h"
 
+namespace pitchwise {
+
 namespace {
 
 constexpr double kCount = 1.0 / BENCH_COUNTS_PER_UNIT;
@@ -140,3 +142,5 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<Trip>& trip) { return std::string(trip.param.name); });
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -6,6 +6,8 @@
 
 #include "table_zero.h"
 
+namespace pitchwise {
+
 namespace {
 
 // 0..4 by 1: up measured at 1..4, down at 0..3, as runs up and back leave
@@ -144,3 +146,5 @@ TEST(TableZero, ShiftIsTheMeanOfWhatWasMeasuredThere) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pitchwise {
+
 namespace {
 
 TemperatureOptions Warm(double axis, double expansion, double scale, double scaleExpansion) {
@@ -127,3 +129,5 @@ TEST(Temperature, TakenOutOfAProgramsArguments) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -10,6 +10,8 @@
 #include "fault_bench.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -98,3 +100,5 @@ TEST(ControllerFault, RefusalThenUnplugThenRefusalKeepsOneMessageEach) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

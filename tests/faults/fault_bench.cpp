@@ -9,6 +9,8 @@
 #include "qsb.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 namespace {
 
 CFaultBench* theBench = nullptr;
@@ -110,3 +112,5 @@ std::vector<std::string> LinesUpTo(const std::vector<std::string>& lines, const 
     auto found = std::find(lines.begin(), lines.end(), last);
     return std::vector<std::string>(lines.begin(), found == lines.end() ? found : found + 1);
 }
+
+}  // namespace pitchwise

@@ -16,6 +16,8 @@
 #include "recording_clock.h"
 #include "recording_dialog.h"
 
+namespace pitchwise {
+
 class CFaultBench {
   public:
     CFaultBench();
@@ -89,3 +91,5 @@ std::vector<std::string> DefaultRunLines(int end);
 
 // The lines from `lines` up to and including the first equal to `last`.
 std::vector<std::string> LinesUpTo(const std::vector<std::string>& lines, const std::string& last);
+
+}  // namespace pitchwise

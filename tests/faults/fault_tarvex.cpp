@@ -8,6 +8,8 @@
 
 #include "tarvex_api.h"
 
+namespace pitchwise {
+
 #ifdef FAULT_TVX_STANDALONE
 static int FaultTvxAnswer(const char*, const char*) {
     return 1;
@@ -18,6 +20,10 @@ static int FaultTvxAnswer(const char* entry, const char* line) {
     return FaultTvxCall != nullptr ? FaultTvxCall(entry, line) : 0;
 }
 #endif
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 TVX_EXPORT int Tvx_Init(void) {
     return FaultTvxAnswer("Tvx_Init", nullptr);

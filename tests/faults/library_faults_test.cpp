@@ -12,6 +12,8 @@
 #include "fault_bench.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 namespace {
 
 namespace fs = std::filesystem;
@@ -74,3 +76,5 @@ TEST(MissingEntry, NothingIsCalledAndTheLibraryStaysAsLoaded) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

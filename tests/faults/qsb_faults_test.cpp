@@ -10,6 +10,8 @@
 #include "fault_bench.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -193,3 +195,5 @@ TEST(QsbFault, DeviceThatStopsReadingCostsOneWriteTimeOutAndAClearMessage) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -11,6 +11,8 @@
 
 #include "dialog_template.h"
 
+namespace pitchwise {
+
 namespace {
 
 // A static 42 units wide and 8 high, and an edit 48 by 14 beside it.
@@ -50,3 +52,5 @@ TEST(DialogUnits, GrowJustEnoughForTheRoomNeeded) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -21,6 +21,8 @@
 
 #include "qsb_simulator.h"
 
+namespace pitchwise {
+
 namespace {
 
 // A limit no healthy step comes near, however loaded the machine.
@@ -139,3 +141,5 @@ INSTANTIATE_TEST_SUITE_P(Keys, ProgramExit, ::testing::ValuesIn(EXIT_CASES),
                          [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
+
+}  // namespace pitchwise

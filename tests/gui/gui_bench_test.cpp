@@ -18,6 +18,8 @@
 #include "pitchwise_dlg.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 namespace {
 
 TEST(BenchRun, FindQsbThenCreateEndsInDoneAndTheBenchAgrees) {
@@ -106,3 +108,5 @@ TEST(BenchRun, QsbThatWillNotZeroEndsInTheZeroingMessage) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -29,6 +29,8 @@
 #include "recording_clock.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 namespace {
 
 enum Kind { PUSH, EDIT, READ_ONLY, COMBO, CHECK, LABEL };
@@ -439,3 +441,5 @@ TEST_F(MainDialog, ControlsCarryTheirTextsAsAccessibleNames) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -7,6 +7,8 @@
 #include "pitchwise_app.h"
 #include "user_interface.h"
 
+using namespace pitchwise;
+
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);

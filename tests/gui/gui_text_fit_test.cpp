@@ -21,6 +21,8 @@
 #include "modal_script.h"
 #include "pitchwise_dlg.h"
 
+namespace pitchwise {
+
 namespace {
 
 struct TextBox {
@@ -110,3 +112,5 @@ TEST(DialogTexts, FitTheirControlsWithTheDesktopFontAndOneAQuarterLarger) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -14,6 +14,8 @@
 
 #include "dialog_qt.h"
 
+namespace pitchwise {
+
 namespace {
 
 // A limit only a stuck dialog reaches, even instrumented on a loaded machine.
@@ -126,3 +128,5 @@ QWidget* ModalWindowTitled(const QString& title) {
     QWidget* modal = QApplication::activeModalWidget();
     return modal && modal->windowTitle() == title ? modal : nullptr;
 }
+
+}  // namespace pitchwise

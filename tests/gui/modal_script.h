@@ -9,7 +9,10 @@
 #include "dialog.h"
 
 class QDialog;
+class QTimer;
 class QWidget;
+
+namespace pitchwise {
 
 // Runs `script` inside the dialog's modal loop once its window is up and
 // returns what DoModal returned. A dialog still up 20 s later fails the test
@@ -47,7 +50,7 @@ class CMessageBoxCatcher {
 
   private:
     std::vector<SeenMessageBox> m_seen;
-    class QTimer* m_timer;
+    QTimer* m_timer;
 };
 
 // Runs `action` once, as soon as `find` returns a widget that is shown and
@@ -57,3 +60,5 @@ void WhenShown(const std::function<QWidget*()>& find, const std::function<void(Q
 
 // The modal window titled `title`, or nullptr.
 QWidget* ModalWindowTitled(const QString& title);
+
+}  // namespace pitchwise

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 TEST(RuntimeDir, TakenOnlyWhenPrivate) {
@@ -67,3 +69,5 @@ TEST(RuntimeDir, TakenOnlyWhenPrivate) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -13,6 +13,8 @@
 #include "mapping_run.h"
 #include "qsb.h"
 
+namespace pitchwise {
+
 namespace {
 
 const float kNaN = std::numeric_limits<float>::quiet_NaN();
@@ -123,3 +125,5 @@ TEST(FormatCommandLine, CommaDecimalLocaleStillGivesPoints) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

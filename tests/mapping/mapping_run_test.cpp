@@ -18,6 +18,8 @@
 
 #include "run_recorder.h"
 
+namespace pitchwise {
+
 namespace {
 
 using Lines = std::vector<std::string>;
@@ -475,3 +477,5 @@ TEST(NotALibrary, LoaderReasonNamesTheFile) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

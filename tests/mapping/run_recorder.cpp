@@ -8,6 +8,8 @@
 #include "fake_tarvex_events.h"
 #include "qsb.h"
 
+namespace pitchwise {
+
 namespace {
 
 CRunRecorder* theRecorder = nullptr;
@@ -100,3 +102,5 @@ void CRunRecorder::Record(const char* entry, const char* line, int result, int i
         m_clock.Note(name + " " + std::to_string(result));
     }
 }
+
+}  // namespace pitchwise

@@ -10,6 +10,8 @@
 #include "qsb_simulator.h"
 #include "recording_clock.h"
 
+namespace pitchwise {
+
 // How a reading can go wrong at a chosen point.
 enum class ReadFault { NONE, GARBLED, SHORT_REPLY, UNPLUGGED };
 
@@ -59,3 +61,5 @@ class CRunRecorder {
 
 // The counter value that reads as `position` (nearest count).
 std::int64_t CountsFor(double position);
+
+}  // namespace pitchwise

@@ -14,6 +14,8 @@
 #include "qsb_simulator.h"
 #include "recording_clock.h"
 
+namespace pitchwise {
+
 namespace {
 
 bool OpenLine(CComPort& port, int number) {
@@ -258,3 +260,5 @@ TEST_F(ComPort, StalledWriteGoesOnOnceTheDeviceReadsAgain) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -6,6 +6,8 @@
 
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 TEST(PauseDeadline, AddsTheMillisecondsWithTheCarry) {
@@ -32,3 +34,5 @@ TEST(PauseDeadline, AddsTheMillisecondsWithTheCarry) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -7,6 +7,8 @@
 
 #include "qsb.h"
 
+namespace pitchwise {
+
 namespace {
 
 // The parser is handed a reply buffer as the wire code fills it: the bytes
@@ -141,3 +143,5 @@ TEST(ParseIdentityReply, TakesSerialDeviceAndRevisionAtTheirOffsets) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

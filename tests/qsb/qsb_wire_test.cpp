@@ -17,6 +17,8 @@
 #include "qsb_simulator.h"
 #include "recording_clock.h"
 
+namespace pitchwise {
+
 namespace {
 
 using Log = std::vector<std::string>;
@@ -357,3 +359,5 @@ TEST_F(QsbWire, UnpluggedDeviceReadsAsFailedAndIsNotFoundAgain) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

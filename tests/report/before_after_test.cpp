@@ -4,6 +4,8 @@
 
 #include <sstream>
 
+namespace pitchwise {
+
 namespace {
 
 TEST(BeforeAfterTest, PercentOfTheErrorRemoved) {
@@ -106,3 +108,5 @@ TEST(BeforeAfterTest, TwelveFiguresSideBySideAndWhatWasRemoved) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 TEST(ReportCommandLine, EachArgumentMeansOneThing) {
@@ -128,3 +130,5 @@ TEST(ReportProgramMessages, HelpOnStandardOutputErrorsOnStandardError) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -13,6 +13,8 @@
 
 #include "run_log.h"
 
+namespace pitchwise {
+
 namespace {
 
 std::string ReadAll(const std::string& path) {
@@ -66,3 +68,5 @@ TEST(ReportOfOneRun, ShowsOnlyWhatOneTargetGives) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

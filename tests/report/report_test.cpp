@@ -13,6 +13,8 @@
 #include "axis_report.h"
 #include "qsb.h"
 
+namespace pitchwise {
+
 namespace {
 
 LoggedRun MakeRun(int number, Direction direction, const std::vector<double>& targets,
@@ -228,3 +230,5 @@ TEST_F(ReportProgram, NormalisesTo20DegreesWhenAsked) {
         EXPECT_NE(result.output.find(row.says), std::string::npos) << row.says << result.output;
     }
 }
+
+}  // namespace pitchwise

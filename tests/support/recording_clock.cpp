@@ -2,6 +2,8 @@
 
 #include <utility>
 
+namespace pitchwise {
+
 CRecordingClock::CRecordingClock() : CRecordingClock(Hook()) {}
 
 CRecordingClock::CRecordingClock(Hook hook)
@@ -71,3 +73,5 @@ void CRecordingClock::Clear() {
     std::lock_guard<std::mutex> lock(m_mutex);
     m_events.clear();
 }
+
+}  // namespace pitchwise

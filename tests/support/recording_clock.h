@@ -13,6 +13,8 @@
 
 #include "pause.h"
 
+namespace pitchwise {
+
 struct ClockEvent {
     enum Kind { PAUSE, NOTE };
     Kind kind;
@@ -52,3 +54,5 @@ class CRecordingClock final : public CPauseClock {
     Hook m_hook;
     CPauseClock* m_previous;
 };
+
+}  // namespace pitchwise

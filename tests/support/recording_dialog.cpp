@@ -5,6 +5,8 @@
 #include "dialog_template.h"
 #include "resource.h"
 
+namespace pitchwise {
+
 CDialog::CDialog(int templateId, CDialog* parent)
     : m_templateId(templateId), m_parent(parent), m_impl(new CDialogImpl) {
     // Start from the template's texts and initial states, as a window would.
@@ -117,3 +119,5 @@ void CDialog::SetWindowIcon(int iconId) {
 CDialogImpl& Recorded(CDialog& dialog) {
     return *dialog.Impl();
 }
+
+}  // namespace pitchwise

@@ -8,6 +8,8 @@
 
 #include "dialog.h"
 
+namespace pitchwise {
+
 struct RecordedControl {
     std::string text;
     bool enabled = false;
@@ -32,3 +34,5 @@ struct CDialogImpl {
 
 // The recorded state of a dialog built against the recording front end.
 CDialogImpl& Recorded(CDialog& dialog);
+
+}  // namespace pitchwise

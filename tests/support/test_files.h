@@ -9,6 +9,8 @@
 
 #include "text_file.h"
 
+namespace pitchwise {
+
 // False whether the file is missing or unreadable, which a test that wrote
 // the file itself need not tell apart.
 inline bool ReadFileForTest(const std::string& path, std::string& text) {
@@ -37,3 +39,5 @@ inline const char* MakeUnreadable(const std::string& path) {
 inline void RemoveUnreadable(const std::string& path) {
     if (rmdir(path.c_str()) != 0) std::remove(path.c_str());
 }
+
+}  // namespace pitchwise

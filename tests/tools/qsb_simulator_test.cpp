@@ -24,6 +24,8 @@
 #include "qsb.h"
 #include "recording_clock.h"
 
+namespace pitchwise {
+
 namespace {
 
 bool Exists(const std::string& path) {
@@ -298,3 +300,5 @@ TEST(QsbSimulatorProgram, IsFoundByTheScan) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -11,6 +11,8 @@
 #include "com_port_win32_calls.h"
 #include "wine_check.h"
 
+namespace pitchwise {
+
 namespace {
 
 HANDLE const PORT_HANDLE = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(0x4321));
@@ -255,6 +257,10 @@ void CheckReadAndWrite() {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main() {
     const ComPortWin32Calls kernel = SetComPortCalls(FAKE_CALLS);

@@ -22,6 +22,8 @@
 #include "win32_placement.h"
 #include "wine_check.h"
 
+namespace pitchwise {
+
 namespace {
 
 const DWORD STYLE_CHILD_VISIBLE = PW_WS_CHILD | PW_WS_VISIBLE;
@@ -659,6 +661,10 @@ void CheckPlacementArithmetic() {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     if (argc > 1) theScreenshotFolder = argv[1];

@@ -18,6 +18,8 @@
 #include "ui_driver.h"
 #include "wine_check.h"
 
+namespace pitchwise {
+
 namespace {
 
 // The resources of the executable itself, opened as data.
@@ -221,6 +223,10 @@ void RunWithBench(const char* exe, const char* endPosition) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     if (argc < 3) {

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+namespace pitchwise {
+
 namespace {
 
 // Walks the template's words, keeping to the resource's bounds.
@@ -142,3 +144,5 @@ ReadTemplate ReadDialogTemplate(int templateId) {
     result.found = cursor.Ok();
     return result;
 }
+
+}  // namespace pitchwise

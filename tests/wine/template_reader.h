@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 struct ReadControl {
     int id = 0;
     std::string windowClass;  // "Button", "Edit", "Static", "ComboBox", … or the class name
@@ -28,3 +30,5 @@ struct ReadTemplate {
 };
 
 ReadTemplate ReadDialogTemplate(int templateId);
+
+}  // namespace pitchwise

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 INPUT KeyInput(WORD virtualKey, bool up) {
@@ -175,3 +177,5 @@ bool SaveScreenshot(HWND window, const std::string& path) {
 POINT DoubledCentre(const RECT& rect) {
     return POINT{rect.left + rect.right, rect.top + rect.bottom};
 }
+
+}  // namespace pitchwise

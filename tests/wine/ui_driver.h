@@ -6,6 +6,8 @@
 
 #include <string>
 
+namespace pitchwise {
+
 // Wine on a loaded machine can take seconds to handle one key; a minute is a
 // limit only a fault reaches.
 constexpr int FAULT_LIMIT_MS = 60000;
@@ -61,3 +63,5 @@ bool SaveScreenshot(HWND window, const std::string& path);
 
 // Centre of a rectangle, doubled so odd sizes stay exact.
 POINT DoubledCentre(const RECT& rect);
+
+}  // namespace pitchwise

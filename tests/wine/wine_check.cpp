@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+namespace pitchwise {
+
 namespace {
 
 int theChecks = 0;
@@ -41,3 +43,5 @@ int Summary() {
     std::fflush(stdout);
     return theFailures == 0 ? 0 : 1;
 }
+
+}  // namespace pitchwise

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace pitchwise {
+
 // Records a failed expectation (printed at once) when `ok` is false.
 bool Check(bool ok, const std::string& what);
 bool CheckEqual(long long actual, long long expected, const std::string& what);
@@ -14,3 +16,5 @@ void BeginCase(const std::string& name);
 
 // Prints the summary; returns the process exit code (0 when all passed).
 int Summary();
+
+}  // namespace pitchwise

@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+namespace pitchwise {
+
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
@@ -67,3 +69,5 @@ std::int64_t CAxisModel::Counts(Clock::time_point now) {
     }
     return std::llround(real * BENCH_COUNTS_PER_UNIT);
 }
+
+}  // namespace pitchwise

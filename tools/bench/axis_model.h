@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <random>
 
+namespace pitchwise {
+
 constexpr double BENCH_COUNTS_PER_UNIT = 10034.463;  // the QSB's scale
 
 // The axis's pitch error: real position = commanded + this.
@@ -59,3 +61,5 @@ class CAxisModel {
     Clock::time_point m_end;
     std::mt19937 m_random;
 };
+
+}  // namespace pitchwise

@@ -16,6 +16,8 @@
 #include "bench_truth.h"
 #include "text.h"
 
+namespace pitchwise {
+
 namespace {
 
 constexpr const char* kAddressVariable = "TARVEX_SIM_ADDRESS";
@@ -204,3 +206,5 @@ void CBench::ServerMain() {
     }
     for (const auto& client : clients) close(client.first);
 }
+
+}  // namespace pitchwise

@@ -20,6 +20,8 @@
 #include "bench_report.h"
 #include "qsb_simulator.h"
 
+namespace pitchwise {
+
 struct BenchOptions {
     PitchErrorProfile profile;
     BenchBehaviour behaviour;
@@ -93,3 +95,5 @@ class CBench {
     int m_wake[2] = {-1, -1};
     std::thread m_server;
 };
+
+}  // namespace pitchwise

@@ -8,6 +8,8 @@
 #include "run_log_file.h"
 #include "text.h"
 
+namespace pitchwise {
+
 namespace {
 
 bool AllDigits(const std::string& text, std::size_t from, std::size_t to) {
@@ -194,3 +196,5 @@ std::string CBenchController::KeepRun(const BenchRun& run) {
     m_logged.push_back(logged);
     return std::string();
 }
+
+}  // namespace pitchwise

@@ -9,6 +9,8 @@
 #include "axis_model.h"
 #include "run_log.h"
 
+namespace pitchwise {
+
 struct BenchBehaviour {
     int refuseLine = 0;                   // refuse the n-th line since Tvx_Init (1-based; 0: none)
     bool failInit = false;                // Tvx_Init reports failure
@@ -82,3 +84,5 @@ class CBenchController {
 // a point and exactly four decimals; and a plain non-negative integer.
 bool ParseFixed4(const std::string& text, double& value);
 bool ParseIndex(const std::string& text, int& value);
+
+}  // namespace pitchwise

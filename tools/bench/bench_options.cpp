@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
+namespace pitchwise {
+
 const char* const BENCH_USAGE =
     "usage: pitchwise-bench [options]\n"
     "\n"
@@ -165,3 +167,5 @@ bool ParseBenchCommandLine(int argc, const char* const* argv, BenchCommandLine& 
     if (!toleranceGiven) options.bench.tolerance += 4 * options.bench.profile.noise;
     return true;
 }
+
+}  // namespace pitchwise

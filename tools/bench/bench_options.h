@@ -5,6 +5,8 @@
 
 #include "bench.h"
 
+namespace pitchwise {
+
 struct BenchCommandLine {
     BenchOptions bench;
     int runs = 1;               // end after this many runs called Tvx_Finish
@@ -22,3 +24,5 @@ bool ParseBenchCommandLine(int argc, const char* const* argv, BenchCommandLine& 
                            std::string& error);
 
 extern const char* const BENCH_USAGE;
+
+}  // namespace pitchwise

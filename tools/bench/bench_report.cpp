@@ -5,6 +5,8 @@
 
 #include "text.h"
 
+namespace pitchwise {
+
 namespace {
 
 double Deviation(const BenchEntry& entry) {
@@ -89,3 +91,5 @@ std::string BenchReportCsv(const std::vector<BenchRun>& runs, double tolerance) 
     }
     return csv;
 }
+
+}  // namespace pitchwise

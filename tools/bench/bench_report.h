@@ -7,6 +7,8 @@
 
 #include "bench_controller.h"
 
+namespace pitchwise {
+
 // One count of the QSB plus the rounding to four decimals, with room for
 // single-precision arithmetic on the way.
 constexpr double BENCH_DEFAULT_TOLERANCE = 0.00016;
@@ -24,3 +26,5 @@ BenchVerdict JudgeRuns(const std::vector<BenchRun>& runs, double tolerance);
 std::string BenchReportText(const std::vector<BenchRun>& runs, double tolerance);
 // One row per entry: run,point,commanded_travel,axis_error,expected,received,deviation,ok
 std::string BenchReportCsv(const std::vector<BenchRun>& runs, double tolerance);
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 
 #include "run_tie.h"
 
+namespace pitchwise {
+
 namespace {
 
 int Sign(Direction direction) {
@@ -62,3 +64,5 @@ std::string BenchTruthText(const PitchErrorProfile& profile, const std::vector<L
     if (truth.reversal) text += Line("R", r + *truth.reversal);
     return text;
 }
+
+}  // namespace pitchwise

@@ -10,6 +10,8 @@
 #include "positioning_figures.h"
 #include "run_log.h"
 
+namespace pitchwise {
+
 // The figures of the latest measurement among `runs` (as logged), computed
 // from the model instead of the readings.
 AxisFigures BenchTruthFigures(const PitchErrorProfile& profile, const std::vector<LoggedRun>& runs);
@@ -23,3 +25,5 @@ double ExpectedUnidirectionalRepeatability(const PitchErrorProfile& profile);
 
 // "truth E 0.001234 ...": the figures in the length unit and in QSB counts.
 std::string BenchTruthText(const PitchErrorProfile& profile, const std::vector<LoggedRun>& runs);
+
+}  // namespace pitchwise

@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <system_error>
 
+namespace pitchwise {
+
 namespace {
 
 bool Refuse(const std::string& path, const std::string& why, int code, std::string& error) {
@@ -52,3 +54,5 @@ bool CheckBenchOutputs(const BenchCommandLine& options, std::string& error) {
     }
     return true;
 }
+
+}  // namespace pitchwise

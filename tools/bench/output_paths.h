@@ -6,6 +6,8 @@
 
 #include "bench_options.h"
 
+namespace pitchwise {
+
 // False with the system's reason when PATH could not be written: its folder
 // cannot be made or written, or the path is a folder or a read-only file.
 // Makes the missing folders, as writing would.
@@ -13,3 +15,5 @@ bool CheckOutputPath(const std::string& path, std::string& error);
 
 // Every output of the command line, the first refusal in ERROR.
 bool CheckBenchOutputs(const BenchCommandLine& options, std::string& error);
+
+}  // namespace pitchwise

@@ -12,6 +12,8 @@
 #include "output_paths.h"
 #include "text_file.h"
 
+namespace pitchwise {
+
 namespace {
 
 volatile sig_atomic_t theStopRequested = 0;
@@ -31,6 +33,10 @@ bool WriteFile(const std::string& path, const std::string& text) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     BenchCommandLine options;

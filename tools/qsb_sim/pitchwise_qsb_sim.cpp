@@ -10,6 +10,8 @@
 
 #include "qsb_simulator.h"
 
+namespace pitchwise {
+
 namespace {
 
 volatile sig_atomic_t theStopRequested = 0;
@@ -55,6 +57,10 @@ bool ApplyScenario(CQsbSimulator& sim, const std::string& name) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     std::string portDir;

@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 
+namespace pitchwise {
+
 namespace {
 
 std::string Fitted(const std::string& text, std::size_t size) {
@@ -458,3 +460,5 @@ void CQsbSimulator::SetObserver(std::function<void(const QsbSimTraffic&)> observ
     std::lock_guard<std::mutex> lock(m_mutex);
     m_observer = std::move(observer);
 }
+
+}  // namespace pitchwise

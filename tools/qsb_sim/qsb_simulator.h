@@ -28,6 +28,8 @@
 #include <thread>
 #include <vector>
 
+namespace pitchwise {
+
 struct QsbSimTraffic {
     enum Direction { RECEIVED, SENT };
     Direction direction;
@@ -194,3 +196,5 @@ class CQsbSimulator {
     int m_wake[2] = {-1, -1};
     bool m_running = false;
 };
+
+}  // namespace pitchwise

@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+namespace pitchwise {
+
 namespace {
 
 BenchSocket* theSocket = nullptr;
@@ -78,3 +80,5 @@ bool BenchRequest(const char* request, long& reply) {
     }
     return false;
 }
+
+}  // namespace pitchwise

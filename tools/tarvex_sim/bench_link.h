@@ -4,6 +4,8 @@
 
 #include <cstddef>
 
+namespace pitchwise {
+
 // The environment variable naming the bench's address, as "host:port".
 constexpr const char* TARVEX_SIM_ADDRESS_VARIABLE = "TARVEX_SIM_ADDRESS";
 
@@ -30,3 +32,5 @@ bool BenchSend(BenchSocket* socket, const char* bytes, std::size_t count);
 // Reads up to the next line feed (not stored) into line; false on failure,
 // time-out or a line longer than the buffer.
 bool BenchReceiveLine(BenchSocket* socket, char* line, std::size_t size);
+
+}  // namespace pitchwise

@@ -10,6 +10,8 @@
 
 #include "bench_link.h"
 
+namespace pitchwise {
+
 struct BenchSocket {
     int fd;
 };
@@ -67,3 +69,5 @@ void BenchClose(BenchSocket* socket) {
     close(socket->fd);
     delete socket;
 }
+
+}  // namespace pitchwise

@@ -6,6 +6,8 @@
 
 #include "bench_link.h"
 
+namespace pitchwise {
+
 struct BenchSocket {
     SOCKET handle;
 };
@@ -70,3 +72,5 @@ void BenchClose(BenchSocket* socket) {
     closesocket(socket->handle);
     delete socket;
 }
+
+}  // namespace pitchwise

@@ -10,6 +10,8 @@
 #include "bench_link.h"
 #include "tarvex_api.h"
 
+namespace pitchwise {
+
 namespace {
 
 int Ask(const std::string& request) {
@@ -19,6 +21,10 @@ int Ask(const std::string& request) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 TVX_EXPORT int Tvx_Init(void) {
     return Ask("INIT");

@@ -7,6 +7,8 @@
 
 #include "machine_ini.h"
 
+namespace pitchwise {
+
 namespace {
 
 // LinuxCNC's own default where a velocity or acceleration is left out.
@@ -143,3 +145,5 @@ bool PlanApply(const CIniFile& ini, const ApplyRequest& request, ApplyPlan& plan
     }
     return true;
 }
+
+}  // namespace pitchwise

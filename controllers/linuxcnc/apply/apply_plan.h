@@ -10,6 +10,8 @@
 #include "ini_edit.h"
 #include "ini_file.h"
 
+namespace pitchwise {
+
 struct ApplyRequest {
     char axis = 'X';
     std::string iniFolder;  // absolute: LinuxCNC resolves COMP_FILE from it
@@ -37,3 +39,5 @@ bool PlanApply(const CIniFile& ini, const ApplyRequest& request, ApplyPlan& plan
 // points, over both columns: at speed v the correction asks the joint for
 // up to v times this on top.
 double LargestCorrectionSlope(const std::vector<CompPoint>& table);
+
+}  // namespace pitchwise

@@ -1,5 +1,7 @@
 #include "ini_edit.h"
 
+namespace pitchwise {
+
 namespace {
 
 struct Line {
@@ -98,3 +100,5 @@ IniEditResult EditIniTexts(const std::vector<std::string>& texts,
     }
     return result;
 }
+
+}  // namespace pitchwise

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 struct IniEdit {
     std::size_t file = 0;   // index into the texts given
     std::size_t line = 0;   // from 0
@@ -25,3 +27,5 @@ struct IniEditResult {
 // line ends (a last line without an end gets the file's).
 IniEditResult EditIniTexts(const std::vector<std::string>& texts,
                            const std::vector<IniEdit>& edits);
+
+}  // namespace pitchwise

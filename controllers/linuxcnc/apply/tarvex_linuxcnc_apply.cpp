@@ -16,6 +16,8 @@
 #include "refined_table.h"
 #include "text_file.h"
 
+namespace pitchwise {
+
 namespace {
 
 const char* const kUsageLine =
@@ -161,6 +163,10 @@ int Refuse(const std::string& why) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     Arguments arguments;

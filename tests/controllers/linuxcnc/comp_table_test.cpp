@@ -11,6 +11,8 @@
 #include "linuxcnc_config.h"
 #include "test_files.h"
 
+namespace pitchwise {
+
 namespace {
 
 TEST(CompTableTest, ParsingStopsAtTheFirstLineThatIsNotThreeNumbers) {
@@ -134,3 +136,5 @@ TEST(CompTableTest, SlopeLimitHoldsWhereTheRunMeetsKeptPoints) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -18,6 +18,8 @@
 #include "linuxcnc_controller.h"
 #include "test_files.h"
 
+namespace pitchwise {
+
 // Every case runs against both shells: LinuxCNC 2.9's and the rewritten one.
 class ControllerTest : public ::testing::TestWithParam<RshPersonality> {
   protected:
@@ -113,3 +115,5 @@ class ControllerTest : public ::testing::TestWithParam<RshPersonality> {
     LinuxCncConfig m_config;
     FakeMachine m_machine;
 };
+
+}  // namespace pitchwise

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <sstream>
 
+namespace pitchwise {
+
 namespace {
 
 // The rewritten shell answers a state-changing SET once the state has
@@ -325,3 +327,5 @@ void CFakeRshLink::AnswerMdi(const std::string& code) {
     SetVerdict("MDI", true, late ? m_machine.motionEnd : now);
     if (m_machine.dropAfterMdi) m_broken = true;
 }
+
+}  // namespace pitchwise

@@ -11,6 +11,8 @@
 
 #include "rsh_link.h"
 
+namespace pitchwise {
+
 enum class RshPersonality {
     LINUXCNC_2_9,
     REWRITTEN,  // LinuxCNC's development line
@@ -94,3 +96,5 @@ class CFakeRshLink : public CRshLink {
     std::string m_received;
     std::deque<Output> m_out;
 };
+
+}  // namespace pitchwise

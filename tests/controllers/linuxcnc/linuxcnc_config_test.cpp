@@ -11,6 +11,8 @@
 #include "machine_ini.h"
 #include "test_files.h"
 
+namespace pitchwise {
+
 namespace {
 
 TEST(LinuxCncConfigTest, ReadsEverySetting) {
@@ -231,3 +233,5 @@ TEST(MachineIniTest, RefusesWhatItCannotMapRight) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -19,6 +19,8 @@
 #include "run_log.h"
 #include "test_files.h"
 
+namespace pitchwise {
+
 namespace {
 
 const std::vector<std::string> kPositiveRun = {
@@ -960,3 +962,5 @@ INSTANTIATE_TEST_SUITE_P(BothShells, ControllerTest,
                          });
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -36,6 +36,8 @@
 #include "run_tie.h"
 #include "test_files.h"
 
+namespace pitchwise {
+
 namespace {
 
 constexpr double COUNTS = 10034.463;
@@ -106,6 +108,10 @@ bool Run(char axis, float from, float to, float increment, bool disableFirst) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
+
+using namespace pitchwise;
 
 int main(int argc, char** argv) {
     if (argc != 9 && argc != 10) {

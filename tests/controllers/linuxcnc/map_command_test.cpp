@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pitchwise {
+
 namespace {
 
 struct Row {
@@ -61,3 +63,5 @@ TEST(MapCommandTest, NullLineIsUnknown) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

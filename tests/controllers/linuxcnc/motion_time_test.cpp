@@ -6,6 +6,8 @@
 
 #include "rsh_session.h"
 
+namespace pitchwise {
+
 namespace {
 
 struct RatesRow {
@@ -117,3 +119,5 @@ TEST(RshReplyLimitMs, IsTheMarginPlusTheStretchedMotionAndStaysFinite) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pitchwise {
+
 namespace {
 
 // A verification run tied at its start (deviation 0 there) with the given
@@ -95,3 +97,5 @@ TEST(RefinedTableTest, ACandidateOver256PointsIsRefused) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -10,6 +10,8 @@
 
 #include "rsh_link.h"
 
+namespace pitchwise {
+
 namespace {
 
 TEST(RshConnectTest, HostThatNeverAnswersIsGivenUpWithinSeconds) {
@@ -43,3 +45,5 @@ TEST(RshConnectTest, HostThatNeverAnswersIsGivenUpWithinSeconds) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

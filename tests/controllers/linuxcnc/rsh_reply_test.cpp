@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 std::vector<std::string> Lines(CRshLineSplitter& splitter) {
@@ -157,3 +159,5 @@ TEST(ParseJointHomed, ReadsOneJointAndListsOfAnyLength) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

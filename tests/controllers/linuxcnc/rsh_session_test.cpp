@@ -13,6 +13,8 @@
 #include "tarvex_log.h"
 #include "test_files.h"
 
+namespace pitchwise {
+
 namespace {
 
 // A link that returns exactly the byte chunks it is given, one per read,
@@ -303,3 +305,5 @@ INSTANTIATE_TEST_SUITE_P(BothShells, RshSessionShellTest,
                          });
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+namespace pitchwise {
+
 namespace {
 
 MachineStatus Standing(std::vector<double> positions) {
@@ -104,3 +106,5 @@ TEST(RunPolicyTest, EntryValues) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

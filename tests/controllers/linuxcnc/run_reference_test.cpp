@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pitchwise {
+
 namespace {
 
 TEST(RunReferenceTest, StartIsReachedFromBelowWhereTheLimitsAllow) {
@@ -62,3 +64,5 @@ TEST(RunReferenceTest, ReadingsBecomeTheRunsColumn) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

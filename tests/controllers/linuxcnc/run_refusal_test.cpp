@@ -12,6 +12,8 @@
 #include "run_log.h"
 #include "text.h"
 
+namespace pitchwise {
+
 namespace {
 
 class RefusalTest : public ControllerTest {
@@ -305,3 +307,5 @@ INSTANTIATE_TEST_SUITE_P(BothShells, RefusalTest,
                          });
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -4,6 +4,8 @@
 
 #include <string>
 
+namespace pitchwise {
+
 namespace {
 
 TEST(TarvexLogTest, UnopenableLogIsReportedOnceOnStandardError) {
@@ -21,3 +23,5 @@ TEST(TarvexLogTest, UnopenableLogIsReportedOnceOnStandardError) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

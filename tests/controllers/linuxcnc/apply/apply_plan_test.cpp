@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pitchwise {
+
 namespace {
 
 const char* const kMachine =
@@ -182,3 +184,5 @@ TEST(ApplyPlanTest, LargestSlopeIsOverBothColumnsPerUnitOfSpacing) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise

@@ -12,6 +12,8 @@
 #include <map>
 #include <sstream>
 
+namespace pitchwise {
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -261,3 +263,5 @@ TEST_F(ApplyToolTest, InstallsTheNewerRefinedCandidateOverTheTableAndKeepsTheOld
 }
 
 }  // namespace
+
+}  // namespace pitchwise

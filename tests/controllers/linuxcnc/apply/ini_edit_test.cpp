@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+namespace pitchwise {
+
 namespace {
 
 struct EditRow {
@@ -69,3 +71,5 @@ TEST(IniEditTest, EditsGoToTheirOwnFileAndTheDiffShowsThem) {
 }
 
 }  // namespace
+
+}  // namespace pitchwise
