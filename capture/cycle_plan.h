@@ -13,6 +13,7 @@
 
 #include "length_unit.h"
 #include "run_log.h"
+#include "status.h"
 
 namespace pitchwise {
 
@@ -48,11 +49,41 @@ struct PlanRequest {
     std::uint32_t seed = 0;
 };
 
-// Builds the plan; false with the reason when it is refused.
-bool MakePlan(const PlanRequest& request, CapturePlan& plan, std::string& error);
+// Why a plan is refused. The numbers a refusal carries, in order, follow
+// its name; the program and the window word them for their own users.
+#define PITCHWISE_PLAN_CODES(X)                                              \
+    X(OK)                                                                    \
+    X(RANGE_BACKWARDS)       /* the last target not above the first */      \
+    X(TARGETS_OR_SPACING)    /* neither or both given */                    \
+    X(SPACING_NOT_WHOLE)     /* travel, spacing */                          \
+    X(TARGET_COUNT)          /* targets; 2 to 10000 allowed */              \
+    X(AXIS)                  /* not X, Y or Z */                            \
+    X(TOO_FEW_TARGETS)       /* a plan read back with fewer than two */     \
+    X(TARGET_TOO_FAR)        /* a target beyond any machine's travel */     \
+    X(TARGETS_NOT_RISING)    /* */                                          \
+    X(RUNS)                  /* runs; 1 to 100 allowed */                   \
+    X(FEED)                  /* not above 0 */                              \
+    X(DWELL_TOO_SHORT)       /* the least dwell */                          \
+    X(WINDOW)                /* not above 0 */                              \
+    X(LOST_MOTION)           /* negative */                                 \
+    X(WINDOW_TOO_WIDE)       /* window, smallest spacing */                 \
+    X(OVERRUN_TOO_SMALL)     /* overrun, window plus lost motion */
 
-// Empty when the plan is sound, otherwise why it is not.
-std::string CheckPlan(const CapturePlan& plan);
+enum class PlanCode {
+#define PITCHWISE_PLAN_ENUM(name) name,
+    PITCHWISE_PLAN_CODES(PITCHWISE_PLAN_ENUM)
+#undef PITCHWISE_PLAN_ENUM
+};
+using PlanStatus = Status<PlanCode>;
+
+// The code's name, for tests and logs.
+const char* PlanCodeName(PlanCode code);
+
+// Builds the plan, or says why it is refused.
+PlanStatus MakePlan(const PlanRequest& request, CapturePlan& plan);
+
+// OK when the plan is sound, otherwise why it is not.
+PlanStatus CheckPlan(const CapturePlan& plan);
 
 // The first target takes longer: the counter is zeroed there, then read.
 constexpr double ZERO_DWELL_EXTRA_SECONDS = 3;

@@ -1,9 +1,12 @@
 #include "plan_file.h"
 
+
 #include <charconv>
 #include <cmath>
 #include <map>
 #include <vector>
+
+#include "capture_words.h"
 
 namespace pitchwise {
 
@@ -145,8 +148,9 @@ bool ParsePlan(const std::string& text, CapturePlan& plan, std::string& error) {
             return false;
         }
     }
-    error = CheckPlan(plan);
-    return error.empty();
+    const PlanStatus checked = CheckPlan(plan);
+    error = PlanRefusalText(checked);
+    return checked.ok();
 }
 
 }  // namespace pitchwise

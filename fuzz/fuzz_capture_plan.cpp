@@ -20,7 +20,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(!error.empty());
         return 0;
     }
-    FUZZ_CHECK(CheckPlan(plan).empty());
+    FUZZ_CHECK(CheckPlan(plan).ok());
     CapturePlan back;
     FUZZ_CHECK(ParsePlan(FormatPlan(plan, "x.ngc"), back, error));
     FUZZ_CHECK(back.targets == plan.targets && back.runs == plan.runs && back.dwell == plan.dwell &&

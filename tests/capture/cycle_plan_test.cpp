@@ -3,6 +3,8 @@
 
 #include "cycle_plan.h"
 
+#include "capture_words.h"
+
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -25,32 +27,33 @@ PlanRequest Request() {
 struct RefusalRow {
     const char* name;
     std::function<void(PlanRequest&)> change;
-    const char* error;  // empty: accepted
+    PlanCode code;
+    const char* words;  // as pitchwise-capture says it
 };
 
 const RefusalRow kRefusals[] = {
-    {"Defaults", [](PlanRequest&) {}, ""},
+    {"Defaults", [](PlanRequest&) {}, PlanCode::OK, ""},
     {"OneTarget", [](PlanRequest& r) { r.spacing = 0, r.targets = 1; },
-     "a cycle needs from 2 to 10000 targets"},
-    {"TwoTargets", [](PlanRequest& r) { r.spacing = 0, r.targets = 2; }, ""},
+     PlanCode::TARGET_COUNT, "a cycle needs from 2 to 10000 targets"},
+    {"TwoTargets", [](PlanRequest& r) { r.spacing = 0, r.targets = 2; }, PlanCode::OK, ""},
     {"NeitherCountNorSpacing", [](PlanRequest& r) { r.spacing = 0; },
-     "give either --targets or --spacing"},
+     PlanCode::TARGETS_OR_SPACING, "give either --targets or --spacing"},
     {"SpacingNotWhole", [](PlanRequest& r) { r.spacing = 15; },
-     "the travel 40 is not a whole number of spacings 15"},
-    {"Backwards", [](PlanRequest& r) { r.to = -40; }, "--to must lie above --from"},
-    {"DwellJustEnough", [](PlanRequest& r) { r.dwell = 3; }, ""},
+     PlanCode::SPACING_NOT_WHOLE, "the travel 40 is not a whole number of spacings 15"},
+    {"Backwards", [](PlanRequest& r) { r.to = -40; }, PlanCode::RANGE_BACKWARDS, "--to must lie above --from"},
+    {"DwellJustEnough", [](PlanRequest& r) { r.dwell = 3; }, PlanCode::OK, ""},
     {"DwellTooShort", [](PlanRequest& r) { r.dwell = 2.9; },
-     "a dwell under 3 s is too short for two readings at standstill"},
-    {"WindowHalfTheSpacing", [](PlanRequest& r) { r.window = 5, r.overrun = 6; }, ""},
+     PlanCode::DWELL_TOO_SHORT, "a dwell under 3 s is too short for two readings at standstill"},
+    {"WindowHalfTheSpacing", [](PlanRequest& r) { r.window = 5, r.overrun = 6; }, PlanCode::OK, ""},
     {"WindowWiderThanHalfTheSpacing", [](PlanRequest& r) { r.window = 5.01, r.overrun = 6; },
-     "the window 5.01 is wider than half the smallest spacing 10"},
-    {"OverrunJustLarger", [](PlanRequest& r) { r.overrun = 1.11; }, ""},
+     PlanCode::WINDOW_TOO_WIDE, "the window 5.01 is wider than half the smallest spacing 10"},
+    {"OverrunJustLarger", [](PlanRequest& r) { r.overrun = 1.11; }, PlanCode::OK, ""},
     {"OverrunNotLarger", [](PlanRequest& r) { r.overrun = 1.1; },
-     "the overrun 1.1 must be larger than the window plus the lost motion (1.1)"},
+     PlanCode::OVERRUN_TOO_SMALL, "the overrun 1.1 must be larger than the window plus the lost motion (1.1)"},
     {"InchDefaults", [](PlanRequest& r) { r.unit = LengthUnit::INCH, r.to = 2, r.spacing = 0.5; },
-     ""},
-    {"NoRuns", [](PlanRequest& r) { r.runs = 0; }, "--runs must lie from 1 to 100"},
-    {"NoFeed", [](PlanRequest& r) { r.feed = 0; }, "the feed must be above 0"},
+     PlanCode::OK, ""},
+    {"NoRuns", [](PlanRequest& r) { r.runs = 0; }, PlanCode::RUNS, "--runs must lie from 1 to 100"},
+    {"NoFeed", [](PlanRequest& r) { r.feed = 0; }, PlanCode::FEED, "the feed must be above 0"},
 };
 
 class PlanRefusal : public ::testing::TestWithParam<RefusalRow> {};
@@ -63,9 +66,9 @@ TEST_P(PlanRefusal, Reason) {
     PlanRequest request = Request();
     GetParam().change(request);
     CapturePlan plan;
-    std::string error;
-    EXPECT_EQ(MakePlan(request, plan, error), std::string(GetParam().error).empty());
-    EXPECT_EQ(error, GetParam().error);
+    const PlanStatus status = MakePlan(request, plan);
+    EXPECT_EQ(status.code(), GetParam().code) << PlanCodeName(status.code());
+    EXPECT_EQ(PlanRefusalText(status), GetParam().words);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PlanRefusal, ::testing::ValuesIn(kRefusals),
@@ -73,12 +76,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, PlanRefusal, ::testing::ValuesIn(kRefusals),
 
 TEST(Plan, TargetsBySpacingOrCount) {
     CapturePlan bySpacing, byCount;
-    std::string error;
     PlanRequest r = Request();
-    ASSERT_TRUE(MakePlan(r, bySpacing, error)) << error;
+    ASSERT_TRUE(MakePlan(r, bySpacing).ok());
     r.spacing = 0;
     r.targets = 5;
-    ASSERT_TRUE(MakePlan(r, byCount, error)) << error;
+    ASSERT_TRUE(MakePlan(r, byCount).ok());
     EXPECT_EQ(bySpacing.targets, (std::vector<double>{0, 10, 20, 30, 40}));
     EXPECT_EQ(byCount.targets, bySpacing.targets);
     EXPECT_FALSE(byCount.seed);
@@ -89,9 +91,8 @@ TEST(Plan, RandomOffsetsMoveTheInnerTargetsOnly) {
     r.randomOffsets = true;
     r.seed = 7;
     CapturePlan plan, again;
-    std::string error;
-    ASSERT_TRUE(MakePlan(r, plan, error)) << error;
-    ASSERT_TRUE(MakePlan(r, again, error)) << error;
+    ASSERT_TRUE(MakePlan(r, plan).ok());
+    ASSERT_TRUE(MakePlan(r, again).ok());
     EXPECT_EQ(plan.targets, again.targets);  // the seed decides them
     ASSERT_EQ(plan.targets.size(), 5u);
     EXPECT_EQ(plan.targets.front(), 0);
