@@ -1,0 +1,117 @@
+#include "result_page.h"
+
+#include <QtGui/QFontDatabase>
+#include <QtGui/QPixmap>
+#include <QtWidgets/QFileDialog>
+#include <QtWidgets/QHBoxLayout>
+#include <QtWidgets/QLabel>
+#include <QtWidgets/QMessageBox>
+#include <QtWidgets/QPlainTextEdit>
+#include <QtWidgets/QPushButton>
+#include <QtWidgets/QVBoxLayout>
+
+#include "axis_chart.h"
+#include "export_dialog.h"
+#include "text_file.h"
+
+namespace pitchwise {
+
+CResultPage::CResultPage(QWidget* parent) : QWidget(parent) {
+    m_text = new QPlainTextEdit;
+    m_text->setReadOnly(true);
+    m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_picture = new QLabel;
+    m_picture->setAlignment(Qt::AlignCenter);
+    m_picture->setMinimumSize(480, 288);
+    auto* open = new QPushButton("&Open run log\u2026");
+    m_export = new QPushButton("E&xport table\u2026");
+    m_save = new QPushButton("Save &report\u2026");
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(open);
+    buttons->addStretch();
+    buttons->addWidget(m_export);
+    buttons->addWidget(m_save);
+    auto* panes = new QHBoxLayout;
+    panes->addWidget(m_text, 1);
+    panes->addWidget(m_picture, 1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(panes, 1);
+    layout->addLayout(buttons);
+    m_export->setEnabled(false);
+    m_save->setEnabled(false);
+    connect(open, &QPushButton::clicked, this, [this] { OpenAsked(); });
+    connect(m_export, &QPushButton::clicked, this, [this] { ExportAsked(); });
+    connect(m_save, &QPushButton::clicked, this, [this] { SaveAsked(); });
+}
+
+void CResultPage::FocusFigures() {
+    m_text->setFocus();
+}
+
+bool CResultPage::Open(const QString& logPath) {
+    std::string error;
+    CaptureResult result;
+    if (!ReadCaptureResult(logPath.toStdString(), TemperatureOptions(), result, error)) {
+        QMessageBox::warning(this, "Pitchwise Capture", QString::fromStdString(error));
+        return false;
+    }
+    m_result = result;
+    m_loaded = !m_result.reports.empty();
+    m_text->setPlainText(QString::fromStdString(m_result.text) +
+                         (m_loaded ? QString() : QString("The log holds no complete run.\n")));
+    m_export->setEnabled(m_loaded);
+    m_save->setEnabled(m_loaded);
+    m_picture->clear();
+    if (!m_loaded) return true;
+    const std::string base = m_pictures.path().toStdString() + "/axis";
+    QString drawError;
+    if (DrawPicture(base + ".png", base + ".svg", drawError)) {
+        m_picture->setPixmap(QPixmap(QString::fromStdString(base + ".png"))
+                                 .scaled(m_picture->size(), Qt::KeepAspectRatio,
+                                         Qt::SmoothTransformation));
+    } else {
+        m_picture->setText(drawError);
+    }
+    return true;
+}
+
+bool CResultPage::DrawPicture(const std::string& png, const std::string& svg, QString& error) {
+    std::string reason;
+    if (DrawAxisChart(m_result.reports.front(), png, svg, reason)) return true;
+    error = QString::fromStdString(reason);
+    return false;
+}
+
+void CResultPage::OpenAsked() {
+    const QString path = QFileDialog::getOpenFileName(this, "Open run log", QString(),
+                                                      "Run logs (*.csv);;All files (*)");
+    if (!path.isEmpty()) Open(path);
+}
+
+void CResultPage::ExportAsked() {
+    CExportDialog dialog(m_result, this);
+    dialog.exec();
+}
+
+void CResultPage::SaveAsked() {
+    QString filter;
+    const QString path = QFileDialog::getSaveFileName(
+        this, "Save report", QString(), "Text (*.txt);;PNG picture (*.png);;SVG picture (*.svg)",
+        &filter);
+    if (path.isEmpty()) return;
+    QString error;
+    const std::string target = path.toStdString();
+    const std::string scratch = m_pictures.path().toStdString() + "/scratch";
+    if (path.endsWith(".png", Qt::CaseInsensitive)) {
+        DrawPicture(target, scratch + ".svg", error);
+    } else if (path.endsWith(".svg", Qt::CaseInsensitive)) {
+        DrawPicture(scratch + ".png", target, error);
+    } else {
+        const AtomicWrite written = WriteFileAtomically(target, m_result.text);
+        if (!written.written) error = QString::fromStdString(written.message);
+    }
+    if (!error.isEmpty()) QMessageBox::warning(this, "Pitchwise Capture", error);
+}
+
+}  // namespace pitchwise
