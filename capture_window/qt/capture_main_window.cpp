@@ -1,6 +1,6 @@
+#include "active_dialogs.h"
 #include "capture_main_window.h"
 
-#include <QtWidgets/QMessageBox>
 #include <QtWidgets/QTabWidget>
 
 #include "capture_options.h"
@@ -34,7 +34,7 @@ void CCaptureMainWindow::CaptureAsked() {
         return;
     }
     if (m_plan->SavedPlanPath().isEmpty()) {
-        QMessageBox::information(this, "Pitchwise Capture",
+        Say(this, "Pitchwise Capture",
                                  "Save the program first: the controller runs it, and the run "
                                  "log goes beside its plan.");
         return;
@@ -49,8 +49,7 @@ void CCaptureMainWindow::CaptureEnded(const QString& logPath, const QString& wor
                                       int runsLogged) {
     QString said = words;
     if (!said.isEmpty()) said[0] = said[0].toUpper();
-    QMessageBox box(QMessageBox::Information, "Capture ended", said, QMessageBox::Ok, this);
-    box.exec();
+    Say(this, "Capture ended", said);
     if (runsLogged == 0) return;
     m_steps->setCurrentWidget(m_result);
     if (m_result->Open(logPath)) m_result->FocusFigures();

@@ -160,7 +160,10 @@ void CCapturePage::Show(const CaptureEvent& e) {
                                  .arg(runs == 1 ? "" : "s")
                                  .arg(m_logPath));
             m_state->setText(words);
-            if (e.report.status.ok()) m_progress->setValue(1000);
+            if (e.report.status.ok()) {
+                m_progress->setValue(1000);
+                m_left->setText(QString::fromStdString(DurationText(0)));
+            }
             emit Ended(m_logPath, words, runs);
             break;
         }

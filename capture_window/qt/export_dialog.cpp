@@ -1,11 +1,10 @@
+#include "active_dialogs.h"
 #include "export_dialog.h"
 
 #include <QtWidgets/QComboBox>
 #include <QtWidgets/QDialogButtonBox>
-#include <QtWidgets/QFileDialog>
 #include <QtWidgets/QFormLayout>
 #include <QtWidgets/QLineEdit>
-#include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 
 #include "table_formats.h"
@@ -55,22 +54,22 @@ void CExportDialog::ExportAsked() {
     std::string text, error;
     std::vector<std::string> notes;
     if (!ExportResultTable(m_result, axis, choice, text, notes, error)) {
-        QMessageBox::warning(this, "Export table", QString::fromStdString(error));
+        Say(this, "Export table", QString::fromStdString(error));
         return;
     }
     const TableFormat* format = FindTableFormat(choice.format);
-    const QString path = QFileDialog::getSaveFileName(
-        this, "Export table", QString(),
+    const QString path = AskFileToSave(
+        this, "Export table",
         QString("Tables (*.%1);;All files (*)").arg(format ? format->extension : "txt"));
     if (path.isEmpty()) return;
     const AtomicWrite written = WriteFileAtomically(path.toStdString(), text);
     if (!written.written) {
-        QMessageBox::warning(this, "Export table", QString::fromStdString(written.message));
+        Say(this, "Export table", QString::fromStdString(written.message));
         return;
     }
     QString said = "Wrote " + path + ".";
     for (const std::string& note : notes) said += "\n" + QString::fromStdString(note);
-    QMessageBox::information(this, "Export table", said);
+    Say(this, "Export table", said);
     accept();
 }
 

@@ -12,5 +12,6 @@ int main(int argc, char** argv) {
     std::setlocale(LC_NUMERIC, "C");
     pitchwise::CCaptureMainWindow window;
     window.show();
+    window.activateWindow();
     return application.exec();
 }

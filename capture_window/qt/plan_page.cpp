@@ -1,13 +1,12 @@
+#include "active_dialogs.h"
 #include "plan_page.h"
 
 #include <QtCore/QDateTime>
 #include <QtWidgets/QCheckBox>
 #include <QtWidgets/QComboBox>
-#include <QtWidgets/QFileDialog>
 #include <QtWidgets/QGridLayout>
 #include <QtWidgets/QLabel>
 #include <QtWidgets/QLineEdit>
-#include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QVBoxLayout>
 #include <cmath>
@@ -135,13 +134,13 @@ void CPlanPage::Check() {
 
 void CPlanPage::SaveProgram() {
     if (!m_sound) return;
-    const QString path = QFileDialog::getSaveFileName(this, "Save program", QString(),
+    const QString path = AskFileToSave(this, "Save program",
                                                       "Part programs (*.ngc *.nc *.mpf *.gcode);;All files (*)");
     if (path.isEmpty()) return;
     const std::string program = path.toStdString();
     const std::string planPath = PlanPathFor(program);
     if (planPath == program) {
-        QMessageBox::warning(this, "Pitchwise Capture", "The program cannot be named *.plan.");
+        Say(this, "Pitchwise Capture", "The program cannot be named *.plan.");
         return;
     }
     const std::size_t slash = program.rfind('/');
@@ -151,7 +150,7 @@ void CPlanPage::SaveProgram() {
     for (const auto& file : files) {
         const AtomicWrite written = WriteFileAtomically(file.first, file.second);
         if (!written.written) {
-            QMessageBox::warning(this, "Pitchwise Capture", QString::fromStdString(written.message));
+            Say(this, "Pitchwise Capture", QString::fromStdString(written.message));
             return;
         }
     }

@@ -1,11 +1,10 @@
+#include "active_dialogs.h"
 #include "result_page.h"
 
 #include <QtGui/QFontDatabase>
 #include <QtGui/QPixmap>
-#include <QtWidgets/QFileDialog>
 #include <QtWidgets/QHBoxLayout>
 #include <QtWidgets/QLabel>
-#include <QtWidgets/QMessageBox>
 #include <QtWidgets/QPlainTextEdit>
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QVBoxLayout>
@@ -53,7 +52,7 @@ bool CResultPage::Open(const QString& logPath) {
     std::string error;
     CaptureResult result;
     if (!ReadCaptureResult(logPath.toStdString(), TemperatureOptions(), result, error)) {
-        QMessageBox::warning(this, "Pitchwise Capture", QString::fromStdString(error));
+        Say(this, "Pitchwise Capture", QString::fromStdString(error));
         return false;
     }
     m_result = result;
@@ -84,20 +83,20 @@ bool CResultPage::DrawPicture(const std::string& png, const std::string& svg, QS
 }
 
 void CResultPage::OpenAsked() {
-    const QString path = QFileDialog::getOpenFileName(this, "Open run log", QString(),
+    const QString path = AskFileToOpen(this, "Open run log",
                                                       "Run logs (*.csv);;All files (*)");
     if (!path.isEmpty()) Open(path);
 }
 
 void CResultPage::ExportAsked() {
     CExportDialog dialog(m_result, this);
-    dialog.exec();
+    ExecActive(dialog);
 }
 
 void CResultPage::SaveAsked() {
     QString filter;
-    const QString path = QFileDialog::getSaveFileName(
-        this, "Save report", QString(), "Text (*.txt);;PNG picture (*.png);;SVG picture (*.svg)",
+    const QString path = AskFileToSave(
+        this, "Save report", "Text (*.txt);;PNG picture (*.png);;SVG picture (*.svg)",
         &filter);
     if (path.isEmpty()) return;
     QString error;
@@ -111,7 +110,7 @@ void CResultPage::SaveAsked() {
         const AtomicWrite written = WriteFileAtomically(target, m_result.text);
         if (!written.written) error = QString::fromStdString(written.message);
     }
-    if (!error.isEmpty()) QMessageBox::warning(this, "Pitchwise Capture", error);
+    if (!error.isEmpty()) Say(this, "Pitchwise Capture", error);
 }
 
 }  // namespace pitchwise

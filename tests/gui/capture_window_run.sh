@@ -35,8 +35,6 @@ wait_for_line() {
   timeout "$3" sh -c 'until grep -q "$2" "$1" 2>/dev/null; do sleep 0.1; done' sh "$1" "$2" ||
     fail "no \"$2\" in $(basename "$1") within $3 s"
 }
-# usage: clipboard: what the window last copied
-clipboard() { xclip -o -selection clipboard 2>/dev/null || true; }
 
 "$build/capture_window/qt/pitchwise-capture-window" &
 app=$!
@@ -85,10 +83,7 @@ fi
 timeout 400 xdotool search --sync --onlyvisible --name '^Capture ended$' >/dev/null ||
   fail "the capture did not end"
 wait_for_focus "Capture ended"
-xdotool key ctrl+c
-timeout 30 sh -c 'until xclip -o -selection clipboard 2>/dev/null | grep -q "kept in\|No run"; do sleep 0.1; done' ||
-  fail "the message could not be copied"
-said=$(clipboard)
+said=$(read_message)
 echo "$said"
 case $scenario in
   full) expected="All 2 runs captured." ;;
@@ -106,20 +101,21 @@ wait_until_gone '^Capture ended$'
 wait_for_focus "Pitchwise Capture"
 
 # The figures shown, against pitchwise-report's on the same run log.
-printf '' | xclip -selection clipboard
-xdotool key ctrl+a ctrl+c
-timeout 30 sh -c 'until xclip -o -selection clipboard 2>/dev/null | grep -q "^run log"; do sleep 0.1; done' ||
-  fail "the figures could not be copied"
-clipboard >"$work/shown.txt"
+read_selection >"$work/shown.txt"
 "$build/report/pitchwise-report" "$work/x-runs.csv" -o "$work/report" >/dev/null ||
   fail "pitchwise-report failed"
 grep -v '^picture: ' "$work/report/report.txt" >"$work/printed.txt"
-# The clipboard holds the text without its last line end.
-printf '\n' >>"$work/shown.txt"
+# The clipboard may hold the text without its last line end.
+sed -i -e '$a\' "$work/shown.txt"
 diff "$work/printed.txt" "$work/shown.txt" || fail "the figures shown differ from the report's"
 runs=$(grep -c 'measured\|^run ' "$work/printed.txt" || true)
 echo "figures as pitchwise-report prints them ($runs lines naming runs)"
 [ -z "$shot" ] || import -window root "$shot"
+# The demo keeps what the capture made.
+if [ -n "${CAPTURE_KEEP:-}" ]; then
+  cp "$work/x.ngc" "$work/x.plan" "$work/x-runs.csv" "$work/report/"* "$CAPTURE_KEEP/"
+  cat "$work/printed.txt"
+fi
 
 xdotool key ctrl+q 2>/dev/null || true
 kill "$app" 2>/dev/null || true
