@@ -1,6 +1,9 @@
 #include "active_dialogs.h"
 
 #include <QtCore/QTimer>
+#include <QtGui/QClipboard>
+#include <QtGui/QGuiApplication>
+#include <QtGui/QShortcut>
 #include <QtWidgets/QFileDialog>
 #include <QtWidgets/QWidget>
 
@@ -16,6 +19,17 @@ int ExecActive(QDialog& dialog) {
 
 void Say(QWidget* parent, const QString& title, const QString& text, QMessageBox::Icon icon) {
     QMessageBox box(icon, title, text, QMessageBox::Ok, parent);
+    // Ctrl+C copies the box as a Windows message box copies itself, so a
+    // message can be pasted into a report or read by a script.
+    const QString copied = QStringLiteral(
+                               "---------------------------\n%1\n"
+                               "---------------------------\n%2\n"
+                               "---------------------------\nOK\n"
+                               "---------------------------\n")
+                               .arg(title, text);
+    auto* copy = new QShortcut(QKeySequence::Copy, &box);
+    QObject::connect(copy, &QShortcut::activated,
+                     [copied] { QGuiApplication::clipboard()->setText(copied); });
     ExecActive(box);
 }
 

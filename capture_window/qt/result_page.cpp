@@ -18,6 +18,7 @@ namespace pitchwise {
 CResultPage::CResultPage(QWidget* parent) : QWidget(parent) {
     m_text = new QPlainTextEdit;
     m_text->setReadOnly(true);
+    m_text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     m_text->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_picture = new QLabel;
