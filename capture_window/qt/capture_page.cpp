@@ -152,8 +152,11 @@ void CCapturePage::Show(const CaptureEvent& e) {
             m_stop->setEnabled(false);
             m_port->setEnabled(true);
             const int runs = e.report.runsLogged;
+            // The QSB's silence is most often its cable.
+            const bool silent = e.report.status.code() == CaptureCode::QSB_SILENT;
             const QString words =
-                QString::fromStdString(CaptureEndText(m_plan, e.report)) + ".\n" +
+                QString::fromStdString(CaptureEndText(m_plan, e.report)) +
+                (silent ? QString(": it was unplugged or stopped answering") : QString()) + ".\n" +
                 (runs == 0 ? QString("No run was completed.")
                            : QString("%1 completed run%2 kept in %3.")
                                  .arg(runs)

@@ -44,6 +44,8 @@ const FormRow kRows[] = {
     {"SpacingNotWhole", [](PlanForm& f) { f.targets = "", f.spacing = "15"; }, PlanField::SPACING,
      true},
     {"HalfATarget", [](PlanForm& f) { f.targets = "4.5"; }, PlanField::TARGETS, true},
+    {"TargetsWordBesideSpacing", [](PlanForm& f) { f.targets = "five", f.spacing = "10"; },
+     PlanField::TARGETS, true},
     {"OneTarget", [](PlanForm& f) { f.targets = "1"; }, PlanField::TARGETS, true},
     {"NoRuns", [](PlanForm& f) { f.runs = "0"; }, PlanField::RUNS, true},
     {"RunsNotWhole", [](PlanForm& f) { f.runs = "1.5"; }, PlanField::RUNS, true},

@@ -88,7 +88,7 @@ echo "$said"
 case $scenario in
   full) expected="All 2 runs captured." ;;
   stop) expected="Stopped." ;;
-  unplug) expected="The QSB gave no reading 5 times in a row." ;;
+  unplug) expected="The QSB gave no reading 5 times in a row: it was unplugged or stopped answering." ;;
 esac
 echo "$said" | grep -qF "$expected" || fail "the message does not say \"$expected\""
 case $scenario in
