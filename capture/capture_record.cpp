@@ -37,8 +37,7 @@ LoggedRun Sweep(const CapturePlan& plan, Direction direction, const CapturedPoin
 }  // namespace
 
 double PositionFromFirst(const CapturePlan& plan, std::int64_t counts) {
-    return plan.targets.front() +
-           static_cast<double>(counts) / kScale;
+    return plan.targets.front() + static_cast<double>(counts) / kScale;
 }
 
 std::int64_t CountsFromFirst(const CapturePlan& plan, double position) {

@@ -105,7 +105,8 @@ CaptureStanding CCapture::Standing() const {
     standing.secondsLeft =
         next == 0 ? SecondsLeftAfter(m_plan, 0) : SecondsLeftAfter(m_plan, next - 1);
     if (m_programSeconds > 0)
-        standing.fractionDone = std::fmin(1.0, std::fmax(0.0, 1 - standing.secondsLeft / m_programSeconds));
+        standing.fractionDone =
+            std::fmin(1.0, std::fmax(0.0, 1 - standing.secondsLeft / m_programSeconds));
     return standing;
 }
 
@@ -162,8 +163,8 @@ bool CCapture::Take(const TriggerResult& result, CaptureReport& report) {
             return false;
     }
     report.status = Status<CaptureCode>(
-        CaptureCode::MISSED, {static_cast<double>(result.stop),
-                              static_cast<double>(result.missed), static_cast<double>(result.counts)});
+        CaptureCode::MISSED, {static_cast<double>(result.stop), static_cast<double>(result.missed),
+                              static_cast<double>(result.counts)});
     return false;
 }
 
@@ -177,7 +178,8 @@ CaptureReport RunCapture(const CapturePlan& plan, const CaptureSettings& setting
     QsbIdentity identity{};
     const bool found = port > 0 ? OpenQsb(port, identity) : FindQsb(port, identity);
     if (!found) {
-        report.status = Status<CaptureCode>(CaptureCode::NO_QSB, {static_cast<double>(settings.port)});
+        report.status =
+            Status<CaptureCode>(CaptureCode::NO_QSB, {static_cast<double>(settings.port)});
         return report;
     }
     progress.Found(port, identity);
@@ -189,7 +191,8 @@ CaptureReport RunCapture(const CapturePlan& plan, const CaptureSettings& setting
         if (!ReadQsbCount(counts)) {
             capture.Gap();
             if (++silent < kSilentReadings) continue;
-            report.status = Status<CaptureCode>(CaptureCode::QSB_SILENT, {static_cast<double>(silent)});
+            report.status =
+                Status<CaptureCode>(CaptureCode::QSB_SILENT, {static_cast<double>(silent)});
             return report;
         }
         silent = 0;

@@ -76,9 +76,9 @@ std::string StandingText(const CapturePlan& plan, const CaptureStanding& standin
         case CapturePhase::MEASURING:
             break;
     }
-    std::string line = Format("run %d of %d, %s, target %zu of %zu", standing.run, plan.runs,
-                              DirectionName(standing.direction), standing.targetNumber,
-                              plan.targets.size());
+    std::string line =
+        Format("run %d of %d, %s, target %zu of %zu", standing.run, plan.runs,
+               DirectionName(standing.direction), standing.targetNumber, plan.targets.size());
     if (standing.lastDeviationCounts) {
         line += Format(", last deviation %lld counts",
                        static_cast<long long>(*standing.lastDeviationCounts));
@@ -103,9 +103,9 @@ std::string CaptureEndText(const CapturePlan& plan, const CaptureReport& report)
         case CaptureCode::STOPPED:
             return "stopped";
         case CaptureCode::NO_QSB:
-            return status.number(0) > 0 ? Format("no QSB answers on COM%d",
-                                                 static_cast<int>(status.number(0)))
-                                        : std::string("no QSB found on COM1 to COM7");
+            return status.number(0) > 0
+                       ? Format("no QSB answers on COM%d", static_cast<int>(status.number(0)))
+                       : std::string("no QSB found on COM1 to COM7");
         case CaptureCode::QSB_SILENT:
             return Format("the QSB gave no reading %d times in a row",
                           static_cast<int>(status.number(0)));
@@ -118,7 +118,8 @@ std::string CaptureEndText(const CapturePlan& plan, const CaptureReport& report)
     switch (static_cast<MissedReason>(static_cast<int>(status.number(1)))) {
         case MissedReason::STOOD_ELSEWHERE:
             return stop + " missed: the axis stood at " +
-                   Format("%.4f", PositionFromFirst(plan, static_cast<std::int64_t>(status.number(2)))) +
+                   Format("%.4f",
+                          PositionFromFirst(plan, static_cast<std::int64_t>(status.number(2)))) +
                    " instead";
         case MissedReason::WRONG_SIDE:
             return stop + " missed: the axis reached it moving " +

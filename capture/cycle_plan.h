@@ -51,23 +51,23 @@ struct PlanRequest {
 
 // Why a plan is refused. The numbers a refusal carries, in order, follow
 // its name; the program and the window word them for their own users.
-#define PITCHWISE_PLAN_CODES(X)                                              \
-    X(OK)                                                                    \
-    X(RANGE_BACKWARDS)       /* the last target not above the first */      \
-    X(TARGETS_OR_SPACING)    /* neither or both given */                    \
-    X(SPACING_NOT_WHOLE)     /* travel, spacing */                          \
-    X(TARGET_COUNT)          /* targets; 2 to 10000 allowed */              \
-    X(AXIS)                  /* not X, Y or Z */                            \
-    X(TOO_FEW_TARGETS)       /* a plan read back with fewer than two */     \
-    X(TARGET_TOO_FAR)        /* a target beyond any machine's travel */     \
-    X(TARGETS_NOT_RISING)    /* */                                          \
-    X(RUNS)                  /* runs; 1 to 100 allowed */                   \
-    X(FEED)                  /* not above 0 */                              \
-    X(DWELL_TOO_SHORT)       /* the least dwell */                          \
-    X(WINDOW)                /* not above 0 */                              \
-    X(LOST_MOTION)           /* negative */                                 \
-    X(WINDOW_TOO_WIDE)       /* window, smallest spacing */                 \
-    X(OVERRUN_TOO_SMALL)     /* overrun, window plus lost motion */
+#define PITCHWISE_PLAN_CODES(X)                                      \
+    X(OK)                                                            \
+    X(RANGE_BACKWARDS)    /* the last target not above the first */  \
+    X(TARGETS_OR_SPACING) /* neither or both given */                \
+    X(SPACING_NOT_WHOLE)  /* travel, spacing */                      \
+    X(TARGET_COUNT)       /* targets; 2 to 10000 allowed */          \
+    X(AXIS)               /* not X, Y or Z */                        \
+    X(TOO_FEW_TARGETS)    /* a plan read back with fewer than two */ \
+    X(TARGET_TOO_FAR)     /* a target beyond any machine's travel */ \
+    X(TARGETS_NOT_RISING) /* not each above the one before */        \
+    X(RUNS)               /* runs; 1 to 100 allowed */               \
+    X(FEED)               /* not above 0 */                          \
+    X(DWELL_TOO_SHORT)    /* the least dwell */                      \
+    X(WINDOW)             /* not above 0 */                          \
+    X(LOST_MOTION)        /* negative */                             \
+    X(WINDOW_TOO_WIDE)    /* window, smallest spacing */             \
+    X(OVERRUN_TOO_SMALL)  /* overrun, window plus lost motion */
 
 enum class PlanCode {
 #define PITCHWISE_PLAN_ENUM(name) name,

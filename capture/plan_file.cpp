@@ -1,6 +1,5 @@
 #include "plan_file.h"
 
-
 #include <charconv>
 #include <cmath>
 #include <map>

@@ -18,10 +18,10 @@ namespace pitchwise {
 
 struct CaptureEvent {
     enum Kind { FOUND, READING, ZEROED, CAPTURED, RUN_LOGGED, ENDED } kind = READING;
-    int port = 0;           // FOUND
-    QsbIdentity identity{};  // FOUND
-    CaptureReading reading;    // READING
-    CaptureStanding standing;  // READING
+    int port = 0;                 // FOUND
+    QsbIdentity identity{};       // FOUND
+    CaptureReading reading;       // READING
+    CaptureStanding standing;     // READING
     CapturedDeviation deviation;  // CAPTURED
     int run = 0;                  // RUN_LOGGED
     CaptureReport report;         // ENDED

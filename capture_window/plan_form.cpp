@@ -61,9 +61,9 @@ PlanFormCheck PlanRefusalForWindow(const PlanStatus& s) {
         case PlanCode::FEED:
             return put(PlanField::FEED, "Must be above 0.");
         case PlanCode::DWELL_TOO_SHORT:
-            return put(PlanField::DWELL,
-                       Format("At least %g s: two readings, a second apart, at standstill.",
-                              s.number(0)));
+            return put(
+                PlanField::DWELL,
+                Format("At least %g s: two readings, a second apart, at standstill.", s.number(0)));
         case PlanCode::WINDOW_TOO_WIDE:
             return put(PlanField::SPACING,
                        Format("Targets %g apart are too close for a window of \xC2\xB1%g.",
@@ -105,7 +105,8 @@ PlanFormCheck ReadPlanForm(const PlanForm& form, CapturePlan& plan) {
     const std::optional<double> targets = NumberIn(form.targets);
     if (targets && (*targets != std::floor(*targets) || *targets < 0 || *targets > 1e6))
         return Refused(PlanField::TARGETS, "A whole number of targets.");
-    if (!targets && !Trim(form.targets).empty()) return Refused(PlanField::TARGETS, "A number, please.");
+    if (!targets && !Trim(form.targets).empty())
+        return Refused(PlanField::TARGETS, "A number, please.");
     request.targets = targets ? static_cast<int>(*targets) : 0;
     const std::optional<double> runs = NumberIn(form.runs);
     if (!runs || *runs != std::floor(*runs) || *runs < 0 || *runs > 1e6)

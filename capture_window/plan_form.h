@@ -15,7 +15,7 @@ enum class PlanField { NONE, AXIS, FROM, TO, TARGETS, SPACING, RUNS, DWELL, FEED
 struct PlanForm {
     std::string axis = "X";
     std::string from, to;
-    std::string targets, spacing;  // one of the two
+    std::string targets, spacing;               // one of the two
     std::string runs = "5", dwell = "5", feed;  // an empty feed takes the unit's default
     std::string unit = "mm";
     std::string dialect = "linuxcnc";

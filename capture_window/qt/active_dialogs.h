@@ -2,8 +2,8 @@
 // window manager (a kiosk, a virtual display) nothing else would give it.
 #pragma once
 
-#include <QtWidgets/QMessageBox>
 #include <QtCore/QString>
+#include <QtWidgets/QMessageBox>
 
 class QWidget;
 

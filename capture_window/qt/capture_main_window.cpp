@@ -1,8 +1,8 @@
-#include "active_dialogs.h"
 #include "capture_main_window.h"
 
 #include <QtWidgets/QTabWidget>
 
+#include "active_dialogs.h"
 #include "capture_options.h"
 #include "capture_page.h"
 #include "plan_page.h"
@@ -35,8 +35,8 @@ void CCaptureMainWindow::CaptureAsked() {
     }
     if (m_plan->SavedPlanPath().isEmpty()) {
         Say(this, "Pitchwise Capture",
-                                 "Save the program first: the controller runs it, and the run "
-                                 "log goes beside its plan.");
+            "Save the program first: the controller runs it, and the run "
+            "log goes beside its plan.");
         return;
     }
     const QString log =

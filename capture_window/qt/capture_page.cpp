@@ -100,8 +100,9 @@ void CCapturePage::Start(const CapturePlan& plan, const QString& logPath) {
     m_highest = 10;
     m_y->setRange(m_lowest, m_highest);
     m_progress->setValue(0);
-    m_identity->setText(m_port->currentIndex() == 0 ? "looking for the QSB on COM1 to COM7\u2026"
-                                                    : "opening " + m_port->currentText() + "\u2026");
+    m_identity->setText(m_port->currentIndex() == 0
+                            ? "looking for the QSB on COM1 to COM7\u2026"
+                            : "opening " + m_port->currentText() + "\u2026");
     if (!m_worker.Start(plan, settings)) return;
     m_port->setEnabled(false);
     m_stop->setEnabled(true);
@@ -134,7 +135,8 @@ void CCapturePage::Show(const CaptureEvent& e) {
             m_left->setText(QString::fromStdString(DurationText(e.standing.secondsLeft)));
             break;
         case CaptureEvent::ZEROED:
-            m_state->setText(QString("zeroed at %1 %2").arg(m_plan.axis).arg(m_plan.targets.front(), 0, 'f', 4));
+            m_state->setText(
+                QString("zeroed at %1 %2").arg(m_plan.axis).arg(m_plan.targets.front(), 0, 'f', 4));
             break;
         case CaptureEvent::CAPTURED: {
             const double y = static_cast<double>(e.deviation.deviationCounts);

@@ -1,4 +1,3 @@
-#include "active_dialogs.h"
 #include "export_dialog.h"
 
 #include <QtWidgets/QComboBox>
@@ -7,6 +6,7 @@
 #include <QtWidgets/QLineEdit>
 #include <QtWidgets/QPushButton>
 
+#include "active_dialogs.h"
 #include "table_formats.h"
 #include "text_file.h"
 

@@ -1,4 +1,3 @@
-#include "active_dialogs.h"
 #include "plan_page.h"
 
 #include <QtCore/QDateTime>
@@ -11,6 +10,7 @@
 #include <QtWidgets/QVBoxLayout>
 #include <cmath>
 
+#include "active_dialogs.h"
 #include "capture_options.h"
 #include "capture_words.h"
 #include "part_program.h"
@@ -116,7 +116,8 @@ void CPlanPage::Check() {
     for (auto& refusal : m_refusals) refusal.second->clear();
     m_general->clear();
     const QString words = QString::fromStdString(check.words);
-    if (!m_sound) (check.field == PlanField::NONE ? m_general : m_refusals.at(check.field))->setText(words);
+    if (!m_sound)
+        (check.field == PlanField::NONE ? m_general : m_refusals.at(check.field))->setText(words);
     m_savedPlan.clear();
     m_save->setEnabled(m_sound);
     m_capture->setEnabled(m_sound);
@@ -135,7 +136,7 @@ void CPlanPage::Check() {
 void CPlanPage::SaveProgram() {
     if (!m_sound) return;
     const QString path = AskFileToSave(this, "Save program",
-                                                      "Part programs (*.ngc *.nc *.mpf *.gcode);;All files (*)");
+                                       "Part programs (*.ngc *.nc *.mpf *.gcode);;All files (*)");
     if (path.isEmpty()) return;
     const std::string program = path.toStdString();
     const std::string planPath = PlanPathFor(program);
@@ -146,7 +147,8 @@ void CPlanPage::SaveProgram() {
     const std::size_t slash = program.rfind('/');
     const std::pair<std::string, std::string> files[] = {
         {program, PartProgram(m_plan)},
-        {planPath, FormatPlan(m_plan, slash == std::string::npos ? program : program.substr(slash + 1))}};
+        {planPath,
+         FormatPlan(m_plan, slash == std::string::npos ? program : program.substr(slash + 1))}};
     for (const auto& file : files) {
         const AtomicWrite written = WriteFileAtomically(file.first, file.second);
         if (!written.written) {

@@ -1,4 +1,3 @@
-#include "active_dialogs.h"
 #include "result_page.h"
 
 #include <QtGui/QFontDatabase>
@@ -9,6 +8,7 @@
 #include <QtWidgets/QPushButton>
 #include <QtWidgets/QVBoxLayout>
 
+#include "active_dialogs.h"
 #include "axis_chart.h"
 #include "export_dialog.h"
 #include "text_file.h"
@@ -67,9 +67,9 @@ bool CResultPage::Open(const QString& logPath) {
     const std::string base = m_pictures.path().toStdString() + "/axis";
     QString drawError;
     if (DrawPicture(base + ".png", base + ".svg", drawError)) {
-        m_picture->setPixmap(QPixmap(QString::fromStdString(base + ".png"))
-                                 .scaled(m_picture->size(), Qt::KeepAspectRatio,
-                                         Qt::SmoothTransformation));
+        m_picture->setPixmap(
+            QPixmap(QString::fromStdString(base + ".png"))
+                .scaled(m_picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     } else {
         m_picture->setText(drawError);
     }
@@ -84,8 +84,7 @@ bool CResultPage::DrawPicture(const std::string& png, const std::string& svg, QS
 }
 
 void CResultPage::OpenAsked() {
-    const QString path = AskFileToOpen(this, "Open run log",
-                                                      "Run logs (*.csv);;All files (*)");
+    const QString path = AskFileToOpen(this, "Open run log", "Run logs (*.csv);;All files (*)");
     if (!path.isEmpty()) Open(path);
 }
 
@@ -97,8 +96,7 @@ void CResultPage::ExportAsked() {
 void CResultPage::SaveAsked() {
     QString filter;
     const QString path = AskFileToSave(
-        this, "Save report", "Text (*.txt);;PNG picture (*.png);;SVG picture (*.svg)",
-        &filter);
+        this, "Save report", "Text (*.txt);;PNG picture (*.png);;SVG picture (*.svg)", &filter);
     if (path.isEmpty()) return;
     QString error;
     const std::string target = path.toStdString();

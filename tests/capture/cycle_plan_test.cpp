@@ -3,12 +3,12 @@
 
 #include "cycle_plan.h"
 
-#include "capture_words.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
+
+#include "capture_words.h"
 
 namespace pitchwise {
 
@@ -33,23 +33,24 @@ struct RefusalRow {
 
 const RefusalRow kRefusals[] = {
     {"Defaults", [](PlanRequest&) {}, PlanCode::OK, ""},
-    {"OneTarget", [](PlanRequest& r) { r.spacing = 0, r.targets = 1; },
-     PlanCode::TARGET_COUNT, "a cycle needs from 2 to 10000 targets"},
+    {"OneTarget", [](PlanRequest& r) { r.spacing = 0, r.targets = 1; }, PlanCode::TARGET_COUNT,
+     "a cycle needs from 2 to 10000 targets"},
     {"TwoTargets", [](PlanRequest& r) { r.spacing = 0, r.targets = 2; }, PlanCode::OK, ""},
-    {"NeitherCountNorSpacing", [](PlanRequest& r) { r.spacing = 0; },
-     PlanCode::TARGETS_OR_SPACING, "give either --targets or --spacing"},
-    {"SpacingNotWhole", [](PlanRequest& r) { r.spacing = 15; },
-     PlanCode::SPACING_NOT_WHOLE, "the travel 40 is not a whole number of spacings 15"},
-    {"Backwards", [](PlanRequest& r) { r.to = -40; }, PlanCode::RANGE_BACKWARDS, "--to must lie above --from"},
+    {"NeitherCountNorSpacing", [](PlanRequest& r) { r.spacing = 0; }, PlanCode::TARGETS_OR_SPACING,
+     "give either --targets or --spacing"},
+    {"SpacingNotWhole", [](PlanRequest& r) { r.spacing = 15; }, PlanCode::SPACING_NOT_WHOLE,
+     "the travel 40 is not a whole number of spacings 15"},
+    {"Backwards", [](PlanRequest& r) { r.to = -40; }, PlanCode::RANGE_BACKWARDS,
+     "--to must lie above --from"},
     {"DwellJustEnough", [](PlanRequest& r) { r.dwell = 3; }, PlanCode::OK, ""},
-    {"DwellTooShort", [](PlanRequest& r) { r.dwell = 2.9; },
-     PlanCode::DWELL_TOO_SHORT, "a dwell under 3 s is too short for two readings at standstill"},
+    {"DwellTooShort", [](PlanRequest& r) { r.dwell = 2.9; }, PlanCode::DWELL_TOO_SHORT,
+     "a dwell under 3 s is too short for two readings at standstill"},
     {"WindowHalfTheSpacing", [](PlanRequest& r) { r.window = 5, r.overrun = 6; }, PlanCode::OK, ""},
     {"WindowWiderThanHalfTheSpacing", [](PlanRequest& r) { r.window = 5.01, r.overrun = 6; },
      PlanCode::WINDOW_TOO_WIDE, "the window 5.01 is wider than half the smallest spacing 10"},
     {"OverrunJustLarger", [](PlanRequest& r) { r.overrun = 1.11; }, PlanCode::OK, ""},
-    {"OverrunNotLarger", [](PlanRequest& r) { r.overrun = 1.1; },
-     PlanCode::OVERRUN_TOO_SMALL, "the overrun 1.1 must be larger than the window plus the lost motion (1.1)"},
+    {"OverrunNotLarger", [](PlanRequest& r) { r.overrun = 1.1; }, PlanCode::OVERRUN_TOO_SMALL,
+     "the overrun 1.1 must be larger than the window plus the lost motion (1.1)"},
     {"InchDefaults", [](PlanRequest& r) { r.unit = LengthUnit::INCH, r.to = 2, r.spacing = 0.5; },
      PlanCode::OK, ""},
     {"NoRuns", [](PlanRequest& r) { r.runs = 0; }, PlanCode::RUNS, "--runs must lie from 1 to 100"},

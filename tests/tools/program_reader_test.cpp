@@ -37,26 +37,53 @@ std::string Describe(const ProgramStep& s) {
 }
 
 const ReadRow kRows[] = {
-    {"LinuxCncSeconds", ProgramFamily::LINUXCNC, "G21 G90 G94\nG1 X5 F600\nG4 P2.5\nM2\n",
-     ProgramCode::OK, {"M 5 600", "D 2.5"}},
-    {"MachineCoordinates", ProgramFamily::LINUXCNC, "G21\nG90 G94\nG53 G1 X5 F600\nM2\n",
-     ProgramCode::OK, {"M 5 600"}},
-    {"InchFeedToo", ProgramFamily::GRBL, "G20 G90\nG1 X1 F10\nM2\n", ProgramCode::OK,
+    {"LinuxCncSeconds",
+     ProgramFamily::LINUXCNC,
+     "G21 G90 G94\nG1 X5 F600\nG4 P2.5\nM2\n",
+     ProgramCode::OK,
+     {"M 5 600", "D 2.5"}},
+    {"MachineCoordinates",
+     ProgramFamily::LINUXCNC,
+     "G21\nG90 G94\nG53 G1 X5 F600\nM2\n",
+     ProgramCode::OK,
+     {"M 5 600"}},
+    {"InchFeedToo",
+     ProgramFamily::GRBL,
+     "G20 G90\nG1 X1 F10\nM2\n",
+     ProgramCode::OK,
      {"M 25.4 254"}},
-    {"FanucMilliseconds", ProgramFamily::FANUC, "%\nO1000\nG21\nG90 G94\nG01 X5. F600.\nG04 P2500\nM30\n%\n",
-     ProgramCode::OK, {"M 5 600", "D 2.5"}},
-    {"FanucSecondsWithPoint", ProgramFamily::FANUC, "G21\nG01 X5. F600.\nG04 X2.\nM30\n",
-     ProgramCode::OK, {"M 5 600", "D 2"}},
+    {"FanucMilliseconds",
+     ProgramFamily::FANUC,
+     "%\nO1000\nG21\nG90 G94\nG01 X5. F600.\nG04 P2500\nM30\n%\n",
+     ProgramCode::OK,
+     {"M 5 600", "D 2.5"}},
+    {"FanucSecondsWithPoint",
+     ProgramFamily::FANUC,
+     "G21\nG01 X5. F600.\nG04 X2.\nM30\n",
+     ProgramCode::OK,
+     {"M 5 600", "D 2"}},
     // Without a point Fanuc reads its least increment: 0.001 mm, 1 ms.
-    {"FanucWithoutPoint", ProgramFamily::FANUC, "G21\nG01 X5 F600.\nG04 X2\nM30\n",
-     ProgramCode::OK, {"M 0.005 600", "D 0.002"}},
-    {"SiemensG710", ProgramFamily::SIEMENS, "G700 G90 G94\nSUPA G1 X1 F10\nG4 F3\nM30\n",
-     ProgramCode::OK, {"M 25.4 254", "D 3"}},
+    {"FanucWithoutPoint",
+     ProgramFamily::FANUC,
+     "G21\nG01 X5 F600.\nG04 X2\nM30\n",
+     ProgramCode::OK,
+     {"M 0.005 600", "D 0.002"}},
+    {"SiemensG710",
+     ProgramFamily::SIEMENS,
+     "G700 G90 G94\nSUPA G1 X1 F10\nG4 F3\nM30\n",
+     ProgramCode::OK,
+     {"M 25.4 254", "D 3"}},
     // G70 switches the geometry only: the feed stays metric.
-    {"SiemensG70", ProgramFamily::SIEMENS, "G70\nG1 X1 F10 ; a comment\nM30\n", ProgramCode::OK,
+    {"SiemensG70",
+     ProgramFamily::SIEMENS,
+     "G70\nG1 X1 F10 ; a comment\nM30\n",
+     ProgramCode::OK,
      {"M 25.4 10"}},
-    {"SiemensSpindleDwell", ProgramFamily::SIEMENS, "G710\nG4 S5\nM30\n",
-     ProgramCode::SPINDLE_DWELL, {}},
+    {"SiemensSpindleDwell",
+     ProgramFamily::SIEMENS,
+     "G710\nG4 S5\nM30\n",
+     ProgramCode::SPINDLE_DWELL,
+     {}},
     {"FanucG70IsACycle", ProgramFamily::FANUC, "G70\nM30\n", ProgramCode::UNKNOWN_WORD, {}},
     {"SiemensG21Unknown", ProgramFamily::SIEMENS, "G21\nM30\n", ProgramCode::UNKNOWN_WORD, {}},
     {"Incremental", ProgramFamily::LINUXCNC, "G91\nM2\n", ProgramCode::RELATIVE, {}},
@@ -65,9 +92,15 @@ const ReadRow kRows[] = {
     {"RapidNeedsNoFeed", ProgramFamily::LINUXCNC, "G0 X5\nM2\n", ProgramCode::OK, {"M 5 0"}},
     {"NoEnd", ProgramFamily::LINUXCNC, "G1 X5 F100\n", ProgramCode::NO_END, {}},
     {"Garbage", ProgramFamily::LINUXCNC, "G1 X5..5 F100\nM2\n", ProgramCode::BAD_NUMBER, {}},
-    {"CommentsAndCrLf", ProgramFamily::GRBL, "(G91)\r\nG1 X5 F100 (G91)\r\nM2\r\n",
-     ProgramCode::OK, {"M 5 100"}},
-    {"NothingAfterTheEnd", ProgramFamily::LINUXCNC, "G1 X5 F100\nM2\nG91\n", ProgramCode::OK,
+    {"CommentsAndCrLf",
+     ProgramFamily::GRBL,
+     "(G91)\r\nG1 X5 F100 (G91)\r\nM2\r\n",
+     ProgramCode::OK,
+     {"M 5 100"}},
+    {"NothingAfterTheEnd",
+     ProgramFamily::LINUXCNC,
+     "G1 X5 F100\nM2\nG91\n",
+     ProgramCode::OK,
      {"M 5 100"}},
 };
 
@@ -109,11 +142,9 @@ TEST(ReadProgram, EveryDialectsProgramIsTheCycle) {
             plan.window = 0.04;
             plan.lostMotion = 0.004;
             const double mm = unit == LengthUnit::INCH ? 25.4 : 1;
-            const ProgramReading reading =
-                ReadProgram(PartProgram(plan), d.family, plan.axis);
-            ASSERT_TRUE(reading.status.ok())
-                << DialectName(d.dialect) << " line " << reading.line << " "
-                << reading.status.subject();
+            const ProgramReading reading = ReadProgram(PartProgram(plan), d.family, plan.axis);
+            ASSERT_TRUE(reading.status.ok()) << DialectName(d.dialect) << " line " << reading.line
+                                             << " " << reading.status.subject();
             const std::vector<CycleWaypoint> path = CycleWaypoints(plan);
             ASSERT_EQ(reading.steps.size(), 2 * path.size()) << DialectName(d.dialect);
             for (std::size_t i = 0; i < path.size(); ++i) {

@@ -193,8 +193,7 @@ int Run(const RunnerOptions& o, const std::vector<ProgramStep>& steps) {
             } else {
                 ++dwells;
                 axis.Dwell(std::chrono::milliseconds(std::llround(step.seconds * 1000)), now);
-                std::printf("dwell %d at %.4f, line %zu\n", dwells, axis.Commanded(now),
-                            step.line);
+                std::printf("dwell %d at %.4f, line %zu\n", dwells, axis.Commanded(now), step.line);
                 if (dwells == o.unplugAtStop) {
                     sim.Unplug();
                     std::printf("QSB unplugged\n");
@@ -229,15 +228,14 @@ int main(int argc, char** argv) {
     std::stringstream text;
     text << file.rdbuf();
     if (!file) {
-        std::fprintf(stderr, "pitchwise-program-runner: cannot read %s\n",
-                     options.program.c_str());
+        std::fprintf(stderr, "pitchwise-program-runner: cannot read %s\n", options.program.c_str());
         return 1;
     }
     const ProgramReading reading = ReadProgram(text.str(), options.family, options.axis);
     if (!reading.status) {
         std::fprintf(stderr, "pitchwise-program-runner: %s: line %zu: %s %s\n",
-                     options.program.c_str(), reading.line,
-                     ProgramCodeText(reading.status.code()), reading.status.subject().c_str());
+                     options.program.c_str(), reading.line, ProgramCodeText(reading.status.code()),
+                     reading.status.subject().c_str());
         return 1;
     }
     if (!options.parkGiven) {

@@ -124,7 +124,7 @@ bool CReader::Block(const std::string& block, std::size_t line, ProgramReading& 
             continue;  // machine coordinates: the simulated machine has no offsets
         if (w.letters.size() != 1 || !value)
             return Refuse(value || w.letters.size() != 1 ? ProgramCode::UNKNOWN_WORD
-                                                          : ProgramCode::BAD_NUMBER,
+                                                         : ProgramCode::BAD_NUMBER,
                           text, line, out);
         const char letter = w.letters[0];
         const int whole = static_cast<int>(*value);

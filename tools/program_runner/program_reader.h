@@ -18,21 +18,21 @@ enum class ProgramFamily { LINUXCNC, GRBL, FANUC, SIEMENS };
 
 struct ProgramStep {
     enum Kind { MOVE, DWELL } kind = MOVE;
-    double positionMm = 0;      // MOVE: where the axis goes, in millimetres
-    double feedMmPerMin = 0;    // MOVE: 0 for a rapid move
-    double seconds = 0;         // DWELL
-    std::size_t line = 0;       // 1-based, for what the runner prints
+    double positionMm = 0;    // MOVE: where the axis goes, in millimetres
+    double feedMmPerMin = 0;  // MOVE: 0 for a rapid move
+    double seconds = 0;       // DWELL
+    std::size_t line = 0;     // 1-based, for what the runner prints
 };
 
 enum class ProgramCode {
     OK,
-    UNKNOWN_WORD,        // subject: the word
-    OTHER_AXIS,          // subject: the axis letter
-    NO_FEED,             // a linear move before any feed
-    RELATIVE,            // incremental coordinates
-    SPINDLE_DWELL,       // a dwell counted in spindle turns
-    BAD_NUMBER,          // subject: the word
-    NO_END,              // the program never ends
+    UNKNOWN_WORD,   // subject: the word
+    OTHER_AXIS,     // subject: the axis letter
+    NO_FEED,        // a linear move before any feed
+    RELATIVE,       // incremental coordinates
+    SPINDLE_DWELL,  // a dwell counted in spindle turns
+    BAD_NUMBER,     // subject: the word
+    NO_END,         // the program never ends
 };
 
 struct ProgramReading {
