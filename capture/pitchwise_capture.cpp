@@ -165,8 +165,7 @@ int Run(const RunCommand& command) {
     };
     CaptureReport report = RunCapture(plan, settings, progress, note, theStopRequested);
     note("pitchwise-capture: " + report.message + "; " +
-         Counted(report.runsLogged, "completed run", "completed runs") + " in " +
-         settings.logPath);
+         Counted(report.runsLogged, "completed run", "completed runs") + " in " + settings.logPath);
     switch (report.outcome) {
         case CaptureOutcome::FINISHED:
             return 0;

@@ -160,13 +160,13 @@ QChart* BuildChart(const AxisReport& report) {
                                [](const TargetFigures& t) { return t.meanUp; }));
         chart->addSeries(Curve(chart, "after: mean down", kAfterDown, 3, after.targets,
                                [](const TargetFigures& t) { return t.meanDown; }));
-        chart->setTitle(chart->title() +
-                        QString("<br>with the table in force, %1: %2, %3; %4, %5")
-                            .arg(QString::fromStdString(
-                                Counted(report.verification.size(), "run", "runs")))
-                            .arg(Figure1("E", after.systematic), Figure1("M", after.meanDeviation),
-                                 Removed("E", f.systematic, after.systematic),
-                                 Removed("M", f.meanDeviation, after.meanDeviation)));
+        chart->setTitle(
+            chart->title() +
+            QString("<br>with the table in force, %1: %2, %3; %4, %5")
+                .arg(QString::fromStdString(Counted(report.verification.size(), "run", "runs")))
+                .arg(Figure1("E", after.systematic), Figure1("M", after.meanDeviation),
+                     Removed("E", f.systematic, after.systematic),
+                     Removed("M", f.meanDeviation, after.meanDeviation)));
         // Called out by name, as the text does in full.
         QStringList larger;
         for (const std::string& said : ResidualsLargerThanBefore(f, after))

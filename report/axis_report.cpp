@@ -65,10 +65,9 @@ std::vector<AxisReport> BuildAxisReports(const std::vector<LoggedRun>& log) {
 }
 
 std::string AxisReportText(const AxisReport& report) {
-    std::string text =
-        Format("axis %c: %s moving up, %zu moving down", report.axis,
-               Counted(Count(report.runs, Direction::UP), "run", "runs").c_str(),
-               Count(report.runs, Direction::DOWN));
+    std::string text = Format("axis %c: %s moving up, %zu moving down", report.axis,
+                              Counted(Count(report.runs, Direction::UP), "run", "runs").c_str(),
+                              Count(report.runs, Direction::DOWN));
     if (!report.runs.empty()) {
         text += Format(" (runs %d to %d, measurement %d)", report.runs.front().run,
                        report.runs.back().run, report.runs.front().measurement);
@@ -92,8 +91,8 @@ std::string AxisReportText(const AxisReport& report) {
             "down; measurement %d), before and after\n",
             report.axis,
             Counted(report.verification.size(), "verification run", "verification runs").c_str(),
-            Count(report.verification, Direction::UP),
-            Count(report.verification, Direction::DOWN), report.verification.front().measurement);
+            Count(report.verification, Direction::UP), Count(report.verification, Direction::DOWN),
+            report.verification.front().measurement);
         text += BeforeAfterText(report.figures, report.residual);
     }
     return text;

@@ -1,6 +1,8 @@
 // The picture's run lines, read back from the chart it renders: each run's
 // readings, never its start (the tie).
 
+#include "axis_chart.h"
+
 #include <gtest/gtest.h>
 
 #include <QtCharts/QChart>
@@ -11,7 +13,6 @@
 #include <utility>
 #include <vector>
 
-#include "axis_chart.h"
 #include "qsb.h"
 
 namespace pitchwise {

@@ -187,7 +187,8 @@ std::string ReadMessage(DWORD processId, int milliseconds) {
         }
     }
     Check(BringToFront(box), "the window comes to the front");
-    Check(WaitFor([&] { return FocusedId(box) != 0; }), "the message box's button has the keyboard");
+    Check(WaitFor([&] { return FocusedId(box) != 0; }),
+          "the message box's button has the keyboard");
     PressKey(VK_RETURN);
     Check(WaitFor([&] { return !IsWindow(box); }), "Enter closes the message box");
     return text;
