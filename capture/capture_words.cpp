@@ -99,7 +99,7 @@ std::string CaptureEndText(const CapturePlan& plan, const CaptureReport& report)
     const Status<CaptureCode>& status = report.status;
     switch (status.code()) {
         case CaptureCode::OK:
-            return Format("all %d runs captured", plan.runs);
+            return Counted(plan.runs, "run", "runs") + " each way captured";
         case CaptureCode::STOPPED:
             return "stopped";
         case CaptureCode::NO_QSB:

@@ -149,8 +149,9 @@ int Plan(const PlanCommand& command) {
     }
     const std::vector<CycleWaypoint> path = CycleWaypoints(plan);
     const double seconds = CycleSeconds(plan, path, std::nullopt, path.size() - 1);
-    std::printf("wrote %s and %s: %zu targets, %d runs each way, about %d min\n",
-                command.program.c_str(), planPath.c_str(), plan.targets.size(), plan.runs,
+    std::printf("wrote %s and %s: %zu targets, %s each way, about %d min\n",
+                command.program.c_str(), planPath.c_str(), plan.targets.size(),
+                Counted(plan.runs, "run", "runs").c_str(),
                 static_cast<int>(seconds / 60.0 + 0.999));
     return 0;
 }
@@ -191,8 +192,8 @@ int Run(const RunCommand& command) {
     CTerminalProgress progress(plan, settings.logPath, isatty(STDOUT_FILENO) == 1);
     CaptureReport report = RunCapture(plan, settings, progress);
     progress.Note("pitchwise-capture: " + CaptureEndText(plan, report) + "; " +
-                  std::to_string(report.runsLogged) + " completed run" +
-                  (report.runsLogged == 1 ? "" : "s") + " in " + settings.logPath);
+                  Counted(report.runsLogged, "completed run", "completed runs") + " in " +
+                  settings.logPath);
     switch (report.status.code()) {
         case CaptureCode::OK:
             return 0;

@@ -15,6 +15,7 @@
 
 #include "capture_words.h"
 #include "qsb.h"
+#include "text.h"
 
 namespace pitchwise {
 
@@ -159,11 +160,10 @@ void CCapturePage::Show(const CaptureEvent& e) {
             const QString words =
                 QString::fromStdString(CaptureEndText(m_plan, e.report)) +
                 (silent ? QString(": it was unplugged or stopped answering") : QString()) + ".\n" +
-                (runs == 0 ? QString("No run was completed.")
-                           : QString("%1 completed run%2 kept in %3.")
-                                 .arg(runs)
-                                 .arg(runs == 1 ? "" : "s")
-                                 .arg(m_logPath));
+                (runs == 0
+                     ? QString("No run was completed.")
+                     : QString::fromStdString(Counted(runs, "completed run", "completed runs")) +
+                           " kept in " + m_logPath + ".");
             m_state->setText(words);
             if (e.report.status.ok()) {
                 m_progress->setValue(1000);

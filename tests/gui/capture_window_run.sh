@@ -86,7 +86,7 @@ wait_for_focus "Capture ended"
 said=$(read_message)
 echo "$said"
 case $scenario in
-  full) expected="All 2 runs captured." ;;
+  full) expected="2 runs each way captured." ;;
   stop) expected="Stopped." ;;
   unplug) expected="The QSB gave no reading 5 times in a row: it was unplugged or stopped answering." ;;
 esac
