@@ -182,6 +182,48 @@ bool AppendRunToLog(const std::string& path, LoggedRun& run, double referenceSin
     return Append(path, run, lostSince, &runs, error);
 }
 
+bool AppendCommentToLog(const std::string& path, const std::string& comment, std::string& error) {
+    struct stat before {};
+    const bool existed = stat(path.c_str(), &before) == 0;
+    CFile file(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
+    if (file.Fd() < 0) {
+        error = Reason("cannot open", path);
+        return false;
+    }
+    if (flock(file.Fd(), LOCK_EX) != 0) {
+        error = Reason("cannot lock", path);
+        return false;
+    }
+    std::string text;
+    if (!ReadAll(file.Fd(), text)) {
+        error = Reason("cannot read", path);
+        return false;
+    }
+    RunLogReading reading;
+    if (!ParseRunLog(text, reading, error)) {
+        error = path + ": " + error + "; nothing was appended";
+        return false;
+    }
+    // As before a run: a line a crash cut short would swallow the comment.
+    const std::size_t end = text.rfind('\n');
+    const std::size_t kept = end == std::string::npos ? 0 : end + 1;
+    if (kept != text.size() && ftruncate(file.Fd(), static_cast<off_t>(kept)) != 0) {
+        error = Reason("cannot drop the cut-short line of", path);
+        return false;
+    }
+    std::string line = comment;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    const std::string append =
+        (kept == 0 ? std::string(RUN_LOG_HEADER) + "\n" : std::string()) + "# " + line + "\n";
+    if (lseek(file.Fd(), 0, SEEK_END) < 0 || !WriteAll(file.Fd(), append) ||
+        fsync(file.Fd()) != 0) {
+        error = Reason("cannot write", path);
+        return false;
+    }
+    if (!existed) SyncDirectoryOf(path);
+    return true;
+}
+
 std::string RunLogTimeNow() {
     // The fine clock, as the kernel stamps files: time() reads a coarse copy
     // that can lag a second behind just after a second turns, and a run would

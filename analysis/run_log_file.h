@@ -31,6 +31,12 @@ bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::st
 bool AppendRunToLog(const std::string& path, LoggedRun& run, double referenceSince,
                     std::vector<LoggedRun>& runs, std::string& error);
 
+// Appends one comment line ("# " and `comment`, its line ends made spaces)
+// under the log's lock, as a run is appended: the log created with its
+// header when missing, a line cut short dropped first, refused when the log
+// cannot be read.
+bool AppendCommentToLog(const std::string& path, const std::string& comment, std::string& error);
+
 // The present time in the log's form: UTC, to the second.
 std::string RunLogTimeNow();
 

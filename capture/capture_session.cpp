@@ -90,8 +90,8 @@ std::string CCapture::StopName(std::size_t k) const {
 }
 
 std::string CCapture::Position(std::int64_t counts) const {
-    return Format("%.4f", m_plan.targets.front() + static_cast<double>(counts) /
-                                                       static_cast<double>(QSB_COUNTS_PER_UNIT));
+    return Format("%.4f",
+                  m_plan.targets.front() + static_cast<double>(counts) / m_plan.countsPerUnit);
 }
 
 std::string CCapture::ProgressLine() const {
@@ -116,8 +116,15 @@ std::string CCapture::ProgressLine() const {
 bool CCapture::AppendRun(CaptureReport& report) {
     std::vector<LoggedRun> runs =
         CycleRunLogs(m_plan, m_start, m_up, m_down, m_settings.tableInForce);
+    std::string error;
+    // The scale the counts were converted with stays beside the runs.
+    if (report.runsLogged == 0 &&
+        !AppendCommentToLog(m_settings.logPath, CaptureLogComment(m_plan), error)) {
+        report.outcome = CaptureOutcome::LOG_REFUSED;
+        report.message = "the run log refused the run: " + error;
+        return false;
+    }
     for (LoggedRun& run : runs) {
-        std::string error;
         // The first run after the zero is a new measurement's reference: the
         // runs of an earlier capture counted from another zero.
         if (!AppendRunToLog(m_settings.logPath, run,
