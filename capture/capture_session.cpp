@@ -116,19 +116,14 @@ std::string CCapture::ProgressLine() const {
 bool CCapture::AppendRun(CaptureReport& report) {
     std::vector<LoggedRun> runs =
         CycleRunLogs(m_plan, m_start, m_up, m_down, m_settings.tableInForce);
-    std::string error;
-    // The scale the counts were converted with stays beside the runs.
-    if (report.runsLogged == 0 &&
-        !AppendCommentToLog(m_settings.logPath, CaptureLogComment(m_plan), error)) {
-        report.outcome = CaptureOutcome::LOG_REFUSED;
-        report.message = "the run log refused the run: " + error;
-        return false;
-    }
     for (LoggedRun& run : runs) {
+        std::string error;
         // The first run after the zero is a new measurement's reference: the
         // runs of an earlier capture counted from another zero.
-        if (!AppendRunToLog(m_settings.logPath, run,
-                            report.runsLogged == 0 && run.direction == Direction::UP, error)) {
+        const bool first = report.runsLogged == 0 && run.direction == Direction::UP;
+        // The scale the counts were converted with stays beside the runs.
+        if (!AppendRunToLog(m_settings.logPath, run, first, error,
+                            first ? CaptureLogComment(m_plan) : std::string())) {
             report.outcome = CaptureOutcome::LOG_REFUSED;
             report.message = "the run log refused the run: " + error;
             return false;

@@ -60,7 +60,7 @@ struct State {
     LengthUnit unit = LengthUnit::MM;      // of the geometry
     LengthUnit feedUnit = LengthUnit::MM;  // of F
     bool unitSet = false;
-    bool absolute = false;  // until G90: a program left G91 in force
+    bool absolute = false;   // until G90: a program left G91 in force
     bool perMinute = false;  // until G94: a program left feed per revolution in force
     int motion = -1;         // G0 or G1 once programmed
     double feed = 0;         // per minute, in feedUnit
@@ -125,7 +125,8 @@ std::string CModel::Dwell(const std::vector<Word>& words, std::vector<MachineSte
             // Seconds under feed per minute, and only with the point.
             if (!m_state.perMinute) return "G04 X without G94 in force";
             seconds = w.point ? w.value : w.value / 1000.0;
-        } else if ((m_dialect == Dialect::LINUXCNC || m_dialect == Dialect::GRBL) && w.name == "P") {
+        } else if ((m_dialect == Dialect::LINUXCNC || m_dialect == Dialect::GRBL) &&
+                   w.name == "P") {
             seconds = w.value;
         } else if (m_dialect == Dialect::SIEMENS && w.name == "F") {
             seconds = w.value;
@@ -167,14 +168,15 @@ std::string CModel::Block(const std::vector<Word>& words, std::vector<MachineSte
     }
     if (dwell) return Dwell(words, steps);
     for (const Word& w : words) {
-        const bool unitCode = (w.name == "G" && (w.value == 20 || w.value == 21)) ||
-                              (m_dialect == Dialect::SIEMENS && w.name == "G" &&
-                               (w.value == 70 || w.value == 71 || w.value == 700 || w.value == 710));
-        const bool known = unitCode || w.name == "SUPA" || w.name == "M" ||
-                           (w.name == "G" && (w.value == 0 || w.value == 1 || w.value == 53 ||
-                                              w.value == 90 || w.value == 91 || w.value == 94 ||
-                                              w.value == 95)) ||
-                           w.name == std::string(1, m_axis);
+        const bool unitCode =
+            (w.name == "G" && (w.value == 20 || w.value == 21)) ||
+            (m_dialect == Dialect::SIEMENS && w.name == "G" &&
+             (w.value == 70 || w.value == 71 || w.value == 700 || w.value == 710));
+        const bool known =
+            unitCode || w.name == "SUPA" || w.name == "M" ||
+            (w.name == "G" && (w.value == 0 || w.value == 1 || w.value == 53 || w.value == 90 ||
+                               w.value == 91 || w.value == 94 || w.value == 95)) ||
+            w.name == std::string(1, m_axis);
         if (w.name == "F") {
             m_state.feed = w.value;
         } else if (!known) {
@@ -188,7 +190,8 @@ std::string CModel::Block(const std::vector<Word>& words, std::vector<MachineSte
     if (m_dialect == Dialect::FANUC && !target->point)
         value *= m_state.unit == LengthUnit::MM ? 0.001 : 0.0001;  // least input increments
     MachineStep step;
-    step.positionMm = value * MillimetresPerUnit(m_state.unit) + (machine ? 0 : m_setup.workOffsetMm);
+    step.positionMm =
+        value * MillimetresPerUnit(m_state.unit) + (machine ? 0 : m_setup.workOffsetMm);
     if (m_dialect == Dialect::FANUC && machine) {
         step.feedMmPerMinute = 0;  // G53 positions at rapid traverse
     } else if (machine && m_state.motion != 0 && m_state.motion != 1) {
