@@ -58,6 +58,12 @@ void SyncDirectoryOf(const std::string& path) {
     close(fd);
 }
 
+// "# " and the text, its line ends made spaces: one comment line.
+std::string CommentLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return "# " + text + "\n";
+}
+
 class CFile {
   public:
     explicit CFile(int fd) : m_fd(fd) {}
@@ -101,7 +107,7 @@ namespace {
 // with the new one appended.
 bool Append(const std::string& path, LoggedRun& run,
             const std::function<bool(const std::vector<LoggedRun>&)>& fresh,
-            std::vector<LoggedRun>* after, std::string& error) {
+            std::vector<LoggedRun>* after, const std::string& comment, std::string& error) {
     struct stat before {};
     const bool existed = stat(path.c_str(), &before) == 0;
     CFile file(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
@@ -152,6 +158,7 @@ bool Append(const std::string& path, LoggedRun& run,
         return false;
     }
     std::string append = kept == 0 ? std::string(RUN_LOG_HEADER) + "\n" : std::string();
+    if (!comment.empty()) append += CommentLine(comment);
     append += FormatRun(run);
     if (lseek(file.Fd(), 0, SEEK_END) < 0 || !WriteAll(file.Fd(), append) ||
         fsync(file.Fd()) != 0) {
@@ -168,9 +175,11 @@ bool Append(const std::string& path, LoggedRun& run,
 
 }  // namespace
 
-bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error) {
+bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error,
+                    const std::string& comment) {
     return Append(
-        path, run, [fresh](const std::vector<LoggedRun>&) { return fresh; }, nullptr, error);
+        path, run, [fresh](const std::vector<LoggedRun>&) { return fresh; }, nullptr, comment,
+        error);
 }
 
 bool AppendRunToLog(const std::string& path, LoggedRun& run, double referenceSince,
@@ -179,7 +188,7 @@ bool AppendRunToLog(const std::string& path, LoggedRun& run, double referenceSin
         return !latest.empty() && !latest.back().points.empty() &&
                RunLogTimeSeconds(latest.back().points.back().time) < referenceSince;
     };
-    return Append(path, run, lostSince, &runs, error);
+    return Append(path, run, lostSince, &runs, std::string(), error);
 }
 
 std::string RunLogTimeNow() {

@@ -50,6 +50,21 @@ TEST(CaptureProgram, HelpOnStandardOutputUsageErrorsOnStandardError) {
          "run PLAN [OPTIONS]   (pitchwise-capture --help says more)\n"},
         {"measure", 2, 2, "pitchwise-capture: unknown command measure\nusage: "},
         {"", 2, 2, "pitchwise-capture: give a command: plan or run\nusage: "},
+        // A feed of 0 is a usage error like any other value refused.
+        {"plan --axis X --from 0 --to 40 --spacing 10 --dialect grbl -o /nonexistent/x.ngc "
+         "--feed 0",
+         2, 2, "pitchwise-capture: --feed cannot be 0\nusage: "},
+        {"plan --axis X --from 0 --to 40 --spacing 10 --dialect grbl -o /nonexistent/x.ngc "
+         "--seed 3",
+         2, 2, "pitchwise-capture: --seed is for --random-offsets only\nusage: "},
+        {"run x.plan --port COM9", 2, 2, "pitchwise-capture: --port cannot be COM9\nusage: "},
+        // Why a plan cannot be read, in the system's words.
+        {"run /nonexistent/nosuch.plan", 1, 2,
+         "pitchwise-capture: /nonexistent/nosuch.plan: cannot be read: No such file or "
+         "directory\n"},
+        {"run /", 1, 2, "pitchwise-capture: cannot read /: "},
+        {"run " PITCHWISE_CAPTURE_EARLIER_PLAN, 1, 2, "plan again\n"},
+        {"--help", 0, 1, "\n  --counts-per-unit C  "},
     };
     for (const Row& row : rows) {
         const Said said = RunCapture(row.arguments, row.stream);
