@@ -105,9 +105,9 @@ int Plan(const PlanCommand& command) {
         {command.program, PartProgram(plan)},
         {planPath, FormatPlan(plan, BaseName(command.program))}};
     for (const auto& file : files) {
-        const AtomicWrite written = WriteFileAtomically(file.first, file.second);
-        if (!written.written) {
-            std::fprintf(stderr, "pitchwise-capture: %s\n", written.message.c_str());
+        const FileStatus written = WriteFileAtomically(file.first, file.second);
+        if (!written) {
+            std::fprintf(stderr, "pitchwise-capture: %s\n", FileStatusText(written).c_str());
             return 1;
         }
     }

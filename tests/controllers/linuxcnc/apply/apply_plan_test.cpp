@@ -81,6 +81,29 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
              Joint(0, "") + Joint(1, "COMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n") +
              Joint(2, "COMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n"),
          {}},
+        {"gantry: BACKLASH set on both joints is zeroed on both",
+         "[KINS]\nKINEMATICS = trivkins coordinates=xyy\n[TRAJ]\nCOORDINATES = X Y Y\n"
+         "LINEAR_UNITS = mm\n[AXIS_Y]\nMAX_VELOCITY = 10\n" +
+             Joint(0, "") + Joint(1, "BACKLASH = 0.02\n") + Joint(2, "BACKLASH = 0.03\n"),
+         'Y',
+         kTable,
+         true,
+         "[KINS]\nKINEMATICS = trivkins coordinates=xyy\n[TRAJ]\nCOORDINATES = X Y Y\n"
+         "LINEAR_UNITS = mm\n[AXIS_Y]\nMAX_VELOCITY = 10\n" +
+             Joint(0, "") +
+             Joint(1, "BACKLASH = 0\nCOMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n") +
+             Joint(2, "BACKLASH = 0\nCOMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n"),
+         {}},
+        {"a joint whose last line is continued into the end of the file",
+         "[KINS]\nKINEMATICS = trivkins\n[TRAJ]\nCOORDINATES = X\nLINEAR_UNITS = mm\n"
+         "[JOINT_0]\nMIN_LIMIT = 0\nMAX_LIMIT = 110\n= \\",
+         'X',
+         kTable,
+         true,
+         "[KINS]\nKINEMATICS = trivkins\n[TRAJ]\nCOORDINATES = X\nLINEAR_UNITS = mm\n"
+         "[JOINT_0]\nMIN_LIMIT = 0\nMAX_LIMIT = 110\n= \\\n\nCOMP_FILE = /m/t.dat\n"
+         "COMP_FILE_TYPE = 0",
+         {"[JOINT_0]MAX_VELOCITY = 1 is less than the 1.0001"}},
         {"gantry naming two tables is refused",
          "[KINS]\nKINEMATICS = trivkins coordinates=xyy\n[TRAJ]\nCOORDINATES = X Y Y\n"
          "LINEAR_UNITS = mm\n" +
@@ -168,7 +191,14 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
             EXPECT_TRUE(plan.edits.empty()) << row.name;
             continue;
         }
-        EXPECT_EQ(EditIniTexts({row.ini}, plan.edits).texts[0], row.expected) << row.name;
+        const std::string edited = EditIniTexts({row.ini}, plan.edits).texts[0];
+        EXPECT_EQ(edited, row.expected) << row.name;
+        // Once applied, the INI reads as planned: nothing is left to change.
+        CIniFile again;
+        again.Parse(edited);
+        ApplyPlan second;
+        ASSERT_TRUE(PlanApply(again, request, second, why)) << row.name << ": " << why;
+        EXPECT_TRUE(second.edits.empty()) << row.name;
         ASSERT_EQ(plan.warnings.size(), row.warnings.size()) << row.name;
         for (std::size_t i = 0; i < row.warnings.size(); ++i)
             EXPECT_NE(plan.warnings[i].find(row.warnings[i]), std::string::npos)
