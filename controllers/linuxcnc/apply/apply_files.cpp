@@ -52,11 +52,17 @@ FileStatus CDiskSteps::PutBack(std::size_t i, const std::string& backup) {
     return done ? FileStatus::Ok() : FileStatus(FileCode::CANNOT_PUT_BACK, {}, target, errno);
 }
 
+void CDiskSteps::Discard(std::size_t i) {
+    if (i < m_files.size() && m_files[i]) m_files[i]->Discard();
+}
+
 ApplyStatus ApplyFileChanges(std::vector<FileChange>& changes, CFileSteps& steps) {
     for (FileChange& change : changes) change.state = FileState::UNCHANGED;
     for (std::size_t i = 0; i < changes.size(); ++i) {
         const FileStatus prepared = steps.Prepare(i, changes[i]);
-        if (!prepared) return Failed(ApplyCode::NOT_PREPARED, i, prepared);
+        if (prepared) continue;
+        for (std::size_t k = 0; k < i; ++k) steps.Discard(k);
+        return Failed(ApplyCode::NOT_PREPARED, i, prepared);
     }
     for (std::size_t i = 0; i < changes.size(); ++i) {
         const FileStatus replaced = steps.Replace(i, changes[i].backup);
@@ -65,6 +71,7 @@ ApplyStatus ApplyFileChanges(std::vector<FileChange>& changes, CFileSteps& steps
         if (replaced.ok() || replaced.code() == FileCode::CANNOT_SYNC_FOLDER)
             changes[i].state = FileState::REPLACED;
         if (replaced.ok()) continue;
+        for (std::size_t k = i; k < changes.size(); ++k) steps.Discard(k);
         ApplyCode code = ApplyCode::PUT_BACK;
         for (std::size_t k = 0; k <= i; ++k) {
             if (changes[k].state != FileState::REPLACED) continue;

@@ -45,6 +45,8 @@ class CFileSteps {
     virtual FileStatus Replace(std::size_t i, std::string& backup) = 0;
     // Undoes Replace: the backup back in place, or a new file removed.
     virtual FileStatus PutBack(std::size_t i, const std::string& backup) = 0;
+    // Removes the i-th prepared file if it is not in place.
+    virtual void Discard(std::size_t i) = 0;
 };
 
 // The real steps: CPreparedFile, and backups named "FILE.20261209T193000Z.bak"
@@ -54,6 +56,7 @@ class CDiskSteps : public CFileSteps {
     FileStatus Prepare(std::size_t i, const FileChange& change) override;
     FileStatus Replace(std::size_t i, std::string& backup) override;
     FileStatus PutBack(std::size_t i, const std::string& backup) override;
+    void Discard(std::size_t i) override;
 
   private:
     std::vector<std::unique_ptr<CPreparedFile>> m_files;
