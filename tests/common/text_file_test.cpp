@@ -65,7 +65,6 @@ class TextFileTest : public ::testing::Test {
         m_folder = folder;
     }
     void TearDown() override {
-        umount2(m_folder.c_str(), MNT_DETACH);  // in case a child's mount leaked
         std::error_code ignored;
         std::filesystem::remove_all(m_folder, ignored);
     }
@@ -226,13 +225,18 @@ TEST_F(TextFileTest, AFullDiskLeavesTheOldFileAndNoTemporary) {
         std::string said;
         if (unshare(CLONE_NEWNS) != 0 ||
             mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-            mount("tmpfs", m_folder.c_str(), "tmpfs", 0, "size=64k") != 0) {
+            mkdir(Path("disk").c_str(), 0755) != 0 ||
+            mount("tmpfs", Path("disk").c_str(), "tmpfs", 0, "size=64k") != 0) {
             said = std::string("skip: cannot mount a tmpfs here: ") + std::strerror(errno);
         } else {
-            Write("table", "old table\n");
+            // Through a link from another file system: the new file is made
+            // beside the table, where a rename can reach it.
+            Write("disk/linked", "old linked\n");
+            symlink("disk/linked", Path("link").c_str());
+            said = FileStatusText(WriteFileAtomically(Path("link"), "new linked\n"));
+            Write("disk/table", "old table\n");
             const std::string big(1 << 20, 'x');
-            const FileStatus full = WriteFileAtomically(Path("table"), big);
-            said = FileStatusText(full);
+            said += "; " + FileStatusText(WriteFileAtomically(Path("disk/table"), big));
             for (const auto& entry : Files()) said += "; " + entry.first + ": " + entry.second;
         }
         ssize_t ignored = write(pipeFds[1], said.data(), said.size());
@@ -248,8 +252,9 @@ TEST_F(TextFileTest, AFullDiskLeavesTheOldFileAndNoTemporary) {
     int status = 0;
     waitpid(child, &status, 0);
     if (said.rfind("skip: ", 0) == 0) GTEST_SKIP() << said.substr(6);
-    EXPECT_EQ(said, "cannot write " + Path("table") +
-                        ": No space left on device; table: file old table\n");
+    EXPECT_EQ(said, "; cannot write " + Path("disk/table") +
+                        ": No space left on device; disk: folder; disk/linked: file new linked\n; "
+                        "disk/table: file old table\n; link: link disk/linked");
 }
 
 TEST_F(TextFileTest, FailureSaysTheStepAndItsErrno) {
