@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -141,6 +142,27 @@ bool DefaultTable(const CIniFile& ini, const std::string& iniFolder, char axis, 
     return true;
 }
 
+std::string PlanRefusalText(const PlanStatus& status, const ApplyRequest& request,
+                            const ApplyPlan& plan) {
+    switch (status.code()) {
+        case PlanCode::OK:
+            break;
+        case PlanCode::AXIS_NOT_READ:
+            return status.subject();
+        case PlanCode::TABLE_MISREAD:
+            return request.tablePath + ": " + status.subject();
+        case PlanCode::TABLE_EMPTY:
+            return request.tablePath + " holds no point";
+        case PlanCode::TABLES_DIFFER:
+            return std::string(1, request.axis) + " is driven by joints " +
+                   std::to_string(static_cast<int>(status.number(0))) + " and " +
+                   std::to_string(static_cast<int>(status.number(1))) +
+                   ", which name different tables (" + plan.installPath + ", " +
+                   status.subject() + "): name one in both";
+    }
+    return std::string();
+}
+
 const char* StateText(FileState state) {
     switch (state) {
         case FileState::UNCHANGED:
@@ -172,6 +194,14 @@ int SayFailure(const ApplyStatus& status, const std::vector<FileChange>& changes
                "by hand\n",
                stderr);
     return 3;
+}
+
+// With the system's reason, a missing file's too.
+std::string ReadRefusal(const char* what, const std::string& path, const std::string& error) {
+    const std::size_t reason = error.rfind(": ");
+    return std::string("cannot read ") + what + " " + path + ": " +
+           (error.empty() || reason == std::string::npos ? std::strerror(ENOENT)
+                                                         : error.substr(reason + 2));
 }
 
 int Refuse(const std::string& why) {
@@ -218,15 +248,16 @@ int main(int argc, char** argv) {
         return Refuse(why);
     std::string error;
     if (ReadTextFile(request.tablePath, request.tableText, error) != FileRead::READ)
-        return Refuse("cannot read the table " + request.tablePath +
-                      (error.empty() ? std::string() : " (" + error + ")"));
+        return Refuse(ReadRefusal("the table", request.tablePath, error));
     ApplyPlan plan;
-    if (!PlanApply(ini, request, plan, why)) return Refuse(why);
+    const PlanStatus planned = PlanApply(ini, request, plan);
+    if (!planned) return Refuse(PlanRefusalText(planned, request, plan));
 
     std::vector<std::string> texts;
     for (const std::string& file : ini.Files()) {
         std::string text;
-        if (ReadTextFile(file, text, error) != FileRead::READ) return Refuse("cannot read " + file);
+        if (ReadTextFile(file, text, error) != FileRead::READ)
+            return Refuse(ReadRefusal("the INI file", file, error));
         texts.push_back(text);
     }
     const IniEditResult edited = EditIniTexts(texts, plan.edits);

@@ -201,7 +201,7 @@ TEST_F(ApplyToolTest, RefusalsAndTheDryRunWriteNothing) {
         {"a table LinuxCNC would read wrongly", "--ini m.ini --axis X --table bad.dat", 1,
          "LinuxCNC stops reading there"},
         {"a table it cannot read", "--ini m.ini --axis X --table none.dat", 1,
-         "cannot read the table"},
+         "none.dat: No such file or directory; nothing written"},
         {"no table named anywhere", "--ini m.ini --axis X", 1, "name the table with --table"},
         {"dry run", "--ini m.ini --axis X --table t.dat --dry-run", 0,
          "+BACKLASH = 0\n@@ after line 14 @@\n+COMP_FILE = "},
