@@ -23,22 +23,22 @@ enum class FileRead {
 
 // What became of a write, worded by FileStatusText. A refusal (IS_...)
 // carries no system error; a failed step carries the errno it met.
-#define PITCHWISE_FILE_CODES(X)                            \
-    X(OK, "")                                              \
-    X(IS_FOLDER, "is a folder, not a file")                \
-    X(IS_DEVICE, "is a device, not a file")                \
-    X(IS_FIFO, "is a FIFO, not a file")                    \
-    X(IS_SOCKET, "is a socket, not a file")                \
-    X(CANNOT_FOLLOW, "follow the link")                    \
-    X(CANNOT_CREATE, "create a file beside")               \
-    X(CANNOT_SET_MODE, "give the old file's mode to")      \
-    X(CANNOT_SET_OWNER, "give the old file's owner to")    \
-    X(CANNOT_WRITE, "write")                               \
-    X(CANNOT_SYNC, "sync")                                 \
-    X(CANNOT_KEEP_BACKUP, "keep the previous file of")     \
-    X(CANNOT_REPLACE, "replace")                           \
-    X(CANNOT_SYNC_FOLDER, "sync the folder of")            \
-    X(CANNOT_OPEN, "open")                                 \
+#define PITCHWISE_FILE_CODES(X)                         \
+    X(OK, "")                                           \
+    X(IS_FOLDER, "is a folder, not a file")             \
+    X(IS_DEVICE, "is a device, not a file")             \
+    X(IS_FIFO, "is a FIFO, not a file")                 \
+    X(IS_SOCKET, "is a socket, not a file")             \
+    X(CANNOT_FOLLOW, "follow the link")                 \
+    X(CANNOT_CREATE, "create a file beside")            \
+    X(CANNOT_SET_MODE, "give the old file's mode to")   \
+    X(CANNOT_SET_OWNER, "give the old file's owner to") \
+    X(CANNOT_WRITE, "write")                            \
+    X(CANNOT_SYNC, "sync")                              \
+    X(CANNOT_KEEP_BACKUP, "keep the previous file of")  \
+    X(CANNOT_REPLACE, "replace")                        \
+    X(CANNOT_SYNC_FOLDER, "sync the folder of")         \
+    X(CANNOT_OPEN, "open")                              \
     X(CANNOT_PUT_BACK, "put back the previous file of")
 
 enum class FileCode {

@@ -74,8 +74,8 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "pitchwise-report: %s\n", error.c_str());
             return 1;
         }
-        for (const auto& picture : {std::make_pair(name + ".png", &png),
-                                    std::make_pair(name + ".svg", &svg)}) {
+        for (const auto& picture :
+             {std::make_pair(name + ".png", &png), std::make_pair(name + ".svg", &svg)}) {
             const FileStatus written = WriteFileAtomically(picture.first, *picture.second);
             if (!written) {
                 std::fprintf(stderr, "pitchwise-report: %s\n", FileStatusText(written).c_str());

@@ -136,51 +136,81 @@ TEST_F(TextFileTest, FollowsLinksAndRefusesWhatIsNotAFileLeavingItAsItWas) {
     };
     const std::vector<Row> rows = {
         {"a file", false, [&] { Write("out", "old"); }, FileCode::OK, 0, {{"out", "file new"}}},
-        {"a link", false,
+        {"a link",
+         false,
          [&] {
              Write("real", "old");
              symlink("real", Path("out").c_str());
          },
-         FileCode::OK, 0, {{"real", "file new"}}},
-        {"a chain of links into another folder", false,
+         FileCode::OK,
+         0,
+         {{"real", "file new"}}},
+        {"a chain of links into another folder",
+         false,
          [&] {
              mkdir(Path("sub").c_str(), 0755);
              Write("sub/real", "old");
              symlink("sub/step", Path("out").c_str());
              symlink("real", Path("sub/step").c_str());
          },
-         FileCode::OK, 0, {{"sub/real", "file new"}}},
-        {"a dangling link", false, [&] { symlink("made", Path("out").c_str()); }, FileCode::OK, 0,
+         FileCode::OK,
+         0,
+         {{"sub/real", "file new"}}},
+        {"a dangling link",
+         false,
+         [&] { symlink("made", Path("out").c_str()); },
+         FileCode::OK,
+         0,
          {{"made", "file new"}}},
-        {"a folder", false,
+        {"a folder",
+         false,
          [&] {
              mkdir(Path("out").c_str(), 0755);
              Write("out/inside", "old");
          },
-         FileCode::IS_FOLDER, 0, {}},
+         FileCode::IS_FOLDER,
+         0,
+         {}},
         {"a FIFO", false, [&] { mkfifo(Path("out").c_str(), 0644); }, FileCode::IS_FIFO, 0, {}},
-        {"a link to a FIFO", false,
+        {"a link to a FIFO",
+         false,
          [&] {
              mkfifo(Path("pipe").c_str(), 0644);
              symlink("pipe", Path("out").c_str());
          },
-         FileCode::IS_FIFO, 0, {}},
-        {"a device node", true, [&] { mknod(Path("out").c_str(), S_IFCHR | 0666, makedev(1, 3)); },
-         FileCode::IS_DEVICE, 0, {}},
-        {"a link to a device node", true,
+         FileCode::IS_FIFO,
+         0,
+         {}},
+        {"a device node",
+         true,
+         [&] { mknod(Path("out").c_str(), S_IFCHR | 0666, makedev(1, 3)); },
+         FileCode::IS_DEVICE,
+         0,
+         {}},
+        {"a link to a device node",
+         true,
          [&] {
              mknod(Path("null").c_str(), S_IFCHR | 0666, makedev(1, 3));
              symlink("null", Path("out").c_str());
          },
-         FileCode::IS_DEVICE, 0, {}},
-        {"a loop of links", false,
+         FileCode::IS_DEVICE,
+         0,
+         {}},
+        {"a loop of links",
+         false,
          [&] {
              symlink("back", Path("out").c_str());
              symlink("out", Path("back").c_str());
          },
-         FileCode::CANNOT_FOLLOW, ELOOP, {}},
-        {"a link into a missing folder", false, [&] { symlink("none/x", Path("out").c_str()); },
-         FileCode::CANNOT_CREATE, ENOENT, {}},
+         FileCode::CANNOT_FOLLOW,
+         ELOOP,
+         {}},
+        {"a link into a missing folder",
+         false,
+         [&] { symlink("none/x", Path("out").c_str()); },
+         FileCode::CANNOT_CREATE,
+         ENOENT,
+         {}},
     };
     for (const Row& row : rows) {
         TearDown();
@@ -200,8 +230,8 @@ TEST_F(TextFileTest, FollowsLinksAndRefusesWhatIsNotAFileLeavingItAsItWas) {
         // An append goes where a whole write would, and is refused alike.
         int fd = -1;
         const FileStatus opened = OpenToAppend(Path("out"), fd);
-        EXPECT_EQ(opened.code(), row.code == FileCode::CANNOT_CREATE ? FileCode::CANNOT_OPEN
-                                                                      : row.code)
+        EXPECT_EQ(opened.code(),
+                  row.code == FileCode::CANNOT_CREATE ? FileCode::CANNOT_OPEN : row.code)
             << row.name;
         if (fd >= 0) {
             EXPECT_TRUE(WriteAll(fd, "+"));

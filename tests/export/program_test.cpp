@@ -8,8 +8,8 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <functional>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace pitchwise {
@@ -104,17 +104,21 @@ TEST_F(Program, FollowsALinkAndRefusesWhatIsNotAFile) {
         mode_t kind;  // of "target" afterwards
     };
     const Row rows[] = {
-        {"a link", [](const std::string& at) {
+        {"a link",
+         [](const std::string& at) {
              std::ofstream(at + "/real") << "old";
              symlink("real", (at + "/target").c_str());
-         }, 0, "", S_IFLNK},
+         },
+         0, "", S_IFLNK},
         {"a folder", [](const std::string& at) { mkdir((at + "/target").c_str(), 0755); }, 1,
          "is a folder, not a file", S_IFDIR},
         {"a FIFO", [](const std::string& at) { mkfifo((at + "/target").c_str(), 0644); }, 1,
          "is a FIFO, not a file", S_IFIFO},
-        {"a device node", [](const std::string& at) {
+        {"a device node",
+         [](const std::string& at) {
              mknod((at + "/target").c_str(), S_IFCHR | 0666, makedev(1, 3));
-         }, 1, "is a device, not a file", S_IFCHR},
+         },
+         1, "is a device, not a file", S_IFCHR},
     };
     for (const Row& row : rows) {
         std::system(("rm -rf '" + dir + "'/target '" + dir + "'/real").c_str());

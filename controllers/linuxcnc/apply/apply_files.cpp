@@ -47,8 +47,8 @@ FileStatus CDiskSteps::PutBack(std::size_t i, const std::string& backup) {
     const std::string& target = m_files[i]->Target();
     // The backup is the old file itself (a hard link): renamed back, it
     // has its old bytes, mode and owner, and no backup is left behind.
-    const bool done = backup.empty() ? unlink(target.c_str()) == 0
-                                     : rename(backup.c_str(), target.c_str()) == 0;
+    const bool done =
+        backup.empty() ? unlink(target.c_str()) == 0 : rename(backup.c_str(), target.c_str()) == 0;
     return done ? FileStatus::Ok() : FileStatus(FileCode::CANNOT_PUT_BACK, {}, target, errno);
 }
 

@@ -17,8 +17,8 @@ namespace pitchwise {
 
 enum class ApplyCode {
     OK = 0,
-    NOT_PREPARED,    // a new file could not be written: no target touched
-    PUT_BACK,        // a replacement failed; every file is as it was
+    NOT_PREPARED,      // a new file could not be written: no target touched
+    PUT_BACK,          // a replacement failed; every file is as it was
     NOT_ALL_PUT_BACK,  // and at least one replaced file could not be put back
 };
 

@@ -22,10 +22,10 @@ struct ApplyRequest {
 
 enum class PlanCode {
     OK = 0,
-    AXIS_NOT_READ,     // subject: why the INI does not give the axis
-    TABLE_MISREAD,     // subject: where and how LinuxCNC would misread the table
-    TABLE_EMPTY,       // subject: the table's path
-    TABLES_DIFFER,     // numbers: the two joints; subject: the second one's table
+    AXIS_NOT_READ,  // subject: why the INI does not give the axis
+    TABLE_MISREAD,  // subject: where and how LinuxCNC would misread the table
+    TABLE_EMPTY,    // subject: the table's path
+    TABLES_DIFFER,  // numbers: the two joints; subject: the second one's table
 };
 
 using PlanStatus = Status<PlanCode>;

@@ -157,8 +157,8 @@ std::string PlanRefusalText(const PlanStatus& status, const ApplyRequest& reques
             return std::string(1, request.axis) + " is driven by joints " +
                    std::to_string(static_cast<int>(status.number(0))) + " and " +
                    std::to_string(static_cast<int>(status.number(1))) +
-                   ", which name different tables (" + plan.installPath + ", " +
-                   status.subject() + "): name one in both";
+                   ", which name different tables (" + plan.installPath + ", " + status.subject() +
+                   "): name one in both";
     }
     return std::string();
 }
@@ -190,9 +190,10 @@ int SayFailure(const ApplyStatus& status, const std::vector<FileChange>& changes
         std::fputs("tarvex-linuxcnc-apply: refused: nothing changed\n", stderr);
         return 1;
     }
-    std::fputs("tarvex-linuxcnc-apply: the files above are left half changed: put them right "
-               "by hand\n",
-               stderr);
+    std::fputs(
+        "tarvex-linuxcnc-apply: the files above are left half changed: put them right "
+        "by hand\n",
+        stderr);
     return 3;
 }
 

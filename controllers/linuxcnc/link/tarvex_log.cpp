@@ -54,12 +54,12 @@ void LogMessage(const std::string& message) {
     } else if (path != theUnopenedPath) {
         // Once per path: the owner must learn the log is missing, not read it on every line.
         theUnopenedPath = path;
-        std::fprintf(stderr,
-                     "tarvex-linuxcnc: cannot open the log %s (%s): messages go to "
-                     "standard error only\n",
-                     path.c_str(),
-                     opened.systemError() != 0 ? std::strerror(opened.systemError())
-                                               : "not a regular file");
+        std::fprintf(
+            stderr,
+            "tarvex-linuxcnc: cannot open the log %s (%s): messages go to "
+            "standard error only\n",
+            path.c_str(),
+            opened.systemError() != 0 ? std::strerror(opened.systemError()) : "not a regular file");
     }
 }
 

@@ -90,8 +90,7 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
          PlanCode::OK,
          "[KINS]\nKINEMATICS = trivkins coordinates=xyy\n[TRAJ]\nCOORDINATES = X Y Y\n"
          "LINEAR_UNITS = mm\n[AXIS_Y]\nMAX_VELOCITY = 10\n" +
-             Joint(0, "") +
-             Joint(1, "BACKLASH = 0\nCOMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n") +
+             Joint(0, "") + Joint(1, "BACKLASH = 0\nCOMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n") +
              Joint(2, "BACKLASH = 0\nCOMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n"),
          {}},
         {"a joint whose last line is continued into the end of the file",
@@ -142,7 +141,12 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
          PlanCode::TABLE_MISREAD,
          "nominals must ascend",
          {}},
-        {"an empty table", xy + Joint(0, "") + Joint(1, ""), 'X', "", PlanCode::TABLE_EMPTY, "/m/t.dat",
+        {"an empty table",
+         xy + Joint(0, "") + Joint(1, ""),
+         'X',
+         "",
+         PlanCode::TABLE_EMPTY,
+         "/m/t.dat",
          {}},
         {"stepper short of headroom: 1.5 x 100 = 150",
          xy + Joint(0, "STEPGEN_MAXACCEL = 149\n") + Joint(1, ""),

@@ -297,7 +297,8 @@ TEST_F(ApplyToolTest, FollowsALinkedIniAndRefusesATablePlaceThatIsNotAFile) {
         const auto before = Snapshot(m_folder);
         std::string output;
         EXPECT_EQ(Run("--ini m.ini --axis X --table t.dat", output), row.status)
-            << row.name << ":\n" << output;
+            << row.name << ":\n"
+            << output;
         EXPECT_NE(output.find(row.said), std::string::npos) << row.name << ":\n" << output;
         EXPECT_TRUE(fs::is_symlink(m_folder / "m.ini")) << row.name;
         if (row.status != 0) {
