@@ -8,7 +8,12 @@
 
 #include "axis_report.h"
 
+class QChart;
+
 namespace pitchwise {
+
+// The chart DrawAxisChart renders, sized, with no scene; the caller owns it.
+QChart* BuildAxisChart(const AxisReport& report);
 
 // The picture as the bytes of a PNG and of an SVG file, for the caller to
 // write whole; false with the reason when one cannot be drawn. Needs a
