@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "run_tie.h"
+#include "text_file.h"
 
 namespace pitchwise {
 
@@ -35,17 +36,6 @@ bool ReadAll(int fd, std::string& text) {
         if (got == 0) return true;
         text.append(buffer, static_cast<std::size_t>(got));
     }
-}
-
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
 }
 
 // Makes a newly created file's name durable too.
@@ -110,9 +100,12 @@ bool Append(const std::string& path, LoggedRun& run,
             std::vector<LoggedRun>* after, const std::string& comment, std::string& error) {
     struct stat before {};
     const bool existed = stat(path.c_str(), &before) == 0;
-    CFile file(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-    if (file.Fd() < 0) {
-        error = Reason("cannot open", path);
+    // A link is followed; a folder, device or FIFO is refused.
+    int fd = -1;
+    const FileStatus opened = OpenToAppend(path, fd);
+    CFile file(fd);
+    if (!opened) {
+        error = FileStatusText(opened);
         return false;
     }
     // One writer at a time: the tie reads the runs the append follows.

@@ -118,9 +118,9 @@ int Plan(const PlanCommand& command) {
     const std::pair<std::string, std::string> files[] = {
         {command.program, program}, {planPath, FormatPlan(plan, BaseName(command.program))}};
     for (const auto& file : files) {
-        const AtomicWrite written = WriteFileAtomically(file.first, file.second);
-        if (!written.written) {
-            std::fprintf(stderr, "pitchwise-capture: %s\n", written.message.c_str());
+        const FileStatus written = WriteFileAtomically(file.first, file.second);
+        if (!written) {
+            std::fprintf(stderr, "pitchwise-capture: %s\n", FileStatusText(written).c_str());
             return 1;
         }
     }

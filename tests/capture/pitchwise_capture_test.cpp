@@ -3,9 +3,12 @@
 // usage error names its cause on standard error.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -73,6 +76,56 @@ TEST(CaptureProgram, HelpOnStandardOutputUsageErrorsOnStandardError) {
             << row.arguments << ": " << said.text;
         EXPECT_EQ(RunCapture(row.arguments, 3 - row.stream).text, "") << row.arguments;
     }
+}
+
+// The program is written where -o leads: through a link, kept as a link,
+// so the controller's own file is the one replaced; a FIFO is refused.
+TEST(CaptureProgram, ThePlansProgramGoesWhereALinkLeadsAndNotIntoAFifo) {
+    char made[] = "/tmp/capture-program-test.XXXXXX";
+    ASSERT_NE(mkdtemp(made), nullptr);
+    const std::string folder = made;
+    struct Row {
+        const char* name;
+        int status;
+        const char* said;  // on standard error
+    };
+    const Row rows[] = {
+        {"a link", 0, ""},
+        {"a FIFO", 1, "cycle.ngc is a FIFO, not a file"},
+    };
+    for (const Row& row : rows) {
+        std::system(("rm -f '" + folder + "'/*").c_str());
+        const std::string program = folder + "/cycle.ngc";
+        if (row.status == 0) {
+            std::FILE* real = std::fopen((folder + "/real.ngc").c_str(), "w");
+            ASSERT_NE(real, nullptr);
+            std::fputs("old", real);
+            std::fclose(real);
+            ASSERT_EQ(symlink("real.ngc", program.c_str()), 0);
+        } else {
+            ASSERT_EQ(mkfifo(program.c_str(), 0644), 0);
+        }
+        const Said said = RunCapture(
+            "plan --axis X --from 0 --to 100 --spacing 50 --runs 1 "
+            "--feed 1200 --dialect linuxcnc -o '" +
+                program + "'",
+            2);
+        EXPECT_EQ(said.status, row.status) << row.name << ": " << said.text;
+        EXPECT_NE(said.text.find(row.said), std::string::npos) << row.name << ": " << said.text;
+        struct stat info {};
+        ASSERT_EQ(lstat(program.c_str(), &info), 0) << row.name;
+        EXPECT_EQ(S_ISLNK(info.st_mode), row.status == 0) << row.name;
+        EXPECT_EQ(S_ISFIFO(info.st_mode), row.status != 0) << row.name;
+        if (row.status == 0) {
+            std::FILE* real = std::fopen((folder + "/real.ngc").c_str(), "r");
+            char start[4] = {};
+            ASSERT_NE(real, nullptr);
+            EXPECT_NE(std::fread(start, 1, 3, real), 0u);
+            std::fclose(real);
+            EXPECT_NE(std::string(start), "old") << row.name;
+        }
+    }
+    std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 }  // namespace
