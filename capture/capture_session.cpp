@@ -117,9 +117,11 @@ bool CCapture::AppendRun(CaptureReport& report) {
         std::string error;
         // The first run after the zero is a new measurement's reference: the
         // runs of an earlier capture counted from another zero.
-        if (!AppendRunToLog(m_settings.logPath, run,
-                            report.runsLogged == 0 && run.direction == Direction::UP, error)) {
-            report.status = Status<CaptureCode>(CaptureCode::LOG_REFUSED, {}, error);
+        const bool first = report.runsLogged == 0 && run.direction == Direction::UP;
+        // The scale the counts were converted with stays beside the runs.
+        if (!AppendRunToLog(m_settings.logPath, run, first, error,
+                            first ? CaptureLogComment(m_plan) : std::string())) {
+            report.status = Status<CaptureEnd>(CaptureEnd::LOG_REFUSED, {}, error);
             return false;
         }
     }
@@ -153,18 +155,18 @@ bool CCapture::Take(const TriggerResult& result, CaptureReport& report) {
                 m_progress.RunLogged(s.run);
             }
             if (m_trigger.NextStop() < m_stops.size()) return true;
-            report.status = Status<CaptureCode>();
+            report.status = Status<CaptureEnd>();
             return false;
         }
         case TriggerEvent::MISSED:
             break;
         case TriggerEvent::FINISHED:
-            report.status = Status<CaptureCode>();
+            report.status = Status<CaptureEnd>();
             return false;
     }
-    report.status = Status<CaptureCode>(
-        CaptureCode::MISSED, {static_cast<double>(result.stop), static_cast<double>(result.missed),
-                              static_cast<double>(result.counts)});
+    report.status = Status<CaptureEnd>(
+        CaptureEnd::MISSED, {static_cast<double>(result.stop), static_cast<double>(result.missed),
+                             static_cast<double>(result.counts)});
     return false;
 }
 
@@ -179,7 +181,7 @@ CaptureReport RunCapture(const CapturePlan& plan, const CaptureSettings& setting
     const bool found = port > 0 ? OpenQsb(port, identity) : FindQsb(port, identity);
     if (!found) {
         report.status =
-            Status<CaptureCode>(CaptureCode::NO_QSB, {static_cast<double>(settings.port)});
+            Status<CaptureEnd>(CaptureEnd::NO_QSB, {static_cast<double>(settings.port)});
         return report;
     }
     progress.Found(port, identity);
@@ -192,13 +194,13 @@ CaptureReport RunCapture(const CapturePlan& plan, const CaptureSettings& setting
             capture.Gap();
             if (++silent < kSilentReadings) continue;
             report.status =
-                Status<CaptureCode>(CaptureCode::QSB_SILENT, {static_cast<double>(silent)});
+                Status<CaptureEnd>(CaptureEnd::QSB_SILENT, {static_cast<double>(silent)});
             return report;
         }
         silent = 0;
         if (!capture.Reading(clock.Seconds(), counts, report)) return report;
     }
-    report.status = Status<CaptureCode>(CaptureCode::STOPPED);
+    report.status = Status<CaptureEnd>(CaptureEnd::STOPPED);
     return report;
 }
 

@@ -22,7 +22,7 @@ struct CaptureSettings {
 };
 
 // What ended a capture, with its numbers:
-enum class CaptureCode {
+enum class CaptureEnd {
     OK,           // every stop of every run captured
     STOPPED,      // by the operator
     MISSED,       // the stop's index, the MissedReason, the counts where the axis stood
@@ -32,7 +32,7 @@ enum class CaptureCode {
 };
 
 struct CaptureReport {
-    Status<CaptureCode> status;
+    Status<CaptureEnd> status;
     int runsLogged = 0;  // cycle runs, each one up and one down
 };
 

@@ -9,57 +9,6 @@
 
 namespace pitchwise {
 
-namespace {
-
-std::string Number(double value) {
-    return Format("%g", value);
-}
-
-}  // namespace
-
-std::string PlanRefusalText(const PlanStatus& status) {
-    switch (status.code()) {
-        case PlanCode::OK:
-            return std::string();
-        case PlanCode::RANGE_BACKWARDS:
-            return "--to must lie above --from";
-        case PlanCode::TARGETS_OR_SPACING:
-            return "give either --targets or --spacing";
-        case PlanCode::SPACING_NOT_WHOLE:
-            return "the travel " + Number(status.number(0)) +
-                   " is not a whole number of spacings " + Number(status.number(1));
-        case PlanCode::TARGET_COUNT:
-            return "a cycle needs from 2 to 10000 targets";
-        case PlanCode::AXIS:
-            return "the axis is X, Y or Z";
-        case PlanCode::TOO_FEW_TARGETS:
-            return "a cycle needs at least two targets";
-        case PlanCode::TARGET_TOO_FAR:
-            return "a target lies beyond any machine's travel";
-        case PlanCode::TARGETS_NOT_RISING:
-            return "the targets must rise one after the other";
-        case PlanCode::RUNS:
-            return "--runs must lie from 1 to 100";
-        case PlanCode::FEED:
-            return "the feed must be above 0";
-        case PlanCode::DWELL_TOO_SHORT:
-            return "a dwell under " + Number(status.number(0)) +
-                   " s is too short for two readings at standstill";
-        case PlanCode::WINDOW:
-            return "the window must be above 0";
-        case PlanCode::LOST_MOTION:
-            return "the lost motion cannot be negative";
-        case PlanCode::WINDOW_TOO_WIDE:
-            return "the window " + Number(status.number(0)) +
-                   " is wider than half the smallest spacing " + Number(status.number(1));
-        case PlanCode::OVERRUN_TOO_SMALL:
-            return "the overrun " + Number(status.number(0)) +
-                   " must be larger than the window plus the lost motion (" +
-                   Number(status.number(1)) + ")";
-    }
-    return "refused";
-}
-
 std::string DurationText(double seconds) {
     const long whole = std::lround(std::fmax(seconds, 0.0));
     return Format("%ld:%02ld", whole / 60, whole % 60);
@@ -96,22 +45,22 @@ std::string StopText(const CapturePlan& plan, std::size_t stop) {
 }
 
 std::string CaptureEndText(const CapturePlan& plan, const CaptureReport& report) {
-    const Status<CaptureCode>& status = report.status;
+    const Status<CaptureEnd>& status = report.status;
     switch (status.code()) {
-        case CaptureCode::OK:
+        case CaptureEnd::OK:
             return Counted(plan.runs, "run", "runs") + " each way captured";
-        case CaptureCode::STOPPED:
+        case CaptureEnd::STOPPED:
             return "stopped";
-        case CaptureCode::NO_QSB:
+        case CaptureEnd::NO_QSB:
             return status.number(0) > 0
                        ? Format("no QSB answers on COM%d", static_cast<int>(status.number(0)))
                        : std::string("no QSB found on COM1 to COM7");
-        case CaptureCode::QSB_SILENT:
+        case CaptureEnd::QSB_SILENT:
             return Format("the QSB gave no reading %d times in a row",
                           static_cast<int>(status.number(0)));
-        case CaptureCode::LOG_REFUSED:
+        case CaptureEnd::LOG_REFUSED:
             return "the run log refused the run: " + status.subject();
-        case CaptureCode::MISSED:
+        case CaptureEnd::MISSED:
             break;
     }
     const std::string stop = StopText(plan, static_cast<std::size_t>(status.number(0)));

@@ -1,6 +1,6 @@
-// The capture's codes and numbers in the terminal's words: the plan's
-// refusals, the live line and what ended a capture. The window words the
-// plan's refusals for its fields itself, and takes the rest from here.
+// The capture's progress and end in the terminal's words: the live line and
+// what ended a capture (the plan's refusals are worded in capture_messages).
+// The window takes these from here too.
 #pragma once
 
 #include <cstddef>
@@ -11,9 +11,6 @@
 #include "cycle_plan.h"
 
 namespace pitchwise {
-
-// Naming the command line's options: for pitchwise-capture.
-std::string PlanRefusalText(const PlanStatus& status);
 
 // "run 2 of 5, down, target 3 of 9, last deviation 12 counts, 4:10 left".
 std::string StandingText(const CapturePlan& plan, const CaptureStanding& standing);

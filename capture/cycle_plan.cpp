@@ -33,23 +33,13 @@ bool Sane(double value) {
 
 }  // namespace
 
-const char* PlanCodeName(PlanCode code) {
-    switch (code) {
-#define PITCHWISE_PLAN_NAME(name) \
-    case PlanCode::name:          \
-        return #name;
-        PITCHWISE_PLAN_CODES(PITCHWISE_PLAN_NAME)
-#undef PITCHWISE_PLAN_NAME
-    }
-    return "?";
-}
-
-PlanStatus MakePlan(const PlanRequest& request, CapturePlan& plan) {
+CaptureStatus MakePlan(const PlanRequest& request, CapturePlan& plan) {
     const UnitDefaults defaults = DefaultsFor(request.unit);
     plan = CapturePlan();
     plan.axis = request.axis;
     plan.dialect = request.dialect;
     plan.unit = request.unit;
+    plan.countsPerUnit = request.countsPerUnit;
     plan.runs = request.runs;
     plan.dwell = request.dwell;
     plan.feed = request.feed.value_or(defaults.feed);
@@ -59,17 +49,17 @@ PlanStatus MakePlan(const PlanRequest& request, CapturePlan& plan) {
 
     const double travel = request.to - request.from;
     if (!Sane(request.from) || !Sane(request.to) || !(travel > 0))
-        return PlanStatus(PlanCode::RANGE_BACKWARDS);
+        return CaptureStatus(CaptureCode::RANGE_BACKWARDS);
     int count = request.targets;
-    if ((count > 0) == (request.spacing > 0)) return PlanStatus(PlanCode::TARGETS_OR_SPACING);
+    if ((count > 0) == (request.spacing > 0)) return CaptureStatus(CaptureCode::COUNT_OR_SPACING);
     if (count == 0) {
         const double spaces = travel / request.spacing;
         if (!Sane(spaces) || std::fabs(spaces - std::round(spaces)) > 1e-6)
-            return PlanStatus(PlanCode::SPACING_NOT_WHOLE, {travel, request.spacing});
+            return CaptureStatus(CaptureCode::SPACING_NOT_WHOLE, {travel, request.spacing});
         count = static_cast<int>(std::round(spaces)) + 1;
     }
-    if (count < 2 || count > 10000)
-        return PlanStatus(PlanCode::TARGET_COUNT, {static_cast<double>(count)});
+    if (count < MIN_TARGETS || count > MAX_TARGETS)
+        return CaptureStatus(CaptureCode::TARGET_COUNT, {MIN_TARGETS, MAX_TARGETS});
     const double pitch = travel / (count - 1);
     std::mt19937 random(request.seed);
     for (int i = 0; i < count; ++i) {
@@ -87,38 +77,37 @@ PlanStatus MakePlan(const PlanRequest& request, CapturePlan& plan) {
     return CheckPlan(plan);
 }
 
-PlanStatus CheckPlan(const CapturePlan& plan) {
-    if (plan.axis != 'X' && plan.axis != 'Y' && plan.axis != 'Z') return PlanStatus(PlanCode::AXIS);
-    if (plan.targets.size() < 2) return PlanStatus(PlanCode::TOO_FEW_TARGETS);
+CaptureStatus CheckPlan(const CapturePlan& plan) {
+    using S = CaptureStatus;
+    if (plan.axis != 'X' && plan.axis != 'Y' && plan.axis != 'Z')
+        return S(CaptureCode::AXIS, {}, std::string(1, plan.axis));
+    if (plan.targets.size() < 2) return S(CaptureCode::TOO_FEW_TARGETS);
     double smallest = kLargest;
     for (std::size_t i = 0; i < plan.targets.size(); ++i) {
-        if (!Sane(plan.targets[i])) return PlanStatus(PlanCode::TARGET_TOO_FAR);
+        if (!Sane(plan.targets[i])) return S(CaptureCode::TARGET_BEYOND_TRAVEL, {plan.targets[i]});
         if (i > 0) {
             const double spacing = plan.targets[i] - plan.targets[i - 1];
-            if (!(spacing > 0)) return PlanStatus(PlanCode::TARGETS_NOT_RISING);
+            if (!(spacing > 0)) return S(CaptureCode::TARGETS_NOT_RISING, {plan.targets[i]});
             smallest = std::min(smallest, spacing);
         }
     }
-    if (plan.runs < 1 || plan.runs > 100) return PlanStatus(PlanCode::RUNS, {double(plan.runs)});
-    if (!Sane(plan.feed) || !(plan.feed > 0)) return PlanStatus(PlanCode::FEED, {plan.feed});
-    if (!Sane(plan.dwell) || plan.dwell < MIN_DWELL_SECONDS) {
-        // A reader taking one reading a second needs two at standstill, and
-        // the stop need not begin just as a reading does.
-        return PlanStatus(PlanCode::DWELL_TOO_SHORT, {MIN_DWELL_SECONDS});
-    }
-    if (!Sane(plan.window) || !(plan.window > 0)) return PlanStatus(PlanCode::WINDOW);
-    if (!Sane(plan.lostMotion) || plan.lostMotion < 0) return PlanStatus(PlanCode::LOST_MOTION);
-    if (plan.window > smallest / 2) {
-        // Windows that overlap could take one stop for its neighbour.
-        return PlanStatus(PlanCode::WINDOW_TOO_WIDE, {plan.window, smallest});
-    }
-    if (!Sane(plan.overrun) || !(plan.overrun > plan.window + plan.lostMotion)) {
-        // The turn must leave the end target's window, lost motion and all,
-        // or its two directions could not be told apart.
-        return PlanStatus(PlanCode::OVERRUN_TOO_SMALL,
-                          {plan.overrun, plan.window + plan.lostMotion});
-    }
-    return PlanStatus();
+    if (plan.runs < MIN_RUNS || plan.runs > MAX_RUNS)
+        return S(CaptureCode::RUNS_RANGE, {MIN_RUNS, MAX_RUNS});
+    if (!Sane(plan.feed) || !(plan.feed > 0)) return S(CaptureCode::FEED);
+    // A reader taking one reading a second needs two at standstill, and
+    // the stop need not begin just as a reading does.
+    if (!Sane(plan.dwell) || plan.dwell < MIN_DWELL_SECONDS)
+        return S(CaptureCode::DWELL_TOO_SHORT, {MIN_DWELL_SECONDS});
+    if (!Sane(plan.window) || !(plan.window > 0)) return S(CaptureCode::WINDOW);
+    if (!Sane(plan.lostMotion) || plan.lostMotion < 0) return S(CaptureCode::LOST_MOTION);
+    // Windows that overlap could take one stop for its neighbour.
+    if (plan.window > smallest / 2) return S(CaptureCode::WINDOW_TOO_WIDE, {plan.window, smallest});
+    // The turn must leave the end target's window, lost motion and all, or
+    // its two directions could not be told apart.
+    if (!Sane(plan.overrun) || !(plan.overrun > plan.window + plan.lostMotion))
+        return S(CaptureCode::OVERRUN_TOO_SMALL, {plan.overrun, plan.window + plan.lostMotion});
+    if (!Sane(plan.countsPerUnit) || !(plan.countsPerUnit > 0)) return S(CaptureCode::SCALE);
+    return S();
 }
 
 std::vector<CycleStop> CycleStops(const CapturePlan& plan) {

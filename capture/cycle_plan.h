@@ -1,5 +1,7 @@
 // The linear test cycle a capture measures: its targets and settings, the
-// rules a sound cycle keeps, and the path the program follows: from below
+// rules a sound cycle keeps, and the path the program follows, in machine
+// coordinates (a compensation table is keyed to the machine position, so a
+// work offset must not shift the targets): from below
 // the first target by the overrun, then per run up through every target and
 // past the last by the overrun, down through every target and past the
 // first by the overrun, dwelling at every stop. Pure: no files, no clock.
@@ -11,19 +13,24 @@
 #include <string>
 #include <vector>
 
+#include "capture_status.h"
 #include "length_unit.h"
 #include "run_log.h"
-#include "status.h"
 
 namespace pitchwise {
 
 enum class Dialect { LINUXCNC, GRBL, FANUC, SIEMENS };
 
+// The QSB's counts per unit as the dialog takes them (its QSB_COUNTS_PER_UNIT,
+// as written there): right for a plan in the unit of the dialog's machine.
+constexpr double DEFAULT_COUNTS_PER_UNIT = 10034.463;
+
 struct CapturePlan {
     char axis = 'X';
     Dialect dialect = Dialect::LINUXCNC;
     LengthUnit unit = LengthUnit::MM;
-    std::vector<double> targets;  // ascending, as the program writes them
+    double countsPerUnit = DEFAULT_COUNTS_PER_UNIT;  // the QSB's, per unit of the plan
+    std::vector<double> targets;  // machine coordinates, ascending, as the program writes them
     int runs = 5;
     double feed = 1000;  // length unit per minute
     double dwell = 5;    // seconds, at every target and at each turn
@@ -38,6 +45,7 @@ struct PlanRequest {
     char axis = 'X';
     Dialect dialect = Dialect::LINUXCNC;
     LengthUnit unit = LengthUnit::MM;
+    double countsPerUnit = DEFAULT_COUNTS_PER_UNIT;
     double from = 0;
     double to = 0;
     int targets = 0;     // or
@@ -49,41 +57,17 @@ struct PlanRequest {
     std::uint32_t seed = 0;
 };
 
-// Why a plan is refused. The numbers a refusal carries, in order, follow
-// its name; the program and the window word them for their own users.
-#define PITCHWISE_PLAN_CODES(X)                                      \
-    X(OK)                                                            \
-    X(RANGE_BACKWARDS)    /* the last target not above the first */  \
-    X(TARGETS_OR_SPACING) /* neither or both given */                \
-    X(SPACING_NOT_WHOLE)  /* travel, spacing */                      \
-    X(TARGET_COUNT)       /* targets; 2 to 10000 allowed */          \
-    X(AXIS)               /* not X, Y or Z */                        \
-    X(TOO_FEW_TARGETS)    /* a plan read back with fewer than two */ \
-    X(TARGET_TOO_FAR)     /* a target beyond any machine's travel */ \
-    X(TARGETS_NOT_RISING) /* not each above the one before */        \
-    X(RUNS)               /* runs; 1 to 100 allowed */               \
-    X(FEED)               /* not above 0 */                          \
-    X(DWELL_TOO_SHORT)    /* the least dwell */                      \
-    X(WINDOW)             /* not above 0 */                          \
-    X(LOST_MOTION)        /* negative */                             \
-    X(WINDOW_TOO_WIDE)    /* window, smallest spacing */             \
-    X(OVERRUN_TOO_SMALL)  /* overrun, window plus lost motion */
-
-enum class PlanCode {
-#define PITCHWISE_PLAN_ENUM(name) name,
-    PITCHWISE_PLAN_CODES(PITCHWISE_PLAN_ENUM)
-#undef PITCHWISE_PLAN_ENUM
-};
-using PlanStatus = Status<PlanCode>;
-
-// The code's name, for tests and logs.
-const char* PlanCodeName(PlanCode code);
-
 // Builds the plan, or says why it is refused.
-PlanStatus MakePlan(const PlanRequest& request, CapturePlan& plan);
+CaptureStatus MakePlan(const PlanRequest& request, CapturePlan& plan);
 
 // OK when the plan is sound, otherwise why it is not.
-PlanStatus CheckPlan(const CapturePlan& plan);
+CaptureStatus CheckPlan(const CapturePlan& plan);
+
+// The plan's limits, for the words of a refusal.
+constexpr int MIN_TARGETS = 2;
+constexpr int MAX_TARGETS = 10000;
+constexpr int MIN_RUNS = 1;
+constexpr int MAX_RUNS = 100;
 
 // The first target takes longer: the counter is zeroed there, then read.
 constexpr double ZERO_DWELL_EXTRA_SECONDS = 3;

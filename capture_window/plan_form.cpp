@@ -1,27 +1,26 @@
 #include "plan_form.h"
 
 #include <cmath>
-#include <cstdlib>
 #include <optional>
 
+#include "number_text.h"
 #include "text.h"
 
 namespace pitchwise {
 
 namespace {
 
+// Read with the house's reader, not strtod: the window runs under the
+// operator's locale, where strtod may take "0.5" for 0.
 std::optional<double> NumberIn(const std::string& text) {
-    const std::string trimmed = Trim(text);
-    if (trimmed.empty()) return std::nullopt;
-    char* end = nullptr;
-    const double value = std::strtod(trimmed.c_str(), &end);
-    if (*end != '\0' || !std::isfinite(value)) return std::nullopt;
+    double value = 0;
+    if (!ReadDecimal(Trim(text), value)) return std::nullopt;
     return value;
 }
 
 PlanFormCheck Refused(PlanField field, std::string words) {
     PlanFormCheck check;
-    check.status = PlanStatus(PlanCode::OK);
+    check.status = CaptureStatus(CaptureCode::OK);
     check.field = field;
     check.words = std::move(words);
     return check;
@@ -29,7 +28,7 @@ PlanFormCheck Refused(PlanField field, std::string words) {
 
 }  // namespace
 
-PlanFormCheck PlanRefusalForWindow(const PlanStatus& s) {
+PlanFormCheck PlanRefusalForWindow(const CaptureStatus& s) {
     PlanFormCheck check;
     check.status = s;
     auto put = [&check](PlanField field, std::string words) {
@@ -38,40 +37,44 @@ PlanFormCheck PlanRefusalForWindow(const PlanStatus& s) {
         return check;
     };
     switch (s.code()) {
-        case PlanCode::OK:
+        case CaptureCode::OK:
             return check;
-        case PlanCode::RANGE_BACKWARDS:
+        case CaptureCode::RANGE_BACKWARDS:
             return put(PlanField::TO, "Must lie above the first target.");
-        case PlanCode::TARGETS_OR_SPACING:
+        case CaptureCode::COUNT_OR_SPACING:
             return put(PlanField::TARGETS, "Give the number of targets or the spacing, not both.");
-        case PlanCode::SPACING_NOT_WHOLE:
+        case CaptureCode::SPACING_NOT_WHOLE:
             return put(PlanField::SPACING, Format("%g does not go a whole number of times into %g.",
                                                   s.number(1), s.number(0)));
-        case PlanCode::TARGET_COUNT:
-        case PlanCode::TOO_FEW_TARGETS:
+        case CaptureCode::TARGET_COUNT:
+        case CaptureCode::TOO_FEW_TARGETS:
             return put(PlanField::TARGETS, "From 2 to 10000 targets.");
-        case PlanCode::AXIS:
+        case CaptureCode::AXIS:
             return put(PlanField::AXIS, "X, Y or Z.");
-        case PlanCode::TARGET_TOO_FAR:
+        case CaptureCode::TARGET_BEYOND_TRAVEL:
             return put(PlanField::FROM, "Beyond any machine's travel.");
-        case PlanCode::TARGETS_NOT_RISING:
+        case CaptureCode::TARGETS_NOT_RISING:
             return put(PlanField::SPACING, "The targets must rise one after the other.");
-        case PlanCode::RUNS:
+        case CaptureCode::RUNS_RANGE:
             return put(PlanField::RUNS, "From 1 to 100 runs each way.");
-        case PlanCode::FEED:
+        case CaptureCode::FEED:
             return put(PlanField::FEED, "Must be above 0.");
-        case PlanCode::DWELL_TOO_SHORT:
+        case CaptureCode::DWELL_TOO_SHORT:
             return put(
                 PlanField::DWELL,
                 Format("At least %g s: two readings, a second apart, at standstill.", s.number(0)));
-        case PlanCode::WINDOW_TOO_WIDE:
+        case CaptureCode::WINDOW_TOO_WIDE:
             return put(PlanField::SPACING,
                        Format("Targets %g apart are too close for a window of \xC2\xB1%g.",
                               s.number(1), s.number(0)));
-        case PlanCode::WINDOW:
-        case PlanCode::LOST_MOTION:
-        case PlanCode::OVERRUN_TOO_SMALL:
+        case CaptureCode::WINDOW:
+        case CaptureCode::LOST_MOTION:
+        case CaptureCode::OVERRUN_TOO_SMALL:
             break;
+        default:
+            // The scale, the plan file's and the command line's codes do not
+            // come from the form's fields.
+            return put(PlanField::NONE, "The plan cannot be made from these settings.");
     }
     // The window, lost motion and overrun are the unit's defaults here.
     return put(PlanField::NONE, "The plan's window, lost motion and overrun do not fit.");

@@ -24,7 +24,7 @@ struct PlanForm {
 };
 
 struct PlanFormCheck {
-    PlanStatus status;
+    CaptureStatus status;
     PlanField field = PlanField::NONE;  // where to show `words`
     std::string words;                  // empty when the plan is sound
 };
@@ -34,6 +34,6 @@ struct PlanFormCheck {
 PlanFormCheck ReadPlanForm(const PlanForm& form, CapturePlan& plan);
 
 // The window's words for a plan refusal, and the field they belong beside.
-PlanFormCheck PlanRefusalForWindow(const PlanStatus& status);
+PlanFormCheck PlanRefusalForWindow(const CaptureStatus& status);
 
 }  // namespace pitchwise

@@ -156,7 +156,7 @@ void CCapturePage::Show(const CaptureEvent& e) {
             m_port->setEnabled(true);
             const int runs = e.report.runsLogged;
             // The QSB's silence is most often its cable.
-            const bool silent = e.report.status.code() == CaptureCode::QSB_SILENT;
+            const bool silent = e.report.status.code() == CaptureEnd::QSB_SILENT;
             const QString words =
                 QString::fromStdString(CaptureEndText(m_plan, e.report)) +
                 (silent ? QString(": it was unplugged or stopped answering") : QString()) + ".\n" +

@@ -62,9 +62,9 @@ void CExportDialog::ExportAsked() {
         this, "Export table",
         QString("Tables (*.%1);;All files (*)").arg(format ? format->extension : "txt"));
     if (path.isEmpty()) return;
-    const AtomicWrite written = WriteFileAtomically(path.toStdString(), text);
-    if (!written.written) {
-        Say(this, "Export table", QString::fromStdString(written.message));
+    const FileStatus written = WriteFileAtomically(path.toStdString(), text);
+    if (!written) {
+        Say(this, "Export table", QString::fromStdString(FileStatusText(written)));
         return;
     }
     QString said = "Wrote " + path + ".";

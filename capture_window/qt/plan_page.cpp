@@ -144,15 +144,20 @@ void CPlanPage::SaveProgram() {
         Say(this, "Pitchwise Capture", "The program cannot be named *.plan.");
         return;
     }
+    std::string programText;
+    if (!PartProgram(m_plan, programText)) {
+        Say(this, "Pitchwise Capture", "The plan makes no program: check its settings.");
+        return;
+    }
     const std::size_t slash = program.rfind('/');
     const std::pair<std::string, std::string> files[] = {
-        {program, PartProgram(m_plan)},
+        {program, programText},
         {planPath,
          FormatPlan(m_plan, slash == std::string::npos ? program : program.substr(slash + 1))}};
     for (const auto& file : files) {
-        const AtomicWrite written = WriteFileAtomically(file.first, file.second);
-        if (!written.written) {
-            Say(this, "Pitchwise Capture", QString::fromStdString(written.message));
+        const FileStatus written = WriteFileAtomically(file.first, file.second);
+        if (!written) {
+            Say(this, "Pitchwise Capture", QString::fromStdString(FileStatusText(written)));
             return;
         }
     }

@@ -64,19 +64,21 @@ bool CResultPage::Open(const QString& logPath) {
     m_save->setEnabled(m_loaded);
     m_picture->clear();
     if (!m_loaded) return true;
-    const std::string base = m_pictures.path().toStdString() + "/axis";
+    std::string png, svg;
     QString drawError;
-    if (DrawPicture(base + ".png", base + ".svg", drawError)) {
+    if (DrawPicture(png, svg, drawError)) {
+        QPixmap picture;
+        picture.loadFromData(reinterpret_cast<const uchar*>(png.data()),
+                             static_cast<uint>(png.size()), "PNG");
         m_picture->setPixmap(
-            QPixmap(QString::fromStdString(base + ".png"))
-                .scaled(m_picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+            picture.scaled(m_picture->size(), Qt::KeepAspectRatio, Qt::SmoothTransformation));
     } else {
         m_picture->setText(drawError);
     }
     return true;
 }
 
-bool CResultPage::DrawPicture(const std::string& png, const std::string& svg, QString& error) {
+bool CResultPage::DrawPicture(std::string& png, std::string& svg, QString& error) {
     std::string reason;
     if (DrawAxisChart(m_result.reports.front(), png, svg, reason)) return true;
     error = QString::fromStdString(reason);
@@ -100,14 +102,15 @@ void CResultPage::SaveAsked() {
     if (path.isEmpty()) return;
     QString error;
     const std::string target = path.toStdString();
-    const std::string scratch = m_pictures.path().toStdString() + "/scratch";
-    if (path.endsWith(".png", Qt::CaseInsensitive)) {
-        DrawPicture(target, scratch + ".svg", error);
-    } else if (path.endsWith(".svg", Qt::CaseInsensitive)) {
-        DrawPicture(scratch + ".png", target, error);
-    } else {
-        const AtomicWrite written = WriteFileAtomically(target, m_result.text);
-        if (!written.written) error = QString::fromStdString(written.message);
+    std::string png, svg;
+    const bool picture =
+        path.endsWith(".png", Qt::CaseInsensitive) || path.endsWith(".svg", Qt::CaseInsensitive);
+    if (!picture || DrawPicture(png, svg, error)) {
+        const std::string& contents = !picture                                     ? m_result.text
+                                      : path.endsWith(".png", Qt::CaseInsensitive) ? png
+                                                                                   : svg;
+        const FileStatus written = WriteFileAtomically(target, contents);
+        if (!written) error = QString::fromStdString(FileStatusText(written));
     }
     if (!error.isEmpty()) Say(this, "Pitchwise Capture", error);
 }

@@ -26,7 +26,7 @@ class CResultPage final : public QWidget {
     void OpenAsked();
     void ExportAsked();
     void SaveAsked();
-    bool DrawPicture(const std::string& png, const std::string& svg, QString& error);
+    bool DrawPicture(std::string& png, std::string& svg, QString& error);
 
     CaptureResult m_result;
     bool m_loaded = false;
@@ -34,7 +34,6 @@ class CResultPage final : public QWidget {
     QLabel* m_picture = nullptr;
     QPushButton* m_export = nullptr;
     QPushButton* m_save = nullptr;
-    QTemporaryDir m_pictures;
 };
 
 }  // namespace pitchwise

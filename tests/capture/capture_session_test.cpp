@@ -22,6 +22,7 @@
 #include "qsb_simulator.h"
 #include "recording_clock.h"
 #include "run_log_file.h"
+#include "text_file.h"
 
 namespace pitchwise {
 
@@ -94,8 +95,9 @@ class CaptureSession : public ::testing::Test {
         settings.window = plan.window;
         sim.ExportPortDir();
         ASSERT_TRUE(sim.Plug(1));
-        sim.SetCountSource(
-            [this] { return kDeviceOffset + std::llround(carriage().Reading(m_now) * kScale); });
+        sim.SetCountSource([this] {
+            return kDeviceOffset + std::llround(carriage().Reading(m_now) * plan.countsPerUnit);
+        });
         sim.SetObserver([this](const QsbSimTraffic& t) {
             if (t.direction == QsbSimTraffic::RECEIVED) m_commands.push_back(t.bytes);
         });
@@ -184,7 +186,7 @@ double TrueDeviation(double target, Direction approach) {
 
 TEST_F(CaptureSession, EveryStopOfEveryRunAtItsTrueDeviation) {
     CaptureReport report = Capture();
-    EXPECT_EQ(report.status.code(), CaptureCode::OK) << CaptureEndText(plan, report);
+    EXPECT_EQ(report.status.code(), CaptureEnd::OK) << CaptureEndText(plan, report);
     EXPECT_EQ(report.runsLogged, 2);
     std::vector<LoggedRun> runs = LoggedRuns();
     ASSERT_EQ(runs.size(), 4u);
@@ -217,10 +219,33 @@ TEST_F(CaptureSession, EveryStopOfEveryRunAtItsTrueDeviation) {
     EXPECT_EQ(runs[2].points[0].approach, Direction::DOWN);
 }
 
+// A QSB counting another scale than the dialog's (an inch plan's, say):
+// the counts are converted with the plan's, which the log names.
+TEST_F(CaptureSession, CountsAtThePlansScale) {
+    plan.countsPerUnit = 254875.3602;  // 25.4 times the dialog's
+    plan.unit = LengthUnit::INCH;
+    ASSERT_EQ(Capture().status.code(), CaptureEnd::OK);
+    std::vector<LoggedRun> runs = LoggedRuns();
+    ASSERT_EQ(runs.size(), 4u);
+    for (const LoggedRun& run : runs) {
+        for (std::size_t i = 1; i < run.points.size(); ++i) {
+            EXPECT_NEAR(run.points[i].deviation, TrueDeviation(run.points[i].target, run.direction),
+                        2.5 / plan.countsPerUnit)
+                << "run " << run.run << " point " << i;
+        }
+    }
+    std::string text, error;
+    ASSERT_EQ(ReadTextFile(settings.logPath, text, error), FileRead::READ) << error;
+    const std::string comment =
+        "\n# pitchwise-capture: axis X in inch, machine coordinates, the QSB at 254875.3602 "
+        "counts per inch\n1,";
+    EXPECT_NE(text.find(comment), std::string::npos) << text;
+}
+
 TEST_F(CaptureSession, ASecondCaptureBeginsANewMeasurement) {
-    ASSERT_EQ(Capture().status.code(), CaptureCode::OK);
+    ASSERT_EQ(Capture().status.code(), CaptureEnd::OK);
     Rerun();
-    ASSERT_EQ(Capture().status.code(), CaptureCode::OK);
+    ASSERT_EQ(Capture().status.code(), CaptureEnd::OK);
     std::vector<LoggedRun> runs = LoggedRuns();
     ASSERT_EQ(runs.size(), 8u);
     // Counted from another zero: tied to nothing measured before it.
@@ -253,7 +278,7 @@ TEST_F(CaptureSession, AStopLeftOutEndsTheCaptureAndKeepsTheRunBefore) {
     const std::vector<std::size_t> at = StopWaypoints(path);
     path[at[7]].dwellSeconds = 0;
     CaptureReport report = Capture();
-    EXPECT_EQ(report.status.code(), CaptureCode::MISSED);
+    EXPECT_EQ(report.status.code(), CaptureEnd::MISSED);
     EXPECT_EQ(report.status.number(0), 7);  // the stop
     EXPECT_EQ(report.status.number(1), static_cast<double>(MissedReason::STOOD_ELSEWHERE));
     EXPECT_EQ(CaptureEndText(plan, report),
@@ -267,7 +292,7 @@ TEST_F(CaptureSession, StoppedByTheOperatorKeepsTheCompletedRuns) {
     // well before the second.
     m_stopAt = 65;
     CaptureReport report = Capture();
-    EXPECT_EQ(report.status.code(), CaptureCode::STOPPED);
+    EXPECT_EQ(report.status.code(), CaptureEnd::STOPPED);
     EXPECT_EQ(report.runsLogged, 1);
     EXPECT_EQ(LoggedRuns().size(), 2u);
 }
@@ -275,19 +300,19 @@ TEST_F(CaptureSession, StoppedByTheOperatorKeepsTheCompletedRuns) {
 TEST_F(CaptureSession, AQsbThatStopsAnsweringEndsIt) {
     sim.SetCounterReply(std::string("R0E0 GARBLED\r\n"));
     CaptureReport report = Capture();
-    EXPECT_EQ(report.status.code(), CaptureCode::QSB_SILENT);
+    EXPECT_EQ(report.status.code(), CaptureEnd::QSB_SILENT);
     EXPECT_EQ(report.runsLogged, 0);
 }
 
 TEST_F(CaptureSession, ANamedPortWithoutAQsbIsRefused) {
     settings.port = 2;
     CaptureReport report = Capture();
-    EXPECT_EQ(report.status.code(), CaptureCode::NO_QSB);
+    EXPECT_EQ(report.status.code(), CaptureEnd::NO_QSB);
     EXPECT_EQ(report.status.number(0), 2);
     settings.port = 1;
     notes.clear();
     m_stopAt = 1;  // found; then stopped at once
-    EXPECT_EQ(Capture().status.code(), CaptureCode::STOPPED);
+    EXPECT_EQ(Capture().status.code(), CaptureEnd::STOPPED);
     ASSERT_FALSE(notes.empty());
     EXPECT_EQ(notes[0], "COM:1 found");
 }

@@ -8,7 +8,7 @@
 #include <cmath>
 #include <functional>
 
-#include "capture_words.h"
+#include "qsb.h"
 
 namespace pitchwise {
 
@@ -27,34 +27,58 @@ PlanRequest Request() {
 struct RefusalRow {
     const char* name;
     std::function<void(PlanRequest&)> change;
-    PlanCode code;
-    const char* words;  // as pitchwise-capture says it
+    CaptureCode code;
+    std::vector<double> numbers;  // what the refusal is worded with
 };
 
 const RefusalRow kRefusals[] = {
-    {"Defaults", [](PlanRequest&) {}, PlanCode::OK, ""},
-    {"OneTarget", [](PlanRequest& r) { r.spacing = 0, r.targets = 1; }, PlanCode::TARGET_COUNT,
-     "a cycle needs from 2 to 10000 targets"},
-    {"TwoTargets", [](PlanRequest& r) { r.spacing = 0, r.targets = 2; }, PlanCode::OK, ""},
-    {"NeitherCountNorSpacing", [](PlanRequest& r) { r.spacing = 0; }, PlanCode::TARGETS_OR_SPACING,
-     "give either --targets or --spacing"},
-    {"SpacingNotWhole", [](PlanRequest& r) { r.spacing = 15; }, PlanCode::SPACING_NOT_WHOLE,
-     "the travel 40 is not a whole number of spacings 15"},
-    {"Backwards", [](PlanRequest& r) { r.to = -40; }, PlanCode::RANGE_BACKWARDS,
-     "--to must lie above --from"},
-    {"DwellJustEnough", [](PlanRequest& r) { r.dwell = 3; }, PlanCode::OK, ""},
-    {"DwellTooShort", [](PlanRequest& r) { r.dwell = 2.9; }, PlanCode::DWELL_TOO_SHORT,
-     "a dwell under 3 s is too short for two readings at standstill"},
-    {"WindowHalfTheSpacing", [](PlanRequest& r) { r.window = 5, r.overrun = 6; }, PlanCode::OK, ""},
-    {"WindowWiderThanHalfTheSpacing", [](PlanRequest& r) { r.window = 5.01, r.overrun = 6; },
-     PlanCode::WINDOW_TOO_WIDE, "the window 5.01 is wider than half the smallest spacing 10"},
-    {"OverrunJustLarger", [](PlanRequest& r) { r.overrun = 1.11; }, PlanCode::OK, ""},
-    {"OverrunNotLarger", [](PlanRequest& r) { r.overrun = 1.1; }, PlanCode::OVERRUN_TOO_SMALL,
-     "the overrun 1.1 must be larger than the window plus the lost motion (1.1)"},
-    {"InchDefaults", [](PlanRequest& r) { r.unit = LengthUnit::INCH, r.to = 2, r.spacing = 0.5; },
-     PlanCode::OK, ""},
-    {"NoRuns", [](PlanRequest& r) { r.runs = 0; }, PlanCode::RUNS, "--runs must lie from 1 to 100"},
-    {"NoFeed", [](PlanRequest& r) { r.feed = 0; }, PlanCode::FEED, "the feed must be above 0"},
+    {"Defaults", [](PlanRequest&) {}, CaptureCode::OK, {}},
+    {"OneTarget",
+     [](PlanRequest& r) { r.spacing = 0, r.targets = 1; },
+     CaptureCode::TARGET_COUNT,
+     {2, 10000}},
+    {"TwoTargets", [](PlanRequest& r) { r.spacing = 0, r.targets = 2; }, CaptureCode::OK, {}},
+    {"NeitherCountNorSpacing",
+     [](PlanRequest& r) { r.spacing = 0; },
+     CaptureCode::COUNT_OR_SPACING,
+     {}},
+    {"SpacingNotWhole",
+     [](PlanRequest& r) { r.spacing = 15; },
+     CaptureCode::SPACING_NOT_WHOLE,
+     {40, 15}},
+    {"Backwards", [](PlanRequest& r) { r.to = -40; }, CaptureCode::RANGE_BACKWARDS, {}},
+    {"DwellJustEnough", [](PlanRequest& r) { r.dwell = 3; }, CaptureCode::OK, {}},
+    {"DwellTooShort", [](PlanRequest& r) { r.dwell = 2.9; }, CaptureCode::DWELL_TOO_SHORT, {3}},
+    {"WindowHalfTheSpacing",
+     [](PlanRequest& r) { r.window = 5, r.overrun = 6; },
+     CaptureCode::OK,
+     {}},
+    {"WindowWiderThanHalfTheSpacing",
+     [](PlanRequest& r) { r.window = 5.01, r.overrun = 6; },
+     CaptureCode::WINDOW_TOO_WIDE,
+     {5.01, 10}},
+    {"OverrunJustLarger", [](PlanRequest& r) { r.overrun = 1.11; }, CaptureCode::OK, {}},
+    {"OverrunNotLarger",
+     [](PlanRequest& r) { r.overrun = 1.1; },
+     CaptureCode::OVERRUN_TOO_SMALL,
+     {1.1, 1.1}},
+    {"InchDefaults",
+     [](PlanRequest& r) { r.unit = LengthUnit::INCH, r.to = 2, r.spacing = 0.5; },
+     CaptureCode::OK,
+     {}},
+    {"NoRuns", [](PlanRequest& r) { r.runs = 0; }, CaptureCode::RUNS_RANGE, {1, 100}},
+    {"NoFeed", [](PlanRequest& r) { r.feed = 0; }, CaptureCode::FEED, {}},
+    {"NoWindow", [](PlanRequest& r) { r.window = 0; }, CaptureCode::WINDOW, {}},
+    {"NegativeLostMotion",
+     [](PlanRequest& r) { r.lostMotion = -0.1; },
+     CaptureCode::LOST_MOTION,
+     {}},
+    {"NoScale", [](PlanRequest& r) { r.countsPerUnit = 0; }, CaptureCode::SCALE, {}},
+    {"ScaleNotANumber",
+     [](PlanRequest& r) { r.countsPerUnit = std::nan(""); },
+     CaptureCode::SCALE,
+     {}},
+    {"AxisA", [](PlanRequest& r) { r.axis = 'A'; }, CaptureCode::AXIS, {}},
 };
 
 class PlanRefusal : public ::testing::TestWithParam<RefusalRow> {};
@@ -63,25 +87,37 @@ void PrintTo(const RefusalRow& row, std::ostream* out) {
     *out << row.name;
 }
 
-TEST_P(PlanRefusal, Reason) {
+TEST_P(PlanRefusal, Code) {
     PlanRequest request = Request();
     GetParam().change(request);
     CapturePlan plan;
-    const PlanStatus status = MakePlan(request, plan);
-    EXPECT_EQ(status.code(), GetParam().code) << PlanCodeName(status.code());
-    EXPECT_EQ(PlanRefusalText(status), GetParam().words);
+    const CaptureStatus status = MakePlan(request, plan);
+    EXPECT_EQ(CaptureCodeName(status.code()), std::string(CaptureCodeName(GetParam().code)));
+    EXPECT_EQ(status.numbers(), GetParam().numbers);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PlanRefusal, ::testing::ValuesIn(kRefusals),
                          [](const auto& row) { return std::string(row.param.name); });
 
+TEST(Plan, TheScaleIsTheDialogsUnlessGiven) {
+    // The dialog's constant as written, not its float's nearest value.
+    EXPECT_EQ(static_cast<float>(DEFAULT_COUNTS_PER_UNIT), QSB_COUNTS_PER_UNIT);
+    PlanRequest r = Request();
+    CapturePlan plan;
+    ASSERT_TRUE(MakePlan(r, plan));
+    EXPECT_EQ(plan.countsPerUnit, 10034.463);
+    r.unit = LengthUnit::INCH, r.to = 2, r.spacing = 0.5, r.countsPerUnit = 254883.36;
+    ASSERT_TRUE(MakePlan(r, plan));
+    EXPECT_EQ(plan.countsPerUnit, 254883.36);
+}
+
 TEST(Plan, TargetsBySpacingOrCount) {
     CapturePlan bySpacing, byCount;
     PlanRequest r = Request();
-    ASSERT_TRUE(MakePlan(r, bySpacing).ok());
+    ASSERT_TRUE(MakePlan(r, bySpacing));
     r.spacing = 0;
     r.targets = 5;
-    ASSERT_TRUE(MakePlan(r, byCount).ok());
+    ASSERT_TRUE(MakePlan(r, byCount));
     EXPECT_EQ(bySpacing.targets, (std::vector<double>{0, 10, 20, 30, 40}));
     EXPECT_EQ(byCount.targets, bySpacing.targets);
     EXPECT_FALSE(byCount.seed);
@@ -92,8 +128,8 @@ TEST(Plan, RandomOffsetsMoveTheInnerTargetsOnly) {
     r.randomOffsets = true;
     r.seed = 7;
     CapturePlan plan, again;
-    ASSERT_TRUE(MakePlan(r, plan).ok());
-    ASSERT_TRUE(MakePlan(r, again).ok());
+    ASSERT_TRUE(MakePlan(r, plan));
+    ASSERT_TRUE(MakePlan(r, again));
     EXPECT_EQ(plan.targets, again.targets);  // the seed decides them
     ASSERT_EQ(plan.targets.size(), 5u);
     EXPECT_EQ(plan.targets.front(), 0);

@@ -75,10 +75,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, PlanFormRows, ::testing::ValuesIn(kRows),
 
 // Every refusal the plan's rules can give has the window's words.
 TEST(PlanForm, EveryCodeHasWords) {
-    for (int c = static_cast<int>(PlanCode::OK) + 1;
-         c <= static_cast<int>(PlanCode::OVERRUN_TOO_SMALL); ++c) {
-        const PlanFormCheck check = PlanRefusalForWindow(PlanStatus(static_cast<PlanCode>(c)));
-        EXPECT_FALSE(check.words.empty()) << PlanCodeName(static_cast<PlanCode>(c));
+    for (int c = static_cast<int>(CaptureCode::OK) + 1;
+         c <= static_cast<int>(CaptureCode::OVERRUN_TOO_SMALL); ++c) {
+        const PlanFormCheck check =
+            PlanRefusalForWindow(CaptureStatus(static_cast<CaptureCode>(c)));
+        EXPECT_FALSE(check.words.empty()) << CaptureCodeName(static_cast<CaptureCode>(c));
     }
 }
 

@@ -115,6 +115,7 @@ bool CReader::Block(const std::string& block, std::size_t line, ProgramReading& 
     std::string bad;
     if (!SplitWords(block, words, bad)) return Refuse(ProgramCode::BAD_NUMBER, bad, line, out);
     bool dwell = false;
+    bool machineCoordinates = false;
     int motion = -1;
     std::optional<double> target, seconds;
     for (const Word& w : words) {
@@ -135,6 +136,8 @@ bool CReader::Block(const std::string& block, std::size_t line, ProgramReading& 
                 motion = whole;
             } else if (whole == 4) {
                 dwell = true;
+            } else if (whole == 53) {
+                machineCoordinates = true;
             } else if (whole == 91) {
                 return Refuse(ProgramCode::RELATIVE, text, line, out);
             } else if (whole != 53 && whole != 90 && whole != 94 && !UnitWord(whole)) {
@@ -173,6 +176,15 @@ bool CReader::Block(const std::string& block, std::size_t line, ProgramReading& 
     }
     if (motion >= 0) m_motion = motion;
     if (!target) return true;
+    // Fanuc's G53 positions at rapid traverse by itself, whatever the modal
+    // motion, and leaves that motion as it was.
+    if (m_family == ProgramFamily::FANUC && machineCoordinates && motion < 0) {
+        ProgramStep rapid;
+        rapid.positionMm = *target;
+        rapid.line = line;
+        out.steps.push_back(rapid);
+        return true;
+    }
     if (m_motion < 0) return Refuse(ProgramCode::UNKNOWN_WORD, std::string(1, m_axis), line, out);
     if (m_motion == 1 && !m_feedMm) return Refuse(ProgramCode::NO_FEED, "", line, out);
     ProgramStep step;
