@@ -35,6 +35,10 @@ LoggedRun Sweep(const CapturePlan& plan, Direction direction, const CapturedPoin
 
 }  // namespace
 
+double PositionFromFirst(const CapturePlan& plan, std::int64_t counts) {
+    return plan.targets.front() + static_cast<double>(counts) / plan.countsPerUnit;
+}
+
 std::int64_t CountsFromFirst(const CapturePlan& plan, double position) {
     return std::llround((position - plan.targets.front()) * plan.countsPerUnit);
 }

@@ -15,6 +15,8 @@ namespace pitchwise {
 
 // Counts from the first target to `position`.
 std::int64_t CountsFromFirst(const CapturePlan& plan, double position);
+// The position `counts` from the first target.
+double PositionFromFirst(const CapturePlan& plan, std::int64_t counts);
 
 // The trigger's stops. Each is allowed the program's time from the stop
 // before twice over (a feed override down to half) but its own dwell once,

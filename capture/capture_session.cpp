@@ -1,7 +1,7 @@
 #include "capture_session.h"
 
 #include <cmath>
-#include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "capture_record.h"
@@ -9,7 +9,6 @@
 #include "pause.h"
 #include "qsb.h"
 #include "run_log_file.h"
-#include "text.h"
 
 namespace pitchwise {
 
@@ -42,75 +41,73 @@ class CElapsedClock final : public CPauseClock {
     unsigned long long m_milliseconds = 0;
 };
 
-std::string Duration(double seconds) {
-    const long whole = std::lround(std::fmax(seconds, 0.0));
-    return Format("%ld:%02ld", whole / 60, whole % 60);
-}
-
 class CCapture {
   public:
-    CCapture(const CapturePlan& plan, const CaptureSettings& settings)
+    CCapture(const CapturePlan& plan, const CaptureSettings& settings, CaptureProgress& progress)
         : m_plan(plan),
           m_settings(settings),
+          m_progress(progress),
           m_stops(CycleStops(plan)),
           m_trigger(TriggerStopsFor(plan),
-                    TriggerSettingsFor(plan, settings.window, settings.bandCounts)) {}
+                    TriggerSettingsFor(plan, settings.window, settings.bandCounts)) {
+        const std::vector<CycleWaypoint> path = CycleWaypoints(plan);
+        m_programSeconds = CycleSeconds(plan, path, std::nullopt, path.size() - 1);
+    }
 
     // One reading; false when the capture is over.
-    bool Reading(double seconds, std::int64_t counts, CaptureReport& report,
-                 const std::function<void(const std::string&)>& note) {
-        return Take(m_trigger.Feed(seconds, counts), report, note);
+    bool Reading(double seconds, std::int64_t counts, CaptureReport& report) {
+        if (!Take(m_trigger.Feed(seconds, counts), report)) return false;
+        CaptureReading reading;
+        reading.counts = counts;
+        reading.zeroed = m_trigger.Zeroed();
+        if (reading.zeroed) reading.position = PositionFromFirst(m_plan, counts);
+        m_progress.Reading(reading, Standing());
+        return true;
     }
     // A reading that could not be taken.
     void Gap() { m_trigger.Gap(); }
-    std::string ProgressLine() const;
+    CaptureStanding Standing() const;
 
   private:
-    bool Take(const TriggerResult& result, CaptureReport& report,
-              const std::function<void(const std::string&)>& note);
-    std::string StopName(std::size_t k) const;
-    std::string Position(std::int64_t counts) const;
+    bool Take(const TriggerResult& result, CaptureReport& report);
     bool AppendRun(CaptureReport& report);
 
     const CapturePlan& m_plan;
     const CaptureSettings& m_settings;
+    CaptureProgress& m_progress;
     std::vector<CycleStop> m_stops;
     CCaptureTrigger m_trigger;
+    double m_programSeconds = 0;
     CapturedPoint m_start;  // where the current run's up sweep starts
     std::vector<CapturedPoint> m_up, m_down;
-    std::int64_t m_lastDeviation = 0;
-    bool m_anyCapture = false;
+    std::optional<std::int64_t> m_lastDeviation;
 };
 
-std::string CCapture::StopName(std::size_t k) const {
-    const CycleStop& s = m_stops[k];
-    return Format("run %d %s, target %zu of %zu (%c %.4f)", s.run, DirectionName(s.direction),
-                  s.direction == Direction::UP ? s.target + 1 : m_plan.targets.size() - s.target,
-                  m_plan.targets.size(), m_plan.axis, m_plan.targets[s.target]);
-}
-
-std::string CCapture::Position(std::int64_t counts) const {
-    return Format("%.4f",
-                  m_plan.targets.front() + static_cast<double>(counts) / m_plan.countsPerUnit);
-}
-
-std::string CCapture::ProgressLine() const {
+CaptureStanding CCapture::Standing() const {
+    CaptureStanding standing;
     const std::size_t next = m_trigger.NextStop();
-    if (!m_trigger.Zeroed()) {
-        return Format("waiting for %c to stand at %.4f reached from below, %.4f above the start",
-                      m_plan.axis, m_plan.targets.front(), m_plan.overrun);
+    standing.stop = next;
+    standing.lastDeviationCounts = m_lastDeviation;
+    standing.secondsLeft = m_programSeconds;
+    if (!m_trigger.Zeroed()) return standing;
+    if (next >= m_stops.size()) {
+        standing.phase = CapturePhase::DONE;
+        standing.secondsLeft = 0;
+        standing.fractionDone = 1;
+        return standing;
     }
-    if (next >= m_stops.size()) return "done";
     const CycleStop& s = m_stops[next];
-    std::string line = Format(
-        "run %d of %d, %s, target %zu of %zu", s.run, m_plan.runs, DirectionName(s.direction),
-        s.direction == Direction::UP ? s.target + 1 : m_plan.targets.size() - s.target,
-        m_plan.targets.size());
-    if (m_anyCapture)
-        line += Format(", last deviation %lld counts", static_cast<long long>(m_lastDeviation));
-    const double left =
+    standing.phase = CapturePhase::MEASURING;
+    standing.run = s.run;
+    standing.direction = s.direction;
+    standing.targetNumber =
+        s.direction == Direction::UP ? s.target + 1 : m_plan.targets.size() - s.target;
+    standing.secondsLeft =
         next == 0 ? SecondsLeftAfter(m_plan, 0) : SecondsLeftAfter(m_plan, next - 1);
-    return line + ", " + Duration(left) + " left";
+    if (m_programSeconds > 0)
+        standing.fractionDone =
+            std::fmin(1.0, std::fmax(0.0, 1 - standing.secondsLeft / m_programSeconds));
+    return standing;
 }
 
 bool CCapture::AppendRun(CaptureReport& report) {
@@ -124,8 +121,7 @@ bool CCapture::AppendRun(CaptureReport& report) {
         // The scale the counts were converted with stays beside the runs.
         if (!AppendRunToLog(m_settings.logPath, run, first, error,
                             first ? CaptureLogComment(m_plan) : std::string())) {
-            report.outcome = CaptureOutcome::LOG_REFUSED;
-            report.message = "the run log refused the run: " + error;
+            report.status = Status<CaptureEnd>(CaptureEnd::LOG_REFUSED, {}, error);
             return false;
         }
     }
@@ -136,15 +132,14 @@ bool CCapture::AppendRun(CaptureReport& report) {
     return true;
 }
 
-bool CCapture::Take(const TriggerResult& result, CaptureReport& report,
-                    const std::function<void(const std::string&)>& note) {
+bool CCapture::Take(const TriggerResult& result, CaptureReport& report) {
     switch (result.event) {
         case TriggerEvent::NONE:
             return true;
         case TriggerEvent::ZERO: {
             ZeroQsbCounter();
             m_start = CapturedPoint{0, Direction::UP, 0, RunLogTimeNow()};
-            note(Format("zeroed at %c %.4f", m_plan.axis, m_plan.targets.front()));
+            m_progress.Zeroed();
             return true;
         }
         case TriggerEvent::CAPTURE: {
@@ -152,75 +147,60 @@ bool CCapture::Take(const TriggerResult& result, CaptureReport& report,
             CapturedPoint point{s.target, s.direction, result.counts, RunLogTimeNow()};
             (s.direction == Direction::UP ? m_up : m_down).push_back(point);
             m_lastDeviation = result.counts - CountsFromFirst(m_plan, m_plan.targets[s.target]);
-            m_anyCapture = true;
+            m_progress.Captured(CapturedDeviation{result.stop, s.run, s.direction, s.target,
+                                                  m_plan.targets[s.target], *m_lastDeviation});
             const bool runDone = s.direction == Direction::DOWN && s.target == 0;
             if (runDone) {
                 if (!AppendRun(report)) return false;
-                note(Format("run %d of %d logged to %s", s.run, m_plan.runs,
-                            m_settings.logPath.c_str()));
+                m_progress.RunLogged(s.run);
             }
             if (m_trigger.NextStop() < m_stops.size()) return true;
-            report.outcome = CaptureOutcome::FINISHED;
-            report.message = Counted(m_plan.runs, "run", "runs") + " each way captured";
+            report.status = Status<CaptureEnd>();
             return false;
         }
         case TriggerEvent::MISSED:
             break;
         case TriggerEvent::FINISHED:
-            report.outcome = CaptureOutcome::FINISHED;
+            report.status = Status<CaptureEnd>();
             return false;
     }
-    report.outcome = CaptureOutcome::MISSED;
-    const std::string stop = StopName(result.stop);
-    if (result.missed == MissedReason::STOOD_ELSEWHERE) {
-        report.message =
-            stop + " missed: the axis stood at " + Position(result.counts) + " instead";
-    } else if (result.missed == MissedReason::WRONG_SIDE) {
-        report.message = stop + " missed: the axis reached it moving " +
-                         (m_stops[result.stop].direction == Direction::UP ? "down" : "up");
-    } else {
-        report.message = stop + " missed: not reached in the time of its move and dwell";
-    }
+    report.status = Status<CaptureEnd>(
+        CaptureEnd::MISSED, {static_cast<double>(result.stop), static_cast<double>(result.missed),
+                             static_cast<double>(result.counts)});
     return false;
 }
 
 }  // namespace
 
 CaptureReport RunCapture(const CapturePlan& plan, const CaptureSettings& settings,
-                         const std::function<void(const std::string&)>& progress,
-                         const std::function<void(const std::string&)>& note,
-                         const volatile std::sig_atomic_t& stopRequested) {
+                         CaptureProgress& progress) {
     CaptureReport report;
     CElapsedClock clock;
     int port = settings.port;
     QsbIdentity identity{};
     const bool found = port > 0 ? OpenQsb(port, identity) : FindQsb(port, identity);
     if (!found) {
-        report.outcome = CaptureOutcome::NO_QSB;
-        report.message = port > 0 ? Format("no QSB answers on COM%d", port)
-                                  : std::string("no QSB found on COM1 to COM7");
+        report.status =
+            Status<CaptureEnd>(CaptureEnd::NO_QSB, {static_cast<double>(settings.port)});
         return report;
     }
-    note(Format("COM:%d SERNUM:%s DEV:%s REV:%s", port, identity.serialNumber, identity.device,
-                identity.revision));
-    CCapture capture(plan, settings);
-    progress(capture.ProgressLine());
+    progress.Found(port, identity);
+    CCapture capture(plan, settings, progress);
+    progress.Reading(CaptureReading{}, capture.Standing());
     int silent = 0;
-    while (!stopRequested) {
+    while (!progress.StopRequested()) {
         std::int32_t counts = 0;
         if (!ReadQsbCount(counts)) {
             capture.Gap();
             if (++silent < kSilentReadings) continue;
-            report.outcome = CaptureOutcome::QSB_SILENT;
-            report.message = Format("the QSB gave no reading %d times in a row", silent);
+            report.status =
+                Status<CaptureEnd>(CaptureEnd::QSB_SILENT, {static_cast<double>(silent)});
             return report;
         }
         silent = 0;
-        if (!capture.Reading(clock.Seconds(), counts, report, note)) return report;
-        progress(capture.ProgressLine());
+        if (!capture.Reading(clock.Seconds(), counts, report)) return report;
     }
-    report.outcome = CaptureOutcome::STOPPED;
-    report.message = "stopped";
+    report.status = Status<CaptureEnd>(CaptureEnd::STOPPED);
     return report;
 }
 

@@ -5,11 +5,11 @@
 // was completed stays whatever ends the capture.
 #pragma once
 
-#include <csignal>
-#include <functional>
 #include <string>
 
+#include "capture_progress.h"
 #include "cycle_plan.h"
+#include "status.h"
 
 namespace pitchwise {
 
@@ -21,20 +21,24 @@ struct CaptureSettings {
     bool tableInForce = false;
 };
 
-enum class CaptureOutcome { FINISHED, STOPPED, MISSED, NO_QSB, QSB_SILENT, LOG_REFUSED };
-
-struct CaptureReport {
-    CaptureOutcome outcome = CaptureOutcome::FINISHED;
-    int runsLogged = 0;   // cycle runs, each one up and one down
-    std::string message;  // what ended it, for the operator
+// What ended a capture, with its numbers:
+enum class CaptureEnd {
+    OK,           // every stop of every run captured
+    STOPPED,      // by the operator
+    MISSED,       // the stop's index, the MissedReason, the counts where the axis stood
+    NO_QSB,       // the port asked for (0: COM1 to COM7 scanned)
+    QSB_SILENT,   // readings missed in a row: the QSB stopped answering, or was unplugged
+    LOG_REFUSED,  // the subject is the run log's reason
 };
 
-// `progress` receives the live line after every reading, `note` each line
-// worth keeping (the QSB found, the zero, each run logged). The capture
-// stops at the next reading once `stopRequested` is set.
+struct CaptureReport {
+    Status<CaptureEnd> status;
+    int runsLogged = 0;  // cycle runs, each one up and one down
+};
+
+// Runs one capture, telling `progress` as it goes; it stops at the next
+// reading once `progress` asks it to.
 CaptureReport RunCapture(const CapturePlan& plan, const CaptureSettings& settings,
-                         const std::function<void(const std::string&)>& progress,
-                         const std::function<void(const std::string&)>& note,
-                         const volatile std::sig_atomic_t& stopRequested);
+                         CaptureProgress& progress);
 
 }  // namespace pitchwise

@@ -17,6 +17,7 @@
 #include "capture_messages.h"
 #include "capture_options.h"
 #include "capture_session.h"
+#include "capture_words.h"
 #include "cycle_plan.h"
 #include "part_program.h"
 #include "plan_file.h"
@@ -85,6 +86,40 @@ volatile std::sig_atomic_t theStopRequested = 0;
 void RequestStop(int) {
     theStopRequested = 1;
 }
+
+// A terminal gets one live line rewritten in place; a log gets the notes
+// only (the QSB found, the zero, each run logged).
+class CTerminalProgress final : public CaptureProgress {
+  public:
+    CTerminalProgress(const CapturePlan& plan, std::string logPath, bool live)
+        : m_plan(plan), m_logPath(std::move(logPath)), m_live(live) {}
+
+    void Note(const std::string& line) {
+        std::printf("%s%s\n", m_live ? "\r\033[K" : "", line.c_str());
+        std::fflush(stdout);
+    }
+    void Found(int port, const QsbIdentity& id) override {
+        Note(Format("COM:%d SERNUM:%s DEV:%s REV:%s", port, id.serialNumber, id.device,
+                    id.revision));
+    }
+    void Reading(const CaptureReading&, const CaptureStanding& standing) override {
+        if (m_live) std::printf("\r%s\033[K", StandingText(m_plan, standing).c_str());
+        std::fflush(stdout);
+    }
+    void Zeroed() override {
+        Note(Format("zeroed at %c %.4f", m_plan.axis, m_plan.targets.front()));
+    }
+    void Captured(const CapturedDeviation&) override {}
+    void RunLogged(int run) override {
+        Note(Format("run %d of %d logged to %s", run, m_plan.runs, m_logPath.c_str()));
+    }
+    bool StopRequested() override { return theStopRequested != 0; }
+
+  private:
+    const CapturePlan& m_plan;
+    std::string m_logPath;
+    bool m_live;
+};
 
 std::string BaseName(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -173,23 +208,15 @@ int Run(const RunCommand& command) {
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
 
-    // A terminal gets one line rewritten in place; a log gets the notes only.
-    const bool live = isatty(STDOUT_FILENO) == 1;
-    auto progress = [live](const std::string& line) {
-        if (live) std::printf("\r%s\033[K", line.c_str());
-        std::fflush(stdout);
-    };
-    auto note = [live](const std::string& line) {
-        std::printf("%s%s\n", live ? "\r\033[K" : "", line.c_str());
-        std::fflush(stdout);
-    };
-    CaptureReport report = RunCapture(plan, settings, progress, note, theStopRequested);
-    note("pitchwise-capture: " + report.message + "; " +
-         Counted(report.runsLogged, "completed run", "completed runs") + " in " + settings.logPath);
-    switch (report.outcome) {
-        case CaptureOutcome::FINISHED:
+    CTerminalProgress progress(plan, settings.logPath, isatty(STDOUT_FILENO) == 1);
+    CaptureReport report = RunCapture(plan, settings, progress);
+    progress.Note("pitchwise-capture: " + CaptureEndText(plan, report) + "; " +
+                  Counted(report.runsLogged, "completed run", "completed runs") + " in " +
+                  settings.logPath);
+    switch (report.status.code()) {
+        case CaptureEnd::OK:
             return 0;
-        case CaptureOutcome::STOPPED:
+        case CaptureEnd::STOPPED:
             return 3;
         default:
             return 1;

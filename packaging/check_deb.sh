@@ -24,6 +24,8 @@ has_files() {
 }
 has_files "$deb" ./usr/bin/pitchwise ./usr/bin/pitchwise-export ./usr/share/applications/pitchwise.desktop \
   ./usr/bin/pitchwise-capture ./usr/share/man/man1/pitchwise-capture.1.gz \
+  ./usr/bin/pitchwise-capture-window ./usr/share/applications/pitchwise-capture.desktop \
+  ./usr/share/man/man1/pitchwise-capture-window.1.gz \
   ./usr/share/icons/hicolor/16x16/apps/pitchwise.png \
   ./usr/share/icons/hicolor/32x32/apps/pitchwise.png \
   ./usr/share/icons/hicolor/48x48/apps/pitchwise.png \

@@ -10,6 +10,7 @@
 #include "axis_chart.h"
 #include "axis_report.h"
 #include "report_options.h"
+#include "report_text.h"
 #include "run_log_file.h"
 #include "runtime_dir.h"
 #include "temperature.h"
@@ -52,8 +53,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     NormaliseRuns(reading.runs, temperature);
-    std::string text = "run log " + logPath + ", " + TemperatureText(temperature) + "\n";
-    for (const std::string& warning : reading.warnings) text += "warning: " + warning + "\n";
+    std::string text = ReportHeaderText(logPath, temperature, reading.warnings);
     std::vector<AxisReport> reports = BuildAxisReports(reading.runs);
     if (reports.empty()) {
         std::fprintf(stderr, "%spitchwise-report: %s holds no complete run\n", text.c_str(),

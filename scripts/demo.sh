@@ -17,6 +17,7 @@
 #
 # usage: scripts/demo.sh [--interactive] [--cycles N] [START END INCREMENT]
 #        (default 1; 0 10 0.5)
+#        scripts/demo.sh --capture
 # Environment: DEMO_OUT, the output directory (default out/demo);
 #              DEMO_PRESET, the build preset (default).
 # Leaves in the output directory: bench.txt (the bench's report and the
@@ -24,9 +25,34 @@
 # (the run log), report.txt (the figures), axis-x.png and axis-x.svg (the
 # picture), dialog.png (the dialog after the runs) and, on the virtual
 # display, screen.png (the whole screen with the first run's closing message).
+#
+# With --capture it shows "Pitchwise Capture" instead: a plan typed into
+# the window by key presses, its program saved and run by a simulated
+# machine (pitchwise-program-runner, the bench's axis error and lost motion,
+# its QSB on a pty), the capture, and the figures as the report prints them.
+# Leaves in out/capture (or DEMO_OUT): x.ngc, x.plan, x-runs.csv, the
+# report and screen.png (the window at the end of the capture).
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+
+if [ "${1:-}" = "--capture" ]; then
+  [ $# -eq 1 ] || { echo "usage: $0 --capture" >&2; exit 2; }
+  preset=${DEMO_PRESET:-default}
+  out=${DEMO_OUT:-$root/out/capture}
+  "$root/scripts/install-deps.sh" demo
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j2 --target pitchwise-capture-window \
+    pitchwise-program-runner pitchwise-report
+  mkdir -p "$out"
+  # On the display you have, if it can be reached: watch it, keep your keys off.
+  if [ -n "${DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then
+    echo "demo: a scripted operator drives Pitchwise Capture on $DISPLAY (keep your keys off)"
+    export DISPLAY_STARTED=1
+  fi
+  CAPTURE_KEEP=$out exec "$root/tests/gui/capture_window_run.sh" "$root/build/$preset" full \
+    "$out/screen.png"
+fi
 . "$root/scripts/lib/bench_session.sh"
 
 # Carried through the re-run under the virtual display, which gets the
@@ -103,18 +129,6 @@ capture_dialog() {
   import -window "$dialog" "$out/dialog.png" 2>/dev/null || true
 }
 
-# The closing message's text, copied from the box as Qt copies it on
-# Ctrl+C (a line of dashes, the title, dashes, the text, dashes).
-# Until Qt takes the clipboard, a marker of ours holds it (its xclip ends
-# then), so an older text is never taken for the message.
-read_message() {
-  printf 'no text copied' | xclip -quiet -selection clipboard >/dev/null 2>&1 &
-  holder=$!
-  timeout 10 sh -c 'until xclip -selection clipboard -o 2>/dev/null | grep -q .; do sleep 0.05; done' || true
-  xdotool key ctrl+c
-  wait_for_exit "$holder" 10 || kill "$holder" 2>/dev/null || true
-  xclip -selection clipboard -o 2>/dev/null | awk '/^-+$/ { n++; next } n == 2 && NF { print }'
-}
 messages=""
 
 if [ -z "$interactive" ]; then

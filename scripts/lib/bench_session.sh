@@ -87,3 +87,29 @@ type_create_again() {
   xdotool key Tab && xdotool type "$3"
   xdotool key Tab Return
 }
+
+# usage: read_message
+# The text of the message box that has the keyboard, copied from the box as
+# Qt copies it on Ctrl+C (a line of dashes, the title, dashes, the text,
+# dashes). Until Qt takes the clipboard, a marker of ours holds it (its
+# xclip ends then), so an older text is never taken for the message.
+read_message() {
+  printf 'no text copied' | xclip -quiet -selection clipboard >/dev/null 2>&1 &
+  holder=$!
+  timeout 10 sh -c 'until xclip -selection clipboard -o 2>/dev/null | grep -q .; do sleep 0.05; done' || true
+  xdotool key ctrl+c
+  wait_for_exit "$holder" 10 || kill "$holder" 2>/dev/null || true
+  xclip -selection clipboard -o 2>/dev/null | awk '/^-+$/ { n++; next } n == 2 && NF { print }'
+}
+
+# usage: read_selection
+# What Ctrl+A then Ctrl+C copies from the widget that has the keyboard, in
+# the same way.
+read_selection() {
+  printf 'no text copied' | xclip -quiet -selection clipboard >/dev/null 2>&1 &
+  holder=$!
+  timeout 10 sh -c 'until xclip -selection clipboard -o 2>/dev/null | grep -q .; do sleep 0.05; done' || true
+  xdotool key ctrl+a ctrl+c
+  wait_for_exit "$holder" 10 || kill "$holder" 2>/dev/null || true
+  xclip -selection clipboard -o 2>/dev/null
+}

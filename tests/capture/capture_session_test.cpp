@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "capture_record.h"
+#include "capture_words.h"
 #include "com_port.h"
 #include "qsb.h"
 #include "qsb_simulator.h"
@@ -102,7 +103,7 @@ class CaptureSession : public ::testing::Test {
         });
         clock.SetHook([this](unsigned milliseconds) {
             m_now += milliseconds / 1000.0;
-            if (m_stopAt > 0 && m_now >= m_stopAt) m_stop = 1;
+            if (m_stopAt > 0 && m_now >= m_stopAt) m_stop = true;
             sim.Pump();
         });
     }
@@ -120,13 +121,34 @@ class CaptureSession : public ::testing::Test {
     void Rerun() {
         thePort.Close();
         m_now = 0;
-        m_stop = 0;
+        m_stop = false;
     }
 
+    // Records what the session tells, in the terminal's words.
+    class CRecorder final : public CaptureProgress {
+      public:
+        explicit CRecorder(CaptureSession& test) : m_test(test) {}
+        void Found(int port, const QsbIdentity&) override {
+            m_test.notes.push_back("COM:" + std::to_string(port) + " found");
+        }
+        void Reading(const CaptureReading&, const CaptureStanding& standing) override {
+            m_test.progress.push_back(StandingText(m_test.plan, standing));
+            m_test.standings.push_back(standing);
+        }
+        void Zeroed() override { m_test.notes.push_back("zeroed"); }
+        void Captured(const CapturedDeviation& d) override { m_test.captured.push_back(d); }
+        void RunLogged(int run) override {
+            m_test.notes.push_back("run " + std::to_string(run) + " logged");
+        }
+        bool StopRequested() override { return m_test.m_stop; }
+
+      private:
+        CaptureSession& m_test;
+    };
+
     CaptureReport Capture() {
-        return RunCapture(
-            plan, settings, [this](const std::string& line) { progress.push_back(line); },
-            [this](const std::string& line) { notes.push_back(line); }, m_stop);
+        CRecorder recorder(*this);
+        return RunCapture(plan, settings, recorder);
     }
 
     std::vector<LoggedRun> LoggedRuns() {
@@ -143,13 +165,15 @@ class CaptureSession : public ::testing::Test {
     CRecordingClock clock;
     std::vector<std::string> notes;
     std::vector<std::string> progress;
+    std::vector<CaptureStanding> standings;
+    std::vector<CapturedDeviation> captured;
     std::vector<std::string> m_commands;
     double m_stopAt = 0;
 
   private:
     std::string m_dir;
     double m_now = 0;
-    volatile std::sig_atomic_t m_stop = 0;
+    bool m_stop = false;
     std::optional<CScriptedCarriage> m_carriage;
 };
 
@@ -162,7 +186,7 @@ double TrueDeviation(double target, Direction approach) {
 
 TEST_F(CaptureSession, EveryStopOfEveryRunAtItsTrueDeviation) {
     CaptureReport report = Capture();
-    EXPECT_EQ(report.outcome, CaptureOutcome::FINISHED) << report.message;
+    EXPECT_EQ(report.status.code(), CaptureEnd::OK) << CaptureEndText(plan, report);
     EXPECT_EQ(report.runsLogged, 2);
     std::vector<LoggedRun> runs = LoggedRuns();
     ASSERT_EQ(runs.size(), 4u);
@@ -200,7 +224,7 @@ TEST_F(CaptureSession, EveryStopOfEveryRunAtItsTrueDeviation) {
 TEST_F(CaptureSession, CountsAtThePlansScale) {
     plan.countsPerUnit = 254875.3602;  // 25.4 times the dialog's
     plan.unit = LengthUnit::INCH;
-    ASSERT_EQ(Capture().outcome, CaptureOutcome::FINISHED);
+    ASSERT_EQ(Capture().status.code(), CaptureEnd::OK);
     std::vector<LoggedRun> runs = LoggedRuns();
     ASSERT_EQ(runs.size(), 4u);
     for (const LoggedRun& run : runs) {
@@ -219,9 +243,9 @@ TEST_F(CaptureSession, CountsAtThePlansScale) {
 }
 
 TEST_F(CaptureSession, ASecondCaptureBeginsANewMeasurement) {
-    ASSERT_EQ(Capture().outcome, CaptureOutcome::FINISHED);
+    ASSERT_EQ(Capture().status.code(), CaptureEnd::OK);
     Rerun();
-    ASSERT_EQ(Capture().outcome, CaptureOutcome::FINISHED);
+    ASSERT_EQ(Capture().status.code(), CaptureEnd::OK);
     std::vector<LoggedRun> runs = LoggedRuns();
     ASSERT_EQ(runs.size(), 8u);
     // Counted from another zero: tied to nothing measured before it.
@@ -254,10 +278,11 @@ TEST_F(CaptureSession, AStopLeftOutEndsTheCaptureAndKeepsTheRunBefore) {
     const std::vector<std::size_t> at = StopWaypoints(path);
     path[at[7]].dwellSeconds = 0;
     CaptureReport report = Capture();
-    EXPECT_EQ(report.outcome, CaptureOutcome::MISSED);
-    EXPECT_EQ(report.message,
-              "run 2 up, target 2 of 3 (X 10.0000) missed: the axis stood at 20.0051 instead")
-        << report.message;
+    EXPECT_EQ(report.status.code(), CaptureEnd::MISSED);
+    EXPECT_EQ(report.status.number(0), 7);  // the stop
+    EXPECT_EQ(report.status.number(1), static_cast<double>(MissedReason::STOOD_ELSEWHERE));
+    EXPECT_EQ(CaptureEndText(plan, report),
+              "run 2 up, target 2 of 3 (X 10.0000) missed: the axis stood at 20.0051 instead");
     EXPECT_EQ(report.runsLogged, 1);
     EXPECT_EQ(LoggedRuns().size(), 2u);
 }
@@ -267,7 +292,7 @@ TEST_F(CaptureSession, StoppedByTheOperatorKeepsTheCompletedRuns) {
     // well before the second.
     m_stopAt = 65;
     CaptureReport report = Capture();
-    EXPECT_EQ(report.outcome, CaptureOutcome::STOPPED);
+    EXPECT_EQ(report.status.code(), CaptureEnd::STOPPED);
     EXPECT_EQ(report.runsLogged, 1);
     EXPECT_EQ(LoggedRuns().size(), 2u);
 }
@@ -275,21 +300,21 @@ TEST_F(CaptureSession, StoppedByTheOperatorKeepsTheCompletedRuns) {
 TEST_F(CaptureSession, AQsbThatStopsAnsweringEndsIt) {
     sim.SetCounterReply(std::string("R0E0 GARBLED\r\n"));
     CaptureReport report = Capture();
-    EXPECT_EQ(report.outcome, CaptureOutcome::QSB_SILENT);
+    EXPECT_EQ(report.status.code(), CaptureEnd::QSB_SILENT);
     EXPECT_EQ(report.runsLogged, 0);
 }
 
 TEST_F(CaptureSession, ANamedPortWithoutAQsbIsRefused) {
     settings.port = 2;
     CaptureReport report = Capture();
-    EXPECT_EQ(report.outcome, CaptureOutcome::NO_QSB);
-    EXPECT_EQ(report.message, "no QSB answers on COM2");
+    EXPECT_EQ(report.status.code(), CaptureEnd::NO_QSB);
+    EXPECT_EQ(report.status.number(0), 2);
     settings.port = 1;
     notes.clear();
     m_stopAt = 1;  // found; then stopped at once
-    EXPECT_EQ(Capture().outcome, CaptureOutcome::STOPPED);
+    EXPECT_EQ(Capture().status.code(), CaptureEnd::STOPPED);
     ASSERT_FALSE(notes.empty());
-    EXPECT_EQ(notes[0].substr(0, 6), "COM:1 ");
+    EXPECT_EQ(notes[0], "COM:1 found");
 }
 
 }  // namespace

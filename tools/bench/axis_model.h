@@ -33,6 +33,10 @@ class CAxisModel {
     CAxisModel(const PitchErrorProfile& profile, double speed, double home);
 
     void MoveTo(double target, Clock::time_point now);
+    // The speed of the moves from now on, in units per second (> 0).
+    void SetSpeed(double speed) {
+        if (speed > 0) m_speed = speed;
+    }
     void Dwell(std::chrono::milliseconds time, Clock::time_point now);
     bool InMotion(Clock::time_point now) const;
 
