@@ -50,7 +50,8 @@ TEST_F(Program, ExitsAndWritesNothingWhenRefused) {
     const ExitRow rows[] = {
         {"RUNLOG --axis X --to linuxcnc -o OUT", 0, ""},
         {"RUNLOG --axis Y --to linuxcnc -o OUT", 1, "no mapping measurement of axis Y"},
-        {"RUNLOG --axis X --to siemens-lec -o OUT", 1, "give --unit"},
+        {"RUNLOG --axis X --to siemens-lec --basic-system metric -o OUT", 1, "give --unit"},
+        {"RUNLOG --axis X --to siemens-lec --unit mm -o OUT", 2, "needs --basic-system"},
         {"MISSING --axis X --to linuxcnc -o OUT", 1, "cannot read"},
         {"BAD --axis X --to linuxcnc -o OUT", 1, "line 1"},
         {"RUNLOG --axis X --to nothing -o OUT", 2, "usage: pitchwise-export"},
