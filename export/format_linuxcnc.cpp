@@ -6,8 +6,9 @@
 //   0.500000 0.501200 0.498600
 //   1.000000 1.002100 0.999300
 // LinuxCNC stops reading at the first line that is not three numbers, so the
-// comment follows the last point, never above the first (ini-config,
-// COMP_FILE_TYPE; usrmotLoadComp).
+// comment is one line after the last point, never above the first (and a
+// second line would read as points dropped: ini-config, COMP_FILE_TYPE;
+// usrmotLoadComp).
 #include "number_text.h"
 #include "table_formats.h"
 
@@ -32,7 +33,10 @@ ExportStatus WriteLinuxCnc(const ExportedTable& table, bool offsets, std::string
         "beyond the first and last nominal LinuxCNC holds their values over the rest of the "
         "travel");
     comments.push_back("the two columns take up the lost motion: the joint's BACKLASH must stay 0");
-    for (const std::string& line : comments) text += "# " + AsciiComment(line) + "\n";
+    std::string comment = "#";
+    for (std::size_t i = 0; i < comments.size(); ++i)
+        comment += (i == 0 ? " " : "; ") + AsciiComment(comments[i]);
+    text += comment + "\n";
     NoteHeldEnds(table, notes);
     return ExportStatus();
 }

@@ -272,6 +272,20 @@ TEST(ExportTable, Refusals) {
     }
 }
 
+// LinuxCNC stops at the first line that is not three numbers, and the apply
+// tool refuses a file with lines after it: the comment is the last line.
+TEST(ExportTable, LinuxCncTablesEndInOneCommentLine) {
+    for (const char* format : {"linuxcnc", "linuxcnc-offsets"}) {
+        ExportStatus status;
+        ExportResult result =
+            Export(GoldenLog(), {"runs.csv", "--axis", "X", "--to", format}, status);
+        ASSERT_TRUE(status.ok()) << format;
+        const std::size_t comment = result.text.find('#');
+        ASSERT_NE(comment, std::string::npos) << format;
+        EXPECT_EQ(result.text.find('\n', comment), result.text.size() - 1) << result.text;
+    }
+}
+
 TEST(ExportTable, ABasicSystemIsNeededBySiemensAlone) {
     ExportOptions options;
     std::string error;
@@ -294,7 +308,7 @@ struct CommentRow {
 
 TEST(ExportTable, CommentsSayWhatTheControllerDoesInPlainAscii) {
     const CommentRow rows[] = {
-        {"linuxcnc", "# beyond the first and last nominal LinuxCNC holds their values"},
+        {"linuxcnc", "; beyond the first and last nominal LinuxCNC holds their values"},
         {"linuxcnc", "the joint's BACKLASH must stay 0"},
         {"linuxcnc-offsets", "BACKLASH must stay 0"},
         {"linuxcnc", "advice: 0 at the machine's reference point"},

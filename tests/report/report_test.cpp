@@ -231,4 +231,32 @@ TEST_F(ReportProgram, NormalisesTo20DegreesWhenAsked) {
     }
 }
 
+TEST_F(ReportProgram, TakesTheUnitFromTheLogAndRefusesAContradiction) {
+    struct Row {
+        LengthUnit logged;
+        std::string options;
+        int status;
+        const char* says;
+    };
+    const Row rows[] = {
+        {LengthUnit::MM, "", 0, "deviation = actual - target, in mm;"},
+        {LengthUnit::MM, " --unit mm", 0, "deviation = actual - target, in mm;"},
+        {LengthUnit::MM, " --unit inch", 1,
+         "--unit inch contradicts the run log, whose axis X lengths are in mm"},
+        {LengthUnit::INCH, " --unit mm", 1, "whose axis X lengths are in inch"},
+        {LengthUnit::UNKNOWN, " --unit inch", 0, "deviation = actual - target, in inch;"},
+        {LengthUnit::UNKNOWN, "", 0, "deviation = actual - target, in the length unit;"},
+    };
+    for (const Row& row : rows) {
+        LoggedRun up = MakeRun(1, Direction::UP, {0, 1, 2}, {0, 0.001, 0.003});
+        LoggedRun down = MakeRun(2, Direction::DOWN, {2, 1, 0}, {0.003, 0.002, 0.001});
+        up.unit = down.unit = row.logged;
+        std::ofstream(dir + "/runs.csv") << RUN_LOG_HEADER << "\n"
+                                         << FormatRun(up) << FormatRun(down);
+        Result result = RunProgram(dir + "/runs.csv -o " + dir + "/out" + row.options);
+        EXPECT_EQ(result.status, row.status) << row.options << result.output;
+        EXPECT_NE(result.output.find(row.says), std::string::npos) << row.says << result.output;
+    }
+}
+
 }  // namespace pitchwise
