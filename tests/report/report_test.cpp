@@ -189,7 +189,7 @@ TEST_F(ReportProgram, RefusesWhatItCannotRead) {
     std::ofstream(dir + "/bad.csv") << RUN_LOG_HEADER << "\n1,1,now,X\n";
     Result bad = RunProgram(dir + "/bad.csv -o " + dir + "/out");
     EXPECT_EQ(bad.status, 1);
-    EXPECT_NE(bad.output.find("line 2: expected 12"), std::string::npos) << bad.output;
+    EXPECT_NE(bad.output.find("line 2: expected 13"), std::string::npos) << bad.output;
     Result missing = RunProgram(dir + "/none.csv");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.output.find("cannot open " + dir + "/none.csv: No such file or directory"),
