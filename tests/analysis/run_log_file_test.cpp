@@ -277,16 +277,24 @@ TEST_F(RunLogFile, AWriterThatWaitedThroughAnUpgradeAppendsToTheNewLog) {
     while (!SomeoneWaitsFor(old.st_ino) && std::chrono::steady_clock::now() < limit)
         std::this_thread::yield();
     const bool waited = SomeoneWaitsFor(old.st_ino);
-    // The upgrade another writer makes: a new file renamed into the log's place.
+    // The upgrade another writer makes: the log and its run in a new file,
+    // renamed into the log's place.
     const std::string upgraded = WithUnitColumn(OlderLog().substr(0, OlderLog().rfind('\n') + 1));
-    std::ofstream(dir + "/new.csv", std::ios::binary) << upgraded;
+    LoggedRun other = MakeRun(Direction::UP, 0, 1);
+    other.run = 2;
+    other.measurement = 2;
+    other.unit = LengthUnit::MM;
+    other.points[0].approach = Direction::UP;
+    std::ofstream(dir + "/new.csv", std::ios::binary) << upgraded << FormatRun(other);
     ASSERT_EQ(rename((dir + "/new.csv").c_str(), path.c_str()), 0);
     flock(held, LOCK_UN);
     close(held);
     writer.join();
     EXPECT_TRUE(waited) << "the writer never waited for the lock";
     ASSERT_TRUE(appended) << error;
-    EXPECT_EQ(Contents(), upgraded + FormatRun(down));
+    EXPECT_EQ(down.run, 3);
+    EXPECT_EQ(down.measurement, 2);
+    EXPECT_EQ(Contents(), upgraded + FormatRun(other) + FormatRun(down));
 }
 
 TEST_F(RunLogFile, AMissingLogReadsEmptyAndAnUnwritablePlaceFails) {
