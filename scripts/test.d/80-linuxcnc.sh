@@ -69,8 +69,8 @@ CONF
 
 # MODE AXIS START END INCREMENT TABLE BACKLASH QSB_PIN
 run_e2e() {
-  TARVEX_LINUXCNC_CONFIG="$work/tarvex.conf" LD_LIBRARY_PATH="$build/controllers/linuxcnc" \
-    "$build/tests/controllers/linuxcnc/linuxcnc_e2e" "$@"
+  TARVEX_LINUXCNC_CONFIG="$work/tarvex.conf" LD_LIBRARY_PATH="$build/controllers/linuxcnc/link" \
+    "$build/tests/controllers/linuxcnc/link/linuxcnc_e2e" "$@"
 }
 
 status=0

@@ -58,8 +58,8 @@ dwell = 0.2
 log = $work/tarvex.log
 CONF
   lcnc_sim_rsh mdi "G53 G0 X60" &&
-    TARVEX_LINUXCNC_CONFIG="$work/tarvex.conf" LD_LIBRARY_PATH="$build/controllers/linuxcnc" \
-      "$build/tests/controllers/linuxcnc/linuxcnc_e2e" map X 0 40 10 "$work/comp_x.dat" "$lost_motion" \
+    TARVEX_LINUXCNC_CONFIG="$work/tarvex.conf" LD_LIBRARY_PATH="$build/controllers/linuxcnc/link" \
+      "$build/tests/controllers/linuxcnc/link/linuxcnc_e2e" map X 0 40 10 "$work/comp_x.dat" "$lost_motion" \
       carriage_pos.out
 }
 

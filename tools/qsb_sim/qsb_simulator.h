@@ -17,9 +17,7 @@
 // Every byte received and sent is recorded with its time and port.
 #pragma once
 
-#include <chrono>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <mutex>
@@ -28,21 +26,11 @@
 #include <thread>
 #include <vector>
 
+#include "qsb_sim_device.h"
+#include "qsb_sim_pty.h"
+#include "qsb_sim_traffic.h"
+
 namespace pitchwise {
-
-struct QsbSimTraffic {
-    enum Direction { RECEIVED, SENT };
-    Direction direction;
-    int port;           // the COM number the bytes went through
-    std::string bytes;  // as they were read or written, one read or write per record
-    std::chrono::steady_clock::time_point at;
-};
-
-// How the device replies to the counter query, when not overridden.
-enum class QsbSimCounterStyle {
-    UPPER_CASE,  // "R0E0 0000ABCD\r\n"
-    LOWER_CASE,  // "R0E0 0000abcd\r\n"
-};
 
 class CQsbSimulator {
   public:
@@ -145,51 +133,26 @@ class CQsbSimulator {
     static std::string AcknowledgeReply(const std::string& command);
 
   private:
-    struct Pty {
-        int master = -1;
-        int slave = -1;  // held open so the line stays up between the program's opens
-        std::string link;
-    };
-
-    bool OpenPty(int port, Pty& pty);
-    void ClosePty(Pty& pty);
     void PumpLocked(std::vector<QsbSimTraffic>& records);
-    void DrainSilentLocked(int port, Pty& pty, std::vector<QsbSimTraffic>& records);
-    void HandleCommandLocked(const std::string& line, std::vector<QsbSimTraffic>& records);
     void SendLocked(const std::string& bytes, std::vector<QsbSimTraffic>& records);
-    void RecordLocked(QsbSimTraffic::Direction direction, int port, const std::string& bytes,
-                      std::vector<QsbSimTraffic>& records);
-    std::int64_t AbsoluteCountsLocked() const;
     void Notify(const std::vector<QsbSimTraffic>& records);
+    void Wake(char why) const;
     void ThreadMain();
 
     std::string m_portDir;
     bool m_ownsPortDir = false;
 
     mutable std::mutex m_mutex;
-    Pty m_device;
+    SimPty m_device;
     int m_port = 0;
-    std::map<int, Pty> m_silent;
+    std::map<int, SimPty> m_silent;
 
-    std::string m_serialNumber = "10234";
-    std::string m_deviceCode = "4";
-    std::string m_revision = "12";
-    std::optional<std::string> m_identityReply;
-
-    std::int64_t m_counts = 0;
-    std::function<std::int64_t()> m_countSource;
-    std::int64_t m_offset = 0;
-    bool m_ignoreZeroing = false;
-    QsbSimCounterStyle m_counterStyle = QsbSimCounterStyle::UPPER_CASE;
-    std::deque<std::string> m_queuedCounterReplies;
-    std::optional<std::string> m_counterReply;
-
+    QsbSimDevice m_state;
     bool m_reading = true;
     bool m_lineStalled = false;
     std::string m_pendingLine;
 
-    std::vector<QsbSimTraffic> m_traffic;
-    std::vector<std::string> m_commands;
+    CQsbSimTrafficLog m_log;
     std::function<void(const QsbSimTraffic&)> m_observer;
 
     std::thread m_thread;

@@ -4,8 +4,6 @@
 
 #include <cmath>
 
-#include "rsh_session.h"
-
 namespace pitchwise {
 
 namespace {
@@ -105,17 +103,6 @@ TEST(MoveSeconds, BoundsTheRealMoveFromAbove) {
     }
     EXPECT_TRUE(std::isinf(MoveSeconds(1.0, 0.0, 1.0)));
     EXPECT_TRUE(std::isinf(MoveSeconds(1.0, 1.0, std::nan(""))));
-}
-
-TEST(RshReplyLimitMs, IsTheMarginPlusTheStretchedMotionAndStaysFinite) {
-    EXPECT_EQ(RshReplyLimitMs(0.0), RSH_REPLY_MARGIN_MS);
-    EXPECT_EQ(RshReplyLimitMs(-3.0), RSH_REPLY_MARGIN_MS);
-    EXPECT_EQ(RshReplyLimitMs(20.0), RSH_REPLY_MARGIN_MS + 30000);
-    EXPECT_GT(RshReplyLimitMs(20.0), 20000);
-    const int day = 24 * 3600 * 1000;
-    EXPECT_EQ(RshReplyLimitMs(HUGE_VAL), day);
-    EXPECT_EQ(RshReplyLimitMs(1e300), day);
-    EXPECT_EQ(RshReplyLimitMs(std::nan("")), day);
 }
 
 }  // namespace

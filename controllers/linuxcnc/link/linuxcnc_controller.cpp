@@ -6,6 +6,7 @@
 #include "refined_table.h"
 #include "run_log_file.h"
 #include "run_tie.h"
+#include "status_reader.h"
 #include "tarvex_log.h"
 #include "text.h"
 #include "text_file.h"
@@ -35,19 +36,22 @@ void CLinuxCncController::GiveBackControl() {
     m_session.Close();
 }
 
-std::vector<int> CLinuxCncController::Joints() const {
-    std::vector<int> joints;
-    for (const JointIni& joint : m_run.setup.axis.joints) joints.push_back(joint.joint);
-    return joints;
+MachineStatus CLinuxCncController::Status(unsigned parts) {
+    return ReadMachineStatus(m_session, parts, JointsOf(m_run.setup.axis));
 }
 
-MachineStatus CLinuxCncController::Status(unsigned parts) {
-    return ReadMachineStatus(m_session, parts, Joints());
+bool CLinuxCncController::InMotion() {
+    return m_motion.InMotion(m_run);
+}
+
+void CLinuxCncController::Finish() {
+    // Closing the socket ends the session; "quit" has no reply to wait for.
+    GiveBackControl();
 }
 
 bool CLinuxCncController::Init() {
     m_run = RunState();
-    m_watch = MotionWatch();
+    m_motion.Reset();
     m_refusal = Refusal::NONE;
     SetLogPath(m_config.logFile);
     return m_session.Open(m_config);
@@ -58,7 +62,7 @@ bool CLinuxCncController::Line(const char* text) {
     m_refusal = Refusal::NONE;
     if (!m_session.IsOpen())
         return RefuseLine(line, Refuse(Refusal::NO_SESSION, "no session with linuxcncrsh"));
-    if (m_watch.faulted) {
+    if (m_motion.Faulted()) {
         return RefuseLine(
             line, Refuse(Refusal::EARLIER_MOVE_FAULTED, "an earlier move did not end in position"));
     }
@@ -114,7 +118,7 @@ bool CLinuxCncController::BeginMapping(const std::string& line, char axis) {
     }
     m_run.mapping = true;
     std::string jointNames;
-    for (int joint : Joints())
+    for (int joint : JointsOf(setup.axis))
         jointNames += (jointNames.empty() ? "" : " and ") + std::to_string(joint);
     LogMessage("mapping axis " + std::string(1, axis) + " (joint " + jointNames + ") into " +
                setup.compFile +
@@ -138,9 +142,8 @@ bool CLinuxCncController::MoveToStart(const std::string& line, char axis, double
     // moving in a known direction whichever side it stood on.
     const double via = ApproachPoint(side, position, m_run.setup.config.approachDistance,
                                      limits.minLimit, limits.maxLimit);
-    if (!MoveTo(via, true))
+    if (!m_motion.Approach(m_run, via))
         return RefuseLine(line, Refuse(Refusal::MOVE_REFUSED, "LinuxCNC refused the move"));
-    m_watch.pendingStart = true;
     m_run.start = position;
     m_run.approach = side;
     m_run.moves = 1;
@@ -154,9 +157,8 @@ bool CLinuxCncController::Dwell(const std::string& line) {
     const Verdict verdict = CheckReady(Status(STATUS_STATE));
     if (verdict.Refused()) return RefuseLine(line, verdict);
     const double seconds = m_run.setup.config.dwellSeconds;
-    if (!Mdi(Format("G4 P%.3f", seconds), seconds))
+    if (!m_motion.Dwell(seconds))
         return RefuseLine(line, Refuse(Refusal::DWELL_REFUSED, "LinuxCNC refused the dwell"));
-    m_watch.motion = Motion::DWELL;
     return true;
 }
 
@@ -166,7 +168,7 @@ bool CLinuxCncController::Step(const std::string& line, char axis, double offset
     if (!verdict.Refused()) verdict = CheckReady(Status(STATUS_STATE));
     if (verdict.Refused()) return RefuseLine(line, verdict);
     const int direction = target > m_run.target ? 1 : -1;
-    if (!MoveTo(target, false))
+    if (!m_motion.MoveTo(m_run, target, false))
         return RefuseLine(line, Refuse(Refusal::MOVE_REFUSED, "LinuxCNC refused the move"));
     m_run.direction = direction;
     ++m_run.moves;
@@ -178,7 +180,7 @@ bool CLinuxCncController::Entry(const std::string& line, int index, double corre
     if (verdict.Refused()) return RefuseLine(line, verdict);
     // The reading was taken after the dwell: the machine must still stand
     // where the run put it, in the run's hands.
-    if (m_watch.motion != Motion::NONE)
+    if (m_motion.Moving())
         return RefuseLine(line, Refuse(Refusal::STILL_MOVING, "the machine is still moving"));
     const MachineStatus status = Status(STATUS_STATE | STATUS_POSITIONS);
     verdict = CheckReady(status);

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include "motion_watch.h"
+#include "rsh_session.h"
 #include "run_log.h"
 #include "run_policy.h"
 #include "run_table.h"
@@ -41,23 +43,9 @@ class CLinuxCncController {
     Refusal LastRefusal() const { return m_refusal; }
 
   private:
-    enum class Motion { NONE, MOVE, DWELL };
-
-    // The move or dwell in progress and how long LinuxCNC has been seen
-    // idle or busy during it.
-    struct MotionWatch {
-        Motion motion = Motion::NONE;
-        bool pendingStart = false;  // at the approach point, the start still to go
-        int idlePolls = 0;
-        int busyPolls = 0;
-        bool busyReported = false;
-        bool faulted = false;  // a move ended out of position: refuse the rest
-    };
-
     bool RefuseLine(const std::string& line, const Verdict& verdict);
     void GiveBackControl();
     MachineStatus Status(unsigned parts);
-    std::vector<int> Joints() const;
 
     bool BeginMapping(const std::string& line, char axis);
     bool MoveToStart(const std::string& line, char axis, double position);
@@ -70,18 +58,10 @@ class CLinuxCncController {
     Verdict WriteRefinedCandidate(const LoggedRun& run, const std::vector<LoggedRun>& log);
     void WriteReport(const AxisReport& report);
 
-    // Moves and their supervision (linuxcnc_motion.cpp).
-    // `motionSeconds`: the longest the move or dwell may take, since the
-    // shell may hold the ACK until it ends.
-    bool Mdi(const std::string& code, double motionSeconds);
-    double RapidSeconds(double target) const;
-    bool MoveTo(double position, bool rapid);
-    bool EndMotion(bool faulted);
-
     LinuxCncConfig m_config;  // as the file gives it
     CRshSession m_session;
     RunState m_run;  // Init starts every run afresh
-    MotionWatch m_watch;
+    CMotionWatch m_motion{m_session};
     Refusal m_refusal = Refusal::NONE;
 };
 

@@ -1,4 +1,4 @@
-#include "machine_status.h"
+#include "status_reader.h"
 
 #include <cstdlib>
 
@@ -11,6 +11,12 @@ bool GetFromShell(CRshSession& session, const std::string& what, std::string& re
     if (!session.Request("get " + what, answer)) return false;
     reply = answer.answer;
     return !answer.refused;
+}
+
+std::vector<int> JointsOf(const AxisIni& axis) {
+    std::vector<int> joints;
+    for (const JointIni& joint : axis.joints) joints.push_back(joint.joint);
+    return joints;
 }
 
 MachineStatus ReadMachineStatus(CRshSession& session, unsigned parts,

@@ -1,11 +1,10 @@
-// The controller's moves and dwells, and the watch over them while
-// Pitchwise polls InMotion.
+#include "motion_watch.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
-#include "linuxcnc_controller.h"
-#include "machine_status.h"
+#include "status_reader.h"
 #include "tarvex_log.h"
 #include "text.h"
 
@@ -20,58 +19,70 @@ constexpr int IDLE_POLLS_MAX = 50;
 // step, so the owner learns why the run waits (and the run waits on).
 constexpr int BUSY_POLLS_NOTICE = 50;
 
-}  // namespace
-
-bool CLinuxCncController::Mdi(const std::string& code, double motionSeconds) {
-    RshReply answer;
-    if (!m_session.Request("set mdi " + code, answer, motionSeconds) || !answer.acked) return false;
-    m_watch.idlePolls = 0;
-    m_watch.busyPolls = 0;
-    m_watch.busyReported = false;
-    return true;
-}
-
-double CLinuxCncController::RapidSeconds(double target) const {
+double RapidSeconds(const RunSetup& setup, double target) {
     // Where the axis stands is not asked; it is within the limits, so the
     // farther limit bounds the move.
-    const RunSetup& setup = m_run.setup;
     const double farthest =
         std::max(std::fabs(target - setup.axis.minLimit), std::fabs(target - setup.axis.maxLimit));
     return MoveSeconds(farthest, setup.rates.velocityUnitsPerSecond,
                        setup.rates.accelerationUnitsPerSecond2);
 }
 
-bool CLinuxCncController::MoveTo(double position, bool rapid) {
-    const RunSetup& setup = m_run.setup;
+}  // namespace
+
+bool CMotionWatch::Mdi(const std::string& code, double motionSeconds) {
+    RshReply answer;
+    if (!m_session.Request("set mdi " + code, answer, motionSeconds) || !answer.acked) return false;
+    m_state.idlePolls = 0;
+    m_state.busyPolls = 0;
+    m_state.busyReported = false;
+    return true;
+}
+
+bool CMotionWatch::MoveTo(RunState& run, double position, bool rapid) {
+    const RunSetup& setup = run.setup;
     const char axis = setup.axis.axis;
     std::string code;
     double seconds;
     if (rapid) {
         code = Format("G53 G0 %c%.6f", axis, position);
-        seconds = RapidSeconds(position);
+        seconds = RapidSeconds(setup, position);
     } else {
         code = Format("G53 G1 %c%.6f F%.3f", axis, position, setup.config.feed);
         const double velocity = std::min(setup.config.feed / 60.0,  // feed is per minute
                                          setup.rates.velocityUnitsPerSecond);
         seconds =
-            MoveSeconds(position - m_run.target, velocity, setup.rates.accelerationUnitsPerSecond2);
+            MoveSeconds(position - run.target, velocity, setup.rates.accelerationUnitsPerSecond2);
     }
     if (!Mdi(code, seconds)) return false;
-    m_run.target = position;
-    m_watch.motion = Motion::MOVE;
+    run.target = position;
+    m_state.motion = Motion::MOVE;
+    return true;
+}
+
+bool CMotionWatch::Approach(RunState& run, double via) {
+    if (!MoveTo(run, via, true)) return false;
+    m_state.pendingStart = true;
+    return true;
+}
+
+bool CMotionWatch::Dwell(double seconds) {
+    if (!Mdi(Format("G4 P%.3f", seconds), seconds)) return false;
+    m_state.motion = Motion::DWELL;
     return true;
 }
 
 // Ends the wait; a fault refuses every later line of the run.
-bool CLinuxCncController::EndMotion(bool faulted) {
-    m_watch.motion = Motion::NONE;
-    if (faulted) m_watch.faulted = true;
+bool CMotionWatch::EndMotion(bool faulted) {
+    m_state.motion = Motion::NONE;
+    if (faulted) m_state.faulted = true;
     return false;
 }
 
-bool CLinuxCncController::InMotion() {
-    if (m_watch.motion == Motion::NONE) return false;
-    const MachineStatus status = Status(STATUS_STATE);
+bool CMotionWatch::InMotion(RunState& run) {
+    if (m_state.motion == Motion::NONE) return false;
+    const MachineStatus status =
+        ReadMachineStatus(m_session, STATUS_STATE, JointsOf(run.setup.axis));
     if (!status.stateRead) {
         LogMessage("lost linuxcncrsh while waiting for motion");
         return EndMotion(true);
@@ -84,8 +95,8 @@ bool CLinuxCncController::InMotion() {
         return EndMotion(true);
     }
     if (status.programStatus != "PROGRAM_STATUS IDLE") {
-        if (++m_watch.busyPolls == BUSY_POLLS_NOTICE && !m_watch.busyReported) {
-            m_watch.busyReported = true;
+        if (++m_state.busyPolls == BUSY_POLLS_NOTICE && !m_state.busyReported) {
+            m_state.busyReported = true;
             std::string feed;
             GetFromShell(m_session, "feed_override", feed);
             const bool stopped = std::strtod(LastWord(feed).c_str(), nullptr) == 0.0;
@@ -96,34 +107,28 @@ bool CLinuxCncController::InMotion() {
         }
         return true;
     }
-    if (m_watch.motion == Motion::DWELL) return EndMotion(false);
+    if (m_state.motion == Motion::DWELL) return EndMotion(false);
     // The first joint stands for the axis: a gantry's second joint is
     // checked before its entry is taken.
     double position = 0.0;
     std::string reply;
-    const int joint = m_run.setup.axis.joints.front().joint;
+    const int joint = run.setup.axis.joints.front().joint;
     if (GetFromShell(m_session, "joint_pos " + std::to_string(joint), reply)) {
         position = std::strtod(LastWord(reply).c_str(), nullptr);
-        if (std::fabs(position - m_run.target) <= m_run.setup.config.inPositionTolerance) {
-            if (!m_watch.pendingStart) return EndMotion(false);
-            m_watch.pendingStart = false;
-            if (MoveTo(m_run.start, true)) return true;
+        if (std::fabs(position - run.target) <= run.setup.config.inPositionTolerance) {
+            if (!m_state.pendingStart) return EndMotion(false);
+            m_state.pendingStart = false;
+            if (MoveTo(run, run.start, true)) return true;
             LogMessage("LinuxCNC refused the move to the start");
             return EndMotion(true);
         }
     }
-    if (++m_watch.idlePolls < IDLE_POLLS_MAX) return true;
+    if (++m_state.idlePolls < IDLE_POLLS_MAX) return true;
     std::string error;
     GetFromShell(m_session, "error", error);
-    LogMessage(
-        Format("the move stopped at %.6f, not at the target %.6f: ", position, m_run.target) +
-        error);
+    LogMessage(Format("the move stopped at %.6f, not at the target %.6f: ", position, run.target) +
+               error);
     return EndMotion(true);
-}
-
-void CLinuxCncController::Finish() {
-    // Closing the socket ends the session; "quit" has no reply to wait for.
-    GiveBackControl();
 }
 
 }  // namespace pitchwise

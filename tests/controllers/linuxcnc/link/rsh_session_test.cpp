@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <deque>
 #include <memory>
@@ -303,6 +304,17 @@ INSTANTIATE_TEST_SUITE_P(BothShells, RshSessionShellTest,
                              return shell.param == RshPersonality::REWRITTEN ? "Rewritten"
                                                                              : "LinuxCnc29";
                          });
+
+TEST(RshReplyLimitMs, IsTheMarginPlusTheStretchedMotionAndStaysFinite) {
+    EXPECT_EQ(RshReplyLimitMs(0.0), RSH_REPLY_MARGIN_MS);
+    EXPECT_EQ(RshReplyLimitMs(-3.0), RSH_REPLY_MARGIN_MS);
+    EXPECT_EQ(RshReplyLimitMs(20.0), RSH_REPLY_MARGIN_MS + 30000);
+    EXPECT_GT(RshReplyLimitMs(20.0), 20000);
+    const int day = 24 * 3600 * 1000;
+    EXPECT_EQ(RshReplyLimitMs(HUGE_VAL), day);
+    EXPECT_EQ(RshReplyLimitMs(1e300), day);
+    EXPECT_EQ(RshReplyLimitMs(std::nan("")), day);
+}
 
 }  // namespace
 
