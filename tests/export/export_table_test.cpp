@@ -324,19 +324,14 @@ TEST(ExportTable, CommentsSayWhatTheControllerDoesInPlainAscii) {
     };
     for (const CommentRow& row : rows) {
         // A name that would start a line of its own, and a micro sign.
-        std::vector<std::string> args = {"r\xc2\xb5n\n$AA_ENC_COMP[0,0,X1]=5.csv",
-                                         "--axis",
-                                         "X",
-                                         "--to",
-                                         row.format,
-                                         "--temperature",
-                                         "23",
-                                         "--expansion",
-                                         "11.5",
-                                         "--scale-temperature",
-                                         "21",
-                                         "--scale-expansion",
-                                         "8"};
+        std::vector<std::string> args = {"r\xc2\xb5n\n$AA_ENC_COMP[0,0,X1]=5.csv", "--axis", "X",
+                                         "--to", row.format};
+        for (const char* word : {"--temperature 23", "--expansion 11.5", "--scale-temperature 21",
+                                 "--scale-expansion 8"}) {
+            const std::string option = word;
+            args.push_back(option.substr(0, option.find(' ')));
+            args.push_back(option.substr(option.find(' ') + 1));
+        }
         if (std::string(row.format) == "siemens-lec")
             args.insert(args.end(), {"--basic-system", "metric"});
         ExportStatus status;
