@@ -11,11 +11,15 @@ namespace pitchwise {
 
 const char* const RUN_LOG_HEADER =
     "run,measurement,time,axis,direction,table_in_force,points,point,target,correction,approach,"
+    "deviation,unit";
+
+const char* const RUN_LOG_HEADER_WITHOUT_UNIT =
+    "run,measurement,time,axis,direction,table_in_force,points,point,target,correction,approach,"
     "deviation";
 
 namespace {
 
-constexpr std::size_t kFields = 12;
+constexpr std::size_t kFields = 13;  // 12 in logs without the unit
 // Far beyond any table a controller holds; a bound keeps a hostile count
 // from reserving memory or making every later run look incomplete.
 constexpr int kMaxPoints = 100000;
@@ -71,12 +75,15 @@ struct ParsedLine {
 };
 
 // Empty when the line is a valid point, otherwise why not.
-std::string ParseLine(const std::string& line, ParsedLine& parsed) {
+std::string ParseLine(const std::string& line, bool withUnit, ParsedLine& parsed) {
     std::vector<std::string> f = SplitFields(line);
-    if (f.size() != kFields) {
-        return "expected " + std::to_string(kFields) + " comma-separated fields, found " +
+    const std::size_t fields = withUnit ? kFields : kFields - 1;
+    if (f.size() != fields) {
+        return "expected " + std::to_string(fields) + " comma-separated fields, found " +
                std::to_string(f.size());
     }
+    if (withUnit && !f.back().empty() && !UnitFromName(f.back(), parsed.run.unit))
+        return "unit is not mm, inch or empty";
     LoggedRun& run = parsed.run;
     LoggedPoint point;
     if (!ReadWhole(f[0], 1, INT_MAX, run.run)) return "run is not a whole number from 1";
@@ -105,10 +112,28 @@ std::string ParseLine(const std::string& line, ParsedLine& parsed) {
 
 bool SameRun(const LoggedRun& a, const LoggedRun& b) {
     return a.run == b.run && a.measurement == b.measurement && a.axis == b.axis &&
-           a.direction == b.direction && a.tableInForce == b.tableInForce;
+           a.direction == b.direction && a.tableInForce == b.tableInForce && a.unit == b.unit;
 }
 
 }  // namespace
+
+std::string WithUnitColumn(const std::string& text) {
+    std::string result;
+    for (std::size_t begin = 0; begin < text.size();) {
+        std::size_t end = text.find('\n', begin);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(begin, end - begin);
+        const bool cr = !line.empty() && line.back() == '\r';
+        if (cr) line.pop_back();
+        if (begin == 0)
+            line = RUN_LOG_HEADER;
+        else if (!line.empty() && line[0] != '#')
+            line += ",";
+        result += line + (cr ? "\r" : "") + (end < text.size() ? "\n" : "");
+        begin = end + 1;
+    }
+    return result;
+}
 
 const char* DirectionName(Direction direction) {
     return direction == Direction::UP ? "up" : "down";
@@ -116,6 +141,7 @@ const char* DirectionName(Direction direction) {
 
 std::string FormatRun(const LoggedRun& run) {
     std::string text;
+    const std::string unit = run.unit == LengthUnit::UNKNOWN ? "" : UnitName(run.unit);
     const std::string common =
         std::to_string(run.run) + "," + std::to_string(run.measurement) + ",";
     for (const LoggedPoint& p : run.points) {
@@ -123,7 +149,7 @@ std::string FormatRun(const LoggedRun& run) {
                 (run.tableInForce ? "1" : "0") + "," + std::to_string(run.points.size()) + "," +
                 std::to_string(p.point) + "," + FixedText(p.target, 4) + "," +
                 FixedText(p.correction, 4) + "," + DirectionName(p.approach) + "," +
-                FixedText(p.deviation, 6) + "\n";
+                FixedText(p.deviation, 6) + "," + unit + "\n";
     }
     return text;
 }
@@ -167,6 +193,10 @@ bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& e
             return false;
         };
         if (lineNumber == 1) {
+            if (line == RUN_LOG_HEADER_WITHOUT_UNIT) {
+                reading.withoutUnit = true;
+                continue;
+            }
             if (line != RUN_LOG_HEADER) return refuse("not the run log header");
             continue;
         }
@@ -174,7 +204,7 @@ bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& e
         if (line.find('\0') != std::string::npos) return refuse("holds a NUL byte");
 
         ParsedLine parsed;
-        std::string why = ParseLine(line, parsed);
+        std::string why = ParseLine(line, !reading.withoutUnit, parsed);
         if (!why.empty()) return refuse(why);
         const LoggedPoint& point = parsed.run.points[0];
         if (open && parsed.run.run == current.run) {

@@ -3,8 +3,11 @@
 // their text form only; run_log_file.h appends them to disk.
 //
 //   run,measurement,time,axis,direction,table_in_force,points,point,target,
-//   correction,approach,deviation           (one line)
+//   correction,approach,deviation,unit      (one line)
 //
+// `unit` is "mm" or "inch", empty for runs that were logged before the log
+// said it. Logs written before it existed have the header without it and
+// are read alike, every run's unit unknown; the first append upgrades them.
 // One header line first; lines starting with '#' are comments. A run is the
 // lines with one run number, `points` of them, numbered 0 to points - 1. The
 // runs of one measurement share one reference (run_tie.h).
@@ -39,6 +42,8 @@ struct LoggedRun {
 };
 
 extern const char* const RUN_LOG_HEADER;  // without the line end
+// The header of logs written before the unit was: read, never written.
+extern const char* const RUN_LOG_HEADER_WITHOUT_UNIT;
 
 // The lines of one run, each ending in '\n'.
 std::string FormatRun(const LoggedRun& run);
@@ -46,6 +51,7 @@ std::string FormatRun(const LoggedRun& run);
 struct RunLogReading {
     std::vector<LoggedRun> runs;
     std::vector<std::string> warnings;  // what was skipped, and why
+    bool withoutUnit = false;           // the older header: no unit column
 };
 
 // Reads a whole log. A last line cut short (no line end) and a run with
@@ -53,6 +59,10 @@ struct RunLogReading {
 // the middle of an append leaves them; anything else malformed refuses the
 // log with the line number and the reason in `error`.
 bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& error);
+
+// A log without the unit column, of whole lines, in the present form: the
+// header replaced, every run's unit empty (unknown), comments kept.
+std::string WithUnitColumn(const std::string& text);
 
 // "up" / "down".
 const char* DirectionName(Direction direction);

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
+#include <memory>
 #include <utility>
 
 #include "run_tie.h"
@@ -68,6 +69,46 @@ class CFile {
     int m_fd;
 };
 
+// Whether `fd` is still the file at `path`: an upgrade renames a new file
+// into the log's place, and a writer that waited for the lock on the old one
+// must not append to a file nobody reads any more.
+bool StillAt(int fd, const std::string& path) {
+    struct stat open {};
+    struct stat named {};
+    return fstat(fd, &open) == 0 && stat(path.c_str(), &named) == 0 &&
+           open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+// The log rewritten whole as `text` beside itself and renamed into its
+// place (a link's target, so the link stays): a crash leaves the old log or
+// the new one, never a mix. The new file is locked before it is named, so a
+// writer that opens it then waits for this append to end.
+bool Upgrade(const std::string& path, int lockedFd, const std::string& text, std::string& error) {
+    char* resolved = realpath(path.c_str(), nullptr);
+    const std::string target = resolved != nullptr ? resolved : path;
+    std::free(resolved);
+    std::string name = target + ".upgrade-XXXXXX";
+    CFile file(mkostemp(&name[0], O_CLOEXEC));
+    if (file.Fd() < 0) {
+        error = Reason("cannot upgrade", path);
+        return false;
+    }
+    struct stat old {};
+    bool done = flock(file.Fd(), LOCK_EX) == 0 && fstat(lockedFd, &old) == 0 &&
+                fchmod(file.Fd(), old.st_mode & 07777) == 0;
+    // The owner stays where this process may keep it (as root); else it is ours.
+    if (done && fchown(file.Fd(), old.st_uid, old.st_gid) != 0) errno = 0;
+    done = done && WriteAll(file.Fd(), text) && fsync(file.Fd()) == 0 &&
+           rename(name.c_str(), target.c_str()) == 0;
+    if (!done) {
+        error = Reason("cannot upgrade", path);
+        unlink(name.c_str());
+        return false;
+    }
+    SyncDirectoryOf(target);
+    return true;
+}
+
 }  // namespace
 
 bool ReadRunLogFile(const std::string& path, RunLogReading& reading, std::string& error) {
@@ -100,19 +141,30 @@ bool Append(const std::string& path, LoggedRun& run,
             std::vector<LoggedRun>* after, const std::string& comment, std::string& error) {
     struct stat before {};
     const bool existed = stat(path.c_str(), &before) == 0;
-    // A link is followed; a folder, device or FIFO is refused.
-    int fd = -1;
-    const FileStatus opened = OpenToAppend(path, fd);
-    CFile file(fd);
-    if (!opened) {
-        error = FileStatusText(opened);
-        return false;
+    std::unique_ptr<CFile> opened;
+    // A few rounds at most: each one follows an upgrade another writer made.
+    for (int round = 0; !opened; ++round) {
+        // A link is followed; a folder, device or FIFO is refused.
+        int fd = -1;
+        const FileStatus status = OpenToAppend(path, fd);
+        auto candidate = std::make_unique<CFile>(fd);
+        if (!status) {
+            error = FileStatusText(status);
+            return false;
+        }
+        // One writer at a time: the tie reads the runs the append follows.
+        if (flock(candidate->Fd(), LOCK_EX) != 0) {
+            error = Reason("cannot lock", path);
+            return false;
+        }
+        if (StillAt(candidate->Fd(), path)) {
+            opened = std::move(candidate);
+        } else if (round >= 100) {
+            error = path + ": replaced again and again while waiting for its lock";
+            return false;
+        }
     }
-    // One writer at a time: the tie reads the runs the append follows.
-    if (flock(file.Fd(), LOCK_EX) != 0) {
-        error = Reason("cannot lock", path);
-        return false;
-    }
+    const CFile& file = *opened;
     std::string text;
     if (!ReadAll(file.Fd(), text)) {
         error = Reason("cannot read", path);
@@ -136,7 +188,10 @@ bool Append(const std::string& path, LoggedRun& run,
     }
     run.run = static_cast<int>(highest) + 1;
     std::vector<LoggedRun> earlier = LatestMeasurement(reading.runs, run.axis, run.tableInForce);
-    if (fresh(earlier) || (!earlier.empty() && !SameTargets(earlier.back(), run))) earlier.clear();
+    // Runs in another unit are other numbers: never one measurement.
+    if (fresh(earlier) || (!earlier.empty() &&
+                           (!SameTargets(earlier.back(), run) || earlier.back().unit != run.unit)))
+        earlier.clear();
     if (earlier.empty()) {
         run.measurement = 1;
         for (const LoggedRun& r : reading.runs)
@@ -146,19 +201,26 @@ bool Append(const std::string& path, LoggedRun& run,
     }
     if (!TieRun(earlier, run, error)) return false;
 
-    if (kept != text.size() && ftruncate(file.Fd(), static_cast<off_t>(kept)) != 0) {
+    if (reading.withoutUnit) {
+        const std::string upgraded = WithUnitColumn(text.substr(0, kept));
+        if (!Upgrade(path, file.Fd(),
+                     upgraded + (comment.empty() ? "" : CommentLine(comment)) + FormatRun(run),
+                     error))
+            return false;
+    } else if (kept != text.size() && ftruncate(file.Fd(), static_cast<off_t>(kept)) != 0) {
         error = Reason("cannot drop the cut-short line of", path);
         return false;
+    } else {
+        std::string append = kept == 0 ? std::string(RUN_LOG_HEADER) + "\n" : std::string();
+        if (!comment.empty()) append += CommentLine(comment);
+        append += FormatRun(run);
+        if (lseek(file.Fd(), 0, SEEK_END) < 0 || !WriteAll(file.Fd(), append) ||
+            fsync(file.Fd()) != 0) {
+            error = Reason("cannot write", path);
+            return false;
+        }
+        if (!existed) SyncDirectoryOf(path);
     }
-    std::string append = kept == 0 ? std::string(RUN_LOG_HEADER) + "\n" : std::string();
-    if (!comment.empty()) append += CommentLine(comment);
-    append += FormatRun(run);
-    if (lseek(file.Fd(), 0, SEEK_END) < 0 || !WriteAll(file.Fd(), append) ||
-        fsync(file.Fd()) != 0) {
-        error = Reason("cannot write", path);
-        return false;
-    }
-    if (!existed) SyncDirectoryOf(path);
     if (after != nullptr) {
         *after = std::move(reading.runs);
         after->push_back(run);

@@ -18,12 +18,15 @@ const char* const EXPORT_USAGE =
     "  --to FORMAT           the controller's format, one of:\n"
     "      linuxcnc          LinuxCNC COMP_FILE_TYPE 0, actual positions per direction\n"
     "      linuxcnc-offsets  LinuxCNC COMP_FILE_TYPE 1, trims per direction\n"
-    "      siemens-lec       leadscrew error compensation (%_N_AX_EEC_INI), mm\n"
+    "      siemens-lec       leadscrew error compensation (%_N_AX_EEC_INI), basic system\n"
     "      isg               leadscrew compensation list (kw.ssfk), 0.1 um\n"
     "      csv               target, means, reversal, s per direction\n"
     "  -o FILE               write the table into FILE (\"-\", the default: standard output)\n"
-    "  --unit mm|inch        the machine's length unit (needed by siemens-lec, isg)\n"
-    "  --spacing S           grid spacing (default: the measured one, when even)\n"
+    "  --unit mm|inch        the machine's length unit, for a run log that does not\n"
+    "                        record it (siemens-lec and isg need it then); refused\n"
+    "                        when it contradicts the log's\n"
+    "  --spacing S           grid spacing (default: the measured one, when even); it\n"
+    "                        must divide the range into whole steps the file writes\n"
     "  --from A --until B    the grid's range (default: the measured range)\n"
     "  --zero-at P           shift the table to 0 at P (default: the reference)\n"
     "  --measurement N       that measurement instead of the latest\n"
@@ -31,6 +34,8 @@ const char* const EXPORT_USAGE =
     "  --max-points N        siemens-lec: MD38000's limit (default 200)\n"
     "  --machine-axis NAME   siemens-lec: the machine axis (default X1, Y1, Z1)\n"
     "  --measuring-system E  siemens-lec: 0 or 1 (default 0)\n"
+    "  --basic-system metric|inch\n"
+    "                        siemens-lec, needed: the control's basic system (MD10240)\n"
     "  --logical-axis N      isg: the logical axis number (default X 1, Y 2, Z 3)\n"
     "  -h, --help            print this help and exit\n";
 
@@ -158,6 +163,14 @@ bool TakeOption(Parser& p, ExportOptions& o, FormatOnly& only) {
         if (!p.Whole(0, 1, whole)) return false;
         o.measuringSystem = static_cast<int>(whole);
         only.siemens = true;
+    } else if (name == "--basic-system") {
+        if (!p.Value(text)) return false;
+        if (text != "metric" && text != "inch") {
+            p.error = "--basic-system takes metric or inch";
+            return false;
+        }
+        o.basicSystem = text == "metric" ? LengthUnit::MM : LengthUnit::INCH;
+        only.siemens = true;
     } else if (name == "--logical-axis") {
         if (!p.Whole(1, 9999, whole)) return false;
         o.logicalAxis = static_cast<int>(whole);
@@ -213,11 +226,17 @@ bool ParseExportOptions(const std::vector<std::string>& args, ExportOptions& opt
     const std::string format = options.format->name;
     const bool siemens = format == "siemens-lec";
     if (!siemens && only.siemens) {
-        error = "--max-points, --machine-axis and --measuring-system are for siemens-lec only";
+        error =
+            "--max-points, --machine-axis, --measuring-system and --basic-system are for "
+            "siemens-lec only";
         return false;
     }
     if (format != "isg" && only.isg) {
         error = "--logical-axis is for isg only";
+        return false;
+    }
+    if (siemens && options.basicSystem == LengthUnit::UNKNOWN) {
+        error = "siemens-lec needs --basic-system metric or inch (the control's MD10240)";
         return false;
     }
     if (options.machineAxis.empty()) options.machineAxis = std::string(1, options.axis) + "1";
@@ -225,9 +244,9 @@ bool ParseExportOptions(const std::vector<std::string>& args, ExportOptions& opt
     return true;
 }
 
-double MaxCorrection(const ExportOptions& options) {
+double MaxCorrection(const ExportOptions& options, LengthUnit unit) {
     if (options.maxCorrection) return *options.maxCorrection;
-    const double mm = MillimetresPerUnit(options.unit);
+    const double mm = MillimetresPerUnit(unit);
     return mm == 0.0 ? 0.5 : 0.5 / mm;
 }
 

@@ -21,12 +21,13 @@ struct ExportOptions {
     std::optional<double> from;
     std::optional<double> until;
     std::optional<double> zeroAt;
-    int measurement = 0;                  // 0: the latest
-    std::optional<double> maxCorrection;  // machine unit; default 0.5 mm
-    std::size_t maxPoints = 200;          // siemens-lec only
-    std::string machineAxis;              // siemens-lec; default the axis letter and 1
-    int measuringSystem = 0;              // siemens-lec
-    std::optional<int> logicalAxis;       // isg; default X 1, Y 2, Z 3
+    int measurement = 0;                           // 0: the latest
+    std::optional<double> maxCorrection;           // machine unit; default 0.5 mm
+    std::size_t maxPoints = 200;                   // siemens-lec only
+    std::string machineAxis;                       // siemens-lec; default the axis letter and 1
+    int measuringSystem = 0;                       // siemens-lec
+    LengthUnit basicSystem = LengthUnit::UNKNOWN;  // siemens-lec: MD10240, metric mm or inch
+    std::optional<int> logicalAxis;                // isg; default X 1, Y 2, Z 3
     TemperatureOptions temperature;
     std::string output;  // -o; empty: standard output
     bool help = false;
@@ -42,8 +43,8 @@ extern const char* const EXPORT_USAGE;
 bool ParseExportOptions(const std::vector<std::string>& args, ExportOptions& options,
                         std::string& error);
 
-// The largest correction allowed, in the machine's unit: --max-correction,
-// or 0.5 mm (0.5 when the unit is not known).
-double MaxCorrection(const ExportOptions& options);
+// The largest correction allowed, in the machine's unit `unit`:
+// --max-correction, or 0.5 mm (0.5 when the unit is not known).
+double MaxCorrection(const ExportOptions& options, LengthUnit unit);
 
 }  // namespace pitchwise

@@ -9,17 +9,21 @@
 #include <vector>
 
 #include "export_options.h"
+#include "export_status.h"
 #include "run_log.h"
 
 namespace pitchwise {
 
 struct ExportResult {
-    std::string text;                // the file
-    std::vector<std::string> notes;  // for the operator, beside the file
+    std::string text;                       // the file
+    std::vector<ExportStatus> notes;        // for the operator, beside the file
+    LengthUnit unit = LengthUnit::UNKNOWN;  // the machine's, as the table was made in
 };
 
-// False with the reason when the table cannot be made as asked.
-bool ExportTable(const std::vector<LoggedRun>& log, const ExportOptions& options,
-                 ExportResult& result, std::string& error);
+// Refused, with no text, when the table cannot be made as asked. The unit
+// is the log's; the options' unit is needed only for a log that does not
+// say it, and refused when it contradicts it.
+ExportStatus ExportTable(const std::vector<LoggedRun>& log, const ExportOptions& options,
+                         ExportResult& result);
 
 }  // namespace pitchwise

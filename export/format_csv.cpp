@@ -13,10 +13,13 @@ std::string Cell(const Figure& value) {
 
 }  // namespace
 
-bool WriteCsv(const ExportedTable& table, std::string& text, std::vector<std::string>& /*notes*/,
-              std::string& /*error*/) {
+ExportStatus WriteCsv(const ExportedTable& table, std::string& text,
+                      std::vector<ExportStatus>& /*notes*/) {
     text.clear();
-    for (const std::string& line : table.comments) text += "# " + line + "\n";
+    std::vector<std::string> comments = table.comments;
+    comments.push_back(
+        "beyond the first and last target: as the controller does (many hold the end values)");
+    for (const std::string& line : comments) text += "# " + AsciiComment(line) + "\n";
     text += "target,mean_up,mean_down,mean,reversal,s_up,s_down\n";
     for (const GridPoint& p : table.grid) {
         Figure mean = p.up && p.down ? Figure(OneColumnValue(p)) : std::nullopt;
@@ -24,7 +27,7 @@ bool WriteCsv(const ExportedTable& table, std::string& text, std::vector<std::st
         text += FixedText(p.position, 4) + "," + Cell(p.up) + "," + Cell(p.down) + "," +
                 Cell(mean) + "," + Cell(reversal) + "," + Cell(p.sUp) + "," + Cell(p.sDown) + "\n";
     }
-    return true;
+    return ExportStatus();
 }
 
 }  // namespace pitchwise

@@ -1,8 +1,12 @@
 // The ISG kernel's leadscrew compensation list: metric (unit 1), every
-// length in whole 0.1 µm, points equally spaced from kw_startpos at
+// length in whole 0.1 um, points equally spaced from kw_startpos at
 // interval, each entry the deviation actual - target. Both directions
 // measured: a .pos and a .neg table on the same points (they take up the
-// lost motion too); otherwise one table.
+// lost motion too); otherwise one table. TF5200 axis compensation, P-COMP
+// parameters:
+//   kopf.achs_nr                        1
+//   kw.ssfk.interval                    5000
+//   kw.ssfk.table[2].pos                -102
 #include <climits>
 #include <cmath>
 
@@ -15,19 +19,12 @@ namespace {
 
 constexpr double kTenthsOfMicronPerMm = 10000.0;
 
-// A length in whole 0.1 µm. False when it does not fit the list's integers.
+// A length in whole 0.1 um. False when it does not fit the list's integers.
 bool Tenths(double machineUnits, double mmPerUnit, long long& tenths) {
     double value = std::round(machineUnits * mmPerUnit * kTenthsOfMicronPerMm);
     if (!(std::fabs(value) <= INT_MAX)) return false;
     tenths = static_cast<long long>(value);
     return true;
-}
-
-// The grid's start and spacing must be whole 0.1 µm, or the points the
-// kernel places would not be the points the values were taken at.
-bool WholeTenths(double machineUnits, double mmPerUnit) {
-    double value = machineUnits * mmPerUnit * kTenthsOfMicronPerMm;
-    return std::fabs(value - std::round(value)) < 1e-3;
 }
 
 std::string Line(const std::string& key, long long value) {
@@ -38,27 +35,41 @@ std::string Line(const std::string& key, long long value) {
 
 }  // namespace
 
-bool WriteIsgList(const ExportedTable& table, std::string& text,
-                  std::vector<std::string>& /*notes*/, std::string& error) {
+ExportStatus WriteIsgList(const ExportedTable& table, std::string& text,
+                          std::vector<ExportStatus>& /*notes*/) {
     const double mm = MillimetresPerUnit(table.unit);
-    if (mm == 0.0) {
-        error = "isg holds 0.1 µm: give --unit";
-        return false;
-    }
-    const double start = table.grid.front().position;
+    if (mm == 0.0) return ExportStatus(ExportCode::UNIT_NEEDED, {}, "isg");
+    const GridPoint& first = table.grid.front();
+    const double until = table.grid.back().position;
     long long startTenths = 0;
     long long interval = 0;
-    if (!WholeTenths(start, mm) || !WholeTenths(table.spacing, mm) ||
-        !Tenths(start, mm, startTenths) || !Tenths(table.spacing, mm, interval)) {
-        error = "isg places its points in whole 0.1 µm: the grid's start " + FixedText(start, 6) +
-                " and spacing " + FixedText(table.spacing, 6) +
-                " must be such (give --from and --spacing)";
-        return false;
+    if (!Tenths(first.position, mm, startTenths) || !Tenths(table.spacing, mm, interval))
+        return ExportStatus(ExportCode::VALUE_TOO_LARGE, {first.position});
+    const bool bilateral = first.up && first.down;
+    std::vector<std::string> comments = table.comments;
+    comments.push_back("lengths in 0.1 um (unit 1)");
+    comments.push_back(
+        "beyond the first and last point: what the controller does is not documented");
+    if (bilateral) {
+        comments.push_back(
+            "bilateral 1: .pos and .neg take up the lost motion: the axis's own backlash "
+            "compensation (P-AXIS-00021, P-AXIS-00103) must stay 0");
+    } else if (table.meanReversal) {
+        long long lost = 0;
+        if (!Tenths(-*table.meanReversal, mm, lost))
+            return ExportStatus(ExportCode::VALUE_TOO_LARGE, {until});
+        comments.push_back("bilateral 0: one table; getriebe[i].lose (P-AXIS-00103): enter " +
+                           std::to_string(lost) +
+                           ", the lost motion -B in 0.1 um, given as a positive length "
+                           "(B = mean up - mean down)");
+    } else {
+        comments.push_back(
+            "bilateral 0: one direction measured; the lost motion for the axis's backlash "
+            "compensation (P-AXIS-00103) is not known");
     }
-    const bool bilateral = table.grid.front().up && table.grid.front().down;
     text.clear();
-    for (const std::string& line : table.comments) text += "# " + line + "\n";
-    text += Line("kopf.log_achs_nr", table.logicalAxis);
+    for (const std::string& line : comments) text += "# " + AsciiComment(line) + "\n";
+    text += Line("kopf.achs_nr", table.logicalAxis);
     text += Line("kw.ssfk.interval", interval);
     text += Line("kw.ssfk.kw_startpos", startTenths);
     text += Line("kw.ssfk.kw_nr_max", static_cast<long long>(table.grid.size()));
@@ -71,15 +82,11 @@ bool WriteIsgList(const ExportedTable& table, std::string& text,
         long long neg = 0;
         const bool fits = bilateral ? Tenths(*p.up, mm, pos) && Tenths(*p.down, mm, neg)
                                     : Tenths(OneColumnValue(p), mm, pos);
-        if (!fits) {
-            error =
-                "the value at " + FixedText(p.position, 4) + " does not fit the list's integers";
-            return false;
-        }
+        if (!fits) return ExportStatus(ExportCode::VALUE_TOO_LARGE, {p.position});
         text += Line(key + ".pos", pos);
         if (bilateral) text += Line(key + ".neg", neg);
     }
-    return true;
+    return ExportStatus();
 }
 
 }  // namespace pitchwise

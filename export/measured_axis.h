@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "export_status.h"
 #include "positioning_figures.h"
 #include "run_log.h"
 
@@ -26,14 +27,15 @@ struct MeasuredAxis {
     int lastRun = 0;
     std::size_t runsUp = 0;
     std::size_t runsDown = 0;
-    double reference = 0;               // the first run's start: deviation 0 there
-    Figure meanReversal;                // B̄ = mean of x̄↑ - x̄↓
-    std::vector<MeasuredPoint> points;  // ascending by target
+    LengthUnit unit = LengthUnit::UNKNOWN;  // its runs', as logged
+    double reference = 0;                   // the first run's start: deviation 0 there
+    Figure meanReversal;                    // B̄ = mean of x̄↑ - x̄↓
+    std::vector<MeasuredPoint> points;      // ascending by target
 };
 
-// `measurement` 0 takes the latest. False with the reason when the log holds
-// no such measurement of the axis.
-bool SelectMeasurement(const std::vector<LoggedRun>& log, char axis, int measurement,
-                       MeasuredAxis& measured, std::string& error);
+// `measurement` 0 takes the latest. Refused when the log holds no such
+// measurement of the axis, or one whose runs differ in their unit.
+ExportStatus SelectMeasurement(const std::vector<LoggedRun>& log, char axis, int measurement,
+                               MeasuredAxis& measured);
 
 }  // namespace pitchwise

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "export_table.h"
+#include "export_words.h"
 #include "run_log_file.h"
 #include "text_file.h"
 
@@ -43,12 +44,13 @@ int main(int argc, char** argv) {
     for (const std::string& warning : reading.warnings)
         std::fprintf(stderr, "pitchwise-export: warning: %s\n", warning.c_str());
     ExportResult result;
-    if (!ExportTable(reading.runs, options, result, error)) {
-        std::fprintf(stderr, "pitchwise-export: %s\n", error.c_str());
+    const ExportStatus exported = ExportTable(reading.runs, options, result);
+    if (!exported) {
+        std::fprintf(stderr, "pitchwise-export: %s\n", ExportWords(exported).c_str());
         return 1;
     }
-    for (const std::string& note : result.notes)
-        std::fprintf(stderr, "pitchwise-export: note: %s\n", note.c_str());
+    for (const ExportStatus& note : result.notes)
+        std::fprintf(stderr, "pitchwise-export: note: %s\n", ExportWords(note).c_str());
     // "-" names standard output, as elsewhere.
     if (options.output.empty() || options.output == "-") {
         std::fputs(result.text.c_str(), stdout);

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "number_text.h"
-
 namespace pitchwise {
 
 namespace {
@@ -33,8 +31,13 @@ bool ColumnRange(const std::vector<MeasuredPoint>& points, Figure MeasuredPoint:
     return any;
 }
 
-std::string Position(double value) {
-    return FixedText(value, 4);
+// How many `resolution`s `length` is, to a thousandth of one; -1 when it is
+// no whole number of them (or too many to count).
+long long Whole(double length, double resolution) {
+    const double count = length / resolution;
+    const double whole = std::round(count);
+    if (!(std::fabs(count - whole) <= 1e-3) || std::fabs(whole) > 1e15) return -1;
+    return static_cast<long long>(whole);
 }
 
 }  // namespace
@@ -72,58 +75,82 @@ Figure InterpolateAt(const std::vector<MeasuredPoint>& points, Figure MeasuredPo
     return std::nullopt;
 }
 
-bool BuildGrid(const std::vector<MeasuredPoint>& points, const GridRequest& request,
-               std::vector<GridPoint>& grid, std::string& error) {
+void FittingSpacings(double length, double resolution, double spacing, std::size_t maxSteps,
+                     double& smaller, double& larger) {
+    smaller = 0;
+    larger = 0;
+    const long long units = Whole(length, resolution);
+    const long long most = static_cast<long long>(maxSteps);
+    if (units <= 0 || !(spacing > 0) || most < 1) return;
+    // A step is a whole number of resolutions exactly when the count of
+    // steps divides the length's count of them.
+    const double steps = length / spacing;
+    const long long below = static_cast<long long>(std::min(std::floor(steps), 1e15));
+    const long long above = static_cast<long long>(std::min(std::ceil(steps), 1e15));
+    for (long long n = std::max(above == below ? above + 1 : above, 1LL); n <= most; ++n) {
+        if (units % n == 0) {
+            smaller = static_cast<double>(units / n) * resolution;
+            break;
+        }
+    }
+    for (long long n = std::min(above == below ? below - 1 : below, most); n >= 1; --n) {
+        if (units % n == 0) {
+            larger = static_cast<double>(units / n) * resolution;
+            break;
+        }
+    }
+}
+
+ExportStatus BuildGrid(const std::vector<MeasuredPoint>& points, const GridRequest& request,
+                       std::vector<GridPoint>& grid) {
     grid.clear();
     MeasuredRange range;
-    if (!RangeOf(points, request.bothDirections, range)) {
-        error = request.bothDirections
-                    ? "no range of two or more targets was measured in both directions"
-                    : "no range of two or more targets was measured";
-        return false;
-    }
+    if (!RangeOf(points, request.bothDirections, range))
+        return ExportStatus(ExportCode::NO_RANGE, {request.bothDirections ? 1.0 : 0.0});
     double spacing = 0;
     if (request.spacing) {
         spacing = *request.spacing;
     } else if (!EvenSpacing(points, spacing)) {
-        error = "the measured targets are not evenly spaced: give --spacing";
-        return false;
+        return ExportStatus(ExportCode::UNEVEN_TARGETS);
     }
     const double from = request.from.value_or(range.low);
     const double until = request.until.value_or(range.high);
-    const std::string measured = "the measured range " + Position(range.low) + " to " +
-                                 Position(range.high) +
-                                 (request.bothDirections ? " (both directions)" : "");
     if (from < range.low - kSame || until > range.high + kSame) {
-        error = "the grid from " + Position(from) + " to " + Position(until) + " lies outside " +
-                measured + ": a table is never extrapolated";
-        return false;
+        return ExportStatus(ExportCode::GRID_OUTSIDE, {from, until, range.low, range.high,
+                                                       request.bothDirections ? 1.0 : 0.0});
     }
-    if (!(until > from + kSame)) {
-        error = "the grid's start " + Position(from) + " must lie below its end " + Position(until);
-        return false;
+    if (!(until > from + kSame))
+        return ExportStatus(ExportCode::GRID_START_NOT_BELOW_END, {from, until});
+    const double length = until - from;
+    if (!(spacing > 0) || spacing > length + kSame)
+        return ExportStatus(ExportCode::SPACING_NOT_POSITIVE, {spacing, length});
+    const double r = request.resolution;
+    if (Whole(std::fabs(from), r) < 0 || Whole(std::fabs(until), r) < 0)
+        return ExportStatus(ExportCode::GRID_ENDS_NOT_WRITABLE, {from, until, r});
+    const std::size_t maxSteps = std::max<std::size_t>(request.maxPoints, 2) - 1;
+    // A controller places its points from the start at the spacing, so a
+    // spacing that does not divide the grid would end it short of `until`.
+    const double steps = std::round(length / spacing);
+    if (Whole(spacing, r) <= 0 || std::fabs(steps * spacing - length) > r * 1e-3) {
+        double smaller = 0;
+        double larger = 0;
+        FittingSpacings(length, r, spacing, maxSteps, smaller, larger);
+        return ExportStatus(ExportCode::SPACING_DOES_NOT_FIT,
+                            {spacing, from, until, smaller, larger});
     }
-    if (!(spacing > kSame) || spacing > until - from + kSame) {
-        error = "the spacing " + Position(spacing) +
-                " must be above 0 and at most the grid's length " + Position(until - from);
-        return false;
-    }
-    // Counted in whole steps with a little room for the targets' rounding.
-    const double steps = std::floor((until - from) / spacing + 1e-6);
     if (steps + 1 > static_cast<double>(request.maxPoints)) {
-        // Two points at least, or there is no spacing to name.
-        const double intervals =
-            static_cast<double>(std::max<std::size_t>(request.maxPoints, 2) - 1);
-        double fits = std::ceil((until - from) / intervals * 1e4) / 1e4;
-        error = "the grid from " + Position(from) + " to " + Position(until) + " by " +
-                Position(spacing) + " needs " + FixedText(steps + 1, 0) +
-                " points, more than the " + std::to_string(request.maxPoints) +
-                " the format takes: a spacing of " + Position(fits) + " or more fits";
-        return false;
+        double smaller = 0;
+        double fits = 0;
+        FittingSpacings(length, r, length / (static_cast<double>(maxSteps) + 0.5), maxSteps,
+                        smaller, fits);
+        return ExportStatus(
+            ExportCode::TOO_MANY_POINTS,
+            {from, until, spacing, steps + 1, static_cast<double>(request.maxPoints), fits});
     }
-    for (std::size_t i = 0; i <= static_cast<std::size_t>(steps); ++i) {
+    const auto last = static_cast<std::size_t>(steps);
+    for (std::size_t i = 0; i <= last; ++i) {
         GridPoint g;
-        g.position = from + static_cast<double>(i) * spacing;
+        g.position = i == last ? until : from + static_cast<double>(i) * spacing;
         // Clamped so a point a rounding beyond the last target still has it.
         const double at = std::min(g.position, range.high);
         g.up = InterpolateAt(points, &MeasuredPoint::meanUp, at);
@@ -132,7 +159,7 @@ bool BuildGrid(const std::vector<MeasuredPoint>& points, const GridRequest& requ
         g.sDown = InterpolateAt(points, &MeasuredPoint::sDown, at);
         grid.push_back(g);
     }
-    return true;
+    return ExportStatus();
 }
 
 }  // namespace pitchwise

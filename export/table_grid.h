@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "export_status.h"
 #include "measured_axis.h"
 
 namespace pitchwise {
@@ -26,6 +27,10 @@ struct GridRequest {
     std::optional<double> from;     // default: where the range starts
     std::optional<double> until;    // default: where it ends
     std::size_t maxPoints = 256;
+    // The smallest length the file can write, machine unit: the grid's ends
+    // and its spacing must be whole multiples of it, or the controller's
+    // points would not be the points the values were taken at.
+    double resolution = 1e-6;
     // Where every point needs both directions (a two-column table, or a
     // bidirectional mean), the range is where both were measured; otherwise
     // where either was.
@@ -45,10 +50,19 @@ bool RangeOf(const std::vector<MeasuredPoint>& points, bool bothDirections, Meas
 Figure InterpolateAt(const std::vector<MeasuredPoint>& points, Figure MeasuredPoint::*column,
                      double position);
 
-// False with the reason, and nothing in `grid`: no range, uneven targets
-// and no spacing, a grid outside the range, a single point, or more points
-// than `maxPoints` (the reason names the spacing that would fit).
-bool BuildGrid(const std::vector<MeasuredPoint>& points, const GridRequest& request,
-               std::vector<GridPoint>& grid, std::string& error);
+// The grid ends exactly where asked: refused, with nothing in `grid`, when
+// there is no range, the targets are uneven and no spacing is given, the
+// grid lies outside the range, its ends are not writable, the spacing is
+// not a whole division of it (the status names the nearest that are), or it
+// needs more than `maxPoints` points (the status names the smallest spacing
+// that fits).
+ExportStatus BuildGrid(const std::vector<MeasuredPoint>& points, const GridRequest& request,
+                       std::vector<GridPoint>& grid);
+
+// The spacings nearest `spacing` that divide `length` into whole steps, each
+// a whole number of `resolution`s, with at most `maxSteps` steps: the next
+// smaller one and the next larger one, 0 where there is none.
+void FittingSpacings(double length, double resolution, double spacing, std::size_t maxSteps,
+                     double& smaller, double& larger);
 
 }  // namespace pitchwise

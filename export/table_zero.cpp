@@ -1,12 +1,10 @@
 #include "table_zero.h"
 
-#include "number_text.h"
 #include "table_grid.h"
 
 namespace pitchwise {
 
-bool ZeroShiftAt(const std::vector<MeasuredPoint>& points, double position, double& shift,
-                 std::string& error) {
+ExportStatus ZeroShiftAt(const std::vector<MeasuredPoint>& points, double position, double& shift) {
     Figure up = InterpolateAt(points, &MeasuredPoint::meanUp, position);
     Figure down = InterpolateAt(points, &MeasuredPoint::meanDown, position);
     if (up && down) {
@@ -14,10 +12,9 @@ bool ZeroShiftAt(const std::vector<MeasuredPoint>& points, double position, doub
     } else if (up || down) {
         shift = up ? *up : *down;
     } else {
-        error = "--zero-at " + FixedText(position, 4) + " lies outside the measured range";
-        return false;
+        return ExportStatus(ExportCode::ZERO_OUTSIDE, {position});
     }
-    return true;
+    return ExportStatus();
 }
 
 void ShiftMeans(std::vector<MeasuredPoint>& points, double shift) {

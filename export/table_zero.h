@@ -8,15 +8,15 @@
 #include <string>
 #include <vector>
 
+#include "export_status.h"
 #include "measured_axis.h"
 
 namespace pitchwise {
 
 // The amount to take off every mean so the table is 0 at `position`: the
-// bidirectional mean there, or the one direction measured there. False with
-// the reason when nothing was measured around `position`.
-bool ZeroShiftAt(const std::vector<MeasuredPoint>& points, double position, double& shift,
-                 std::string& error);
+// bidirectional mean there, or the one direction measured there. Refused
+// when nothing was measured around `position`.
+ExportStatus ZeroShiftAt(const std::vector<MeasuredPoint>& points, double position, double& shift);
 
 // Every mean less `shift`.
 void ShiftMeans(std::vector<MeasuredPoint>& points, double shift);

@@ -28,7 +28,8 @@ std::vector<std::string> Words(const std::string& line) {
     return words;
 }
 
-void CheckGrid(const std::vector<MeasuredPoint>& points, const ExportOptions& options) {
+void CheckGrid(const std::vector<MeasuredPoint>& points, const ExportOptions& options,
+               LengthUnit unit) {
     GridRequest request;
     request.spacing = options.spacing;
     request.from = options.from;
@@ -36,20 +37,28 @@ void CheckGrid(const std::vector<MeasuredPoint>& points, const ExportOptions& op
     request.maxPoints =
         options.format->maxPoints != 0 ? options.format->maxPoints : options.maxPoints;
     request.bothDirections = !options.format->eitherDirection;
+    request.resolution = MachineResolution(*options.format, unit, options.basicSystem);
+    if (!(request.resolution > 0)) return;
     std::vector<GridPoint> grid;
-    std::string error;
-    if (!BuildGrid(points, request, grid, error)) {
-        FUZZ_CHECK(!error.empty() && grid.empty());
+    const ExportStatus status = BuildGrid(points, request, grid);
+    if (!status) {
+        FUZZ_CHECK(grid.empty());
         return;
     }
     MeasuredRange range;
     FUZZ_CHECK(RangeOf(points, request.bothDirections, range));
     FUZZ_CHECK(grid.size() >= 2 && grid.size() <= request.maxPoints);
+    // The grid ends where it was asked to.
+    FUZZ_CHECK(std::fabs(grid.back().position - options.until.value_or(range.high)) < 1e-9);
     const double spacing = grid[1].position - grid[0].position;
     for (std::size_t i = 0; i < grid.size(); ++i) {
         const GridPoint& g = grid[i];
         FUZZ_CHECK(g.position >= range.low - 1e-4 && g.position <= range.high + 1e-4);
         if (i > 0) FUZZ_CHECK(std::fabs(g.position - grid[i - 1].position - spacing) < 1e-6);
+        // Every point where the controller places it: a whole number of the
+        // file's resolution.
+        const double units = g.position / request.resolution;
+        if (std::fabs(units) < 1e12) FUZZ_CHECK(std::fabs(units - std::round(units)) < 1e-2);
         if (request.bothDirections) FUZZ_CHECK(g.up.has_value() || g.down.has_value());
         for (const Figure& value : {g.up, g.down})
             if (value) FUZZ_CHECK(std::isfinite(*value));
@@ -58,21 +67,28 @@ void CheckGrid(const std::vector<MeasuredPoint>& points, const ExportOptions& op
 
 void Export(const std::vector<LoggedRun>& runs, const ExportOptions& options) {
     ExportResult result;
-    std::string error;
-    if (!ExportTable(runs, options, result, error)) {
-        FUZZ_CHECK(!error.empty() && result.text.empty());
+    const ExportStatus status = ExportTable(runs, options, result);
+    if (!status) {
+        FUZZ_CHECK(result.text.empty());
     } else {
         FUZZ_CHECK(!result.text.empty());
-        // No number unwritable; the log's name, in the comment, may say anything.
+        // Plain ASCII, whatever the log's name holds.
+        for (char c : result.text)
+            FUZZ_CHECK(c == '\n' || (static_cast<unsigned char>(c) >= 0x20 &&
+                                     static_cast<unsigned char>(c) < 0x7F));
+        // No number unwritable; the log's name, in the comment as plain
+        // ASCII, may say anything.
         std::string text = result.text;
-        for (std::size_t at;
-             !options.runLog.empty() && (at = text.find(options.runLog)) != std::string::npos;)
-            text.erase(at, options.runLog.size());
+        const std::string name = AsciiComment(options.runLog);
+        for (std::size_t at; !name.empty() && (at = text.find(name)) != std::string::npos;)
+            text.erase(at, name.size());
         FUZZ_CHECK(text.find("nan") == std::string::npos);
     }
     MeasuredAxis measured;
-    if (SelectMeasurement(runs, options.axis, options.measurement, measured, error))
-        CheckGrid(measured.points, options);
+    if (SelectMeasurement(runs, options.axis, options.measurement, measured).ok()) {
+        const LengthUnit unit = measured.unit != LengthUnit::UNKNOWN ? measured.unit : options.unit;
+        CheckGrid(measured.points, options, unit);
+    }
 }
 
 }  // namespace
@@ -99,9 +115,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!ParseRunLog(text, reading, error)) return 0;
     for (const TableFormat& format : TableFormats()) {
         for (const char* unit : {"mm", "inch"}) {
+            std::vector<std::string> args = {"runs.csv",  "--axis", "X", "--to",
+                                             format.name, "--unit", unit};
+            if (format.fileUnit == FileUnit::BASIC_SYSTEM)
+                args.insert(args.end(), {"--basic-system", unit[0] == 'm' ? "metric" : "inch"});
             ExportOptions options;
-            FUZZ_CHECK(ParseExportOptions(
-                {"runs.csv", "--axis", "X", "--to", format.name, "--unit", unit}, options, error));
+            FUZZ_CHECK(ParseExportOptions(args, options, error));
             Export(reading.runs, options);
         }
     }

@@ -1,7 +1,8 @@
 // Any run log a person or a crash can leave: the reader either refuses it
 // with a line number, or returns runs that hold together (numbered upwards,
 // points 0 to n - 1 in order, finite numbers) and that read back the same
-// once written out again.
+// once written out again; a log of the older form without the unit reads
+// the same once upgraded.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -55,6 +56,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     for (std::size_t r = 0; r < back.runs.size(); ++r) {
         FUZZ_CHECK(back.runs[r].run == reading.runs[r].run);
         FUZZ_CHECK(back.runs[r].points.size() == reading.runs[r].points.size());
+        FUZZ_CHECK(back.runs[r].unit == reading.runs[r].unit);
+    }
+
+    // A log of the older form, upgraded as the first append does, reads the
+    // same runs, every one of unknown unit.
+    if (reading.withoutUnit) {
+        const std::size_t end = text.rfind('\n');
+        RunLogReading upgraded;
+        FUZZ_CHECK(ParseRunLog(WithUnitColumn(text.substr(0, end + 1)), upgraded, error));
+        FUZZ_CHECK(!upgraded.withoutUnit);
+        FUZZ_CHECK(upgraded.runs.size() == reading.runs.size());
+        for (const LoggedRun& run : upgraded.runs) FUZZ_CHECK(run.unit == LengthUnit::UNKNOWN);
     }
     return 0;
 }

@@ -189,7 +189,9 @@ QChart* BuildChart(const AxisReport& report) {
     chart->legend()->setFont(legend);
 
     auto* x = new QValueAxis(chart);
-    x->setTitleText("target (machine position, length unit)");
+    x->setTitleText(
+        QString("target (machine position, %1)")
+            .arg(report.unit == LengthUnit::UNKNOWN ? "length unit" : UnitName(report.unit)));
     x->setLabelFormat("%.4g");
     auto* y = new QValueAxis(chart);
     y->setTitleText("deviation, actual - target (QSB counts)");

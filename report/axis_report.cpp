@@ -59,9 +59,23 @@ std::vector<AxisReport> BuildAxisReports(const std::vector<LoggedRun>& log) {
         if (report.runs.empty() && report.verification.empty()) continue;
         report.figures = ComputeAxisFigures(CollectDeviations(report.runs));
         report.residual = ComputeAxisFigures(CollectDeviations(report.verification));
+        report.unit = (report.runs.empty() ? report.verification : report.runs).front().unit;
         reports.push_back(report);
     }
     return reports;
+}
+
+bool TakeGivenUnit(std::vector<AxisReport>& reports, LengthUnit given, char& axis) {
+    for (const AxisReport& report : reports) {
+        if (given != LengthUnit::UNKNOWN && report.unit != LengthUnit::UNKNOWN &&
+            report.unit != given) {
+            axis = report.axis;
+            return false;
+        }
+    }
+    for (AxisReport& report : reports)
+        if (report.unit == LengthUnit::UNKNOWN) report.unit = given;
+    return true;
 }
 
 std::string AxisReportText(const AxisReport& report) {
@@ -73,9 +87,9 @@ std::string AxisReportText(const AxisReport& report) {
                        report.runs.back().run, report.runs.front().measurement);
     }
     text += "\n";
-    text +=
-        "  deviation = actual - target, in the length unit; a run's start is its tie,\n"
-        "  never a sample; -- where the runs cannot give the figure\n";
+    text += Format("  deviation = actual - target, in %s; a run's start is its tie,\n",
+                   report.unit == LengthUnit::UNKNOWN ? "the length unit" : UnitName(report.unit));
+    text += "  never a sample; -- where the runs cannot give the figure\n";
     text +=
         "      target  n+  n-      mean+      mean-       mean        B_i         s+"
         "         s-        R_i\n";

@@ -60,6 +60,17 @@ int main(int argc, char** argv) {
                      logPath.c_str());
         return 1;
     }
+    char contradicted = 0;
+    if (!TakeGivenUnit(reports, options.unit, contradicted)) {
+        for (const AxisReport& report : reports) {
+            if (report.axis != contradicted) continue;
+            std::fprintf(stderr,
+                         "pitchwise-report: --unit %s contradicts the run log, whose axis %c "
+                         "lengths are in %s: leave --unit out\n",
+                         UnitName(options.unit), contradicted, UnitName(report.unit));
+        }
+        return 1;
+    }
     if (!QDir().mkpath(QString::fromStdString(dir))) {
         std::fprintf(stderr, "pitchwise-report: cannot make %s\n", dir.c_str());
         return 1;

@@ -10,23 +10,25 @@
 namespace pitchwise {
 
 const char* const REPORT_USAGE_LINE =
-    "usage: pitchwise-report RUNLOG [-o DIR] [temperature options]"
+    "usage: pitchwise-report RUNLOG [-o DIR] [--unit mm|inch] [temperature options]"
     "   (pitchwise-report --help says more)\n";
 
 const char* const REPORT_USAGE =
-    "usage: pitchwise-report RUNLOG [-o DIR] [temperature options]\n"
+    "usage: pitchwise-report RUNLOG [-o DIR] [--unit mm|inch] [temperature options]\n"
     "\n"
     "Reads the run log, prints the figures of each axis's latest measurement\n"
     "(per direction and for the axis) and writes into DIR (default: the run\n"
     "log's folder) report.txt and, per axis, axis-x.png and axis-x.svg.\n"
     "\n"
-    "  -o DIR      write the report into DIR (made if missing)\n"
-    "  -h, --help  print this help and exit\n";
+    "  -o DIR          write the report into DIR (made if missing)\n"
+    "  --unit mm|inch  the machine's length unit, for a run log that does not\n"
+    "                  record it; refused when it contradicts the log's\n"
+    "  -h, --help      print this help and exit\n";
 
 const char* const REPORT_EXITS =
     "\n"
-    "Exits 0 when written, 1 when the log cannot be read or holds no run,\n"
-    "2 on a usage error.\n";
+    "Exits 0 when written, 1 when the log cannot be read, holds no run or\n"
+    "records another unit than --unit, 2 on a usage error.\n";
 
 bool ParseReportCommandLine(int argc, const char* const* argv, ReportCommandLine& options,
                             std::string& error) {
@@ -41,6 +43,12 @@ bool ParseReportCommandLine(int argc, const char* const* argv, ReportCommandLine
                 return false;
             }
             options.dir = argv[++i];
+        } else if (argument == "--unit") {
+            if (i + 1 >= argc || !UnitFromName(argv[i + 1], options.unit)) {
+                error = "--unit takes mm or inch";
+                return false;
+            }
+            ++i;
         } else if (argument.size() > 1 && argument[0] == '-') {
             error = "unknown option " + argument;
             return false;

@@ -3,11 +3,14 @@
 
 #include <string>
 
+#include "length_unit.h"
+
 namespace pitchwise {
 
 struct ReportCommandLine {
     std::string runLog;
     std::string dir;  // where the report goes; the run log's folder unless -o names one
+    LengthUnit unit = LengthUnit::UNKNOWN;  // --unit: for a log that does not record it
     bool help = false;
 };
 

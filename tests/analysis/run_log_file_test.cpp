@@ -4,14 +4,18 @@
 
 #include "run_log_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <thread>
 #include <vector>
 
 namespace pitchwise {
@@ -159,6 +163,138 @@ TEST_F(RunLogFile, ARunThatCannotBeTiedIsNotWritten) {
     EXPECT_TRUE(AppendRunToLog(path, down, true, error)) << error;
     EXPECT_EQ(down.measurement, 3);
     EXPECT_DOUBLE_EQ(down.points[1].deviation, -0.001);
+}
+
+struct UnitChangeRow {
+    LengthUnit first;
+    LengthUnit second;
+    int measurement;  // the second run's
+};
+
+TEST_F(RunLogFile, ARunInAnotherUnitBeginsAMeasurement) {
+    const UnitChangeRow rows[] = {
+        {LengthUnit::MM, LengthUnit::MM, 1},
+        {LengthUnit::MM, LengthUnit::INCH, 2},
+        {LengthUnit::INCH, LengthUnit::MM, 2},
+        {LengthUnit::UNKNOWN, LengthUnit::MM, 2},
+    };
+    for (const UnitChangeRow& row : rows) {
+        std::remove(path.c_str());
+        std::string error;
+        LoggedRun up = MakeRun(Direction::UP, 0, 1);
+        up.points[0].approach = Direction::UP;
+        up.unit = row.first;
+        ASSERT_TRUE(AppendRunToLog(path, up, false, error)) << error;
+        LoggedRun down = MakeRun(Direction::DOWN, 1, 0);
+        down.unit = row.second;
+        ASSERT_TRUE(AppendRunToLog(path, down, false, error)) << error;
+        EXPECT_EQ(down.measurement, row.measurement) << UnitName(row.second);
+        RunLogReading reading;
+        ASSERT_TRUE(ReadRunLogFile(path, reading, error)) << error;
+        ASSERT_EQ(reading.runs.size(), 2u);
+        EXPECT_EQ(reading.runs[1].unit, row.second);
+    }
+}
+
+// A log of the older form, without the unit: its first append rewrites it
+// whole in the present form, in one rename, keeping its mode and, through a
+// link, the link.
+std::string OlderLog() {
+    return std::string(RUN_LOG_HEADER_WITHOUT_UNIT) +
+           "\n# kept\n"
+           "1,1,2026-12-09T07:00:00Z,X,up,0,2,0,0.0000,0.0000,up,0.000000\n"
+           "1,1,2026-12-09T07:00:01Z,X,up,0,2,1,1.0000,0.0010,up,-0.001000\n"
+           "2,1,2026-12-09T07:00:03Z,X,do";
+}
+
+TEST_F(RunLogFile, TheFirstAppendUpgradesAnOlderLogWhole) {
+    for (const bool throughLink : {false, true}) {
+        std::remove(path.c_str());
+        const std::string link = dir + "/link.csv";
+        std::remove(link.c_str());
+        Write(OlderLog());
+        ASSERT_EQ(chmod(path.c_str(), 0600), 0);
+        if (throughLink) {
+            ASSERT_EQ(symlink(path.c_str(), link.c_str()), 0);
+        }
+        LoggedRun down = MakeRun(Direction::DOWN, 1, 0);
+        down.unit = LengthUnit::MM;
+        std::string error;
+        ASSERT_TRUE(AppendRunToLog(throughLink ? link : path, down, false, error)) << error;
+        EXPECT_EQ(down.run, 2);          // the cut-short line is dropped first
+        EXPECT_EQ(down.measurement, 2);  // the older runs' unit is unknown
+        const std::string text = Contents();
+        EXPECT_EQ(text.rfind(std::string(RUN_LOG_HEADER) + "\n# kept\n", 0), 0u) << text;
+        EXPECT_NE(text.find(",up,-0.001000,\n"), std::string::npos) << text;
+        EXPECT_EQ(text.find(",do\n"), std::string::npos) << text;
+        EXPECT_NE(text.find(",mm\n"), std::string::npos) << text;
+        struct stat status {};
+        ASSERT_EQ(stat(path.c_str(), &status), 0);
+        EXPECT_EQ(status.st_mode & 0777, 0600u);
+        if (throughLink) {
+            ASSERT_EQ(lstat(link.c_str(), &status), 0);
+            EXPECT_TRUE(S_ISLNK(status.st_mode));
+        }
+        RunLogReading reading;
+        ASSERT_TRUE(ReadRunLogFile(path, reading, error)) << error;
+        EXPECT_FALSE(reading.withoutUnit);
+        ASSERT_EQ(reading.runs.size(), 2u);
+        EXPECT_EQ(reading.runs[0].unit, LengthUnit::UNKNOWN);
+        EXPECT_EQ(reading.runs[1].unit, LengthUnit::MM);
+        // Nothing else left in the folder: no temporary file.
+        EXPECT_EQ(
+            std::system(
+                ("test $(ls -A '" + dir + "' | wc -l) -eq " + (throughLink ? "2" : "1")).c_str()),
+            0);
+    }
+}
+
+// Whether some process waits for a lock on the file `inode`.
+bool SomeoneWaitsFor(ino_t inode) {
+    std::ifstream locks("/proc/locks");
+    std::string line;
+    const std::string tail = ":" + std::to_string(inode) + " ";
+    while (std::getline(locks, line))
+        if (line.find("->") != std::string::npos && line.find(tail) != std::string::npos)
+            return true;
+    return false;
+}
+
+TEST_F(RunLogFile, AWriterThatWaitedThroughAnUpgradeAppendsToTheNewLog) {
+    Write(OlderLog());
+    const int held = open(path.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(held, 0);
+    ASSERT_EQ(flock(held, LOCK_EX), 0);
+    struct stat old {};
+    ASSERT_EQ(fstat(held, &old), 0);
+    LoggedRun down = MakeRun(Direction::DOWN, 1, 0);
+    down.unit = LengthUnit::MM;
+    std::string error;
+    bool appended = false;
+    std::thread writer([&] { appended = AppendRunToLog(path, down, false, error); });
+    // It waits on the old file's lock, as a writer does behind an upgrade.
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!SomeoneWaitsFor(old.st_ino) && std::chrono::steady_clock::now() < limit)
+        std::this_thread::yield();
+    const bool waited = SomeoneWaitsFor(old.st_ino);
+    // The upgrade another writer makes: the log and its run in a new file,
+    // renamed into the log's place.
+    const std::string upgraded = WithUnitColumn(OlderLog().substr(0, OlderLog().rfind('\n') + 1));
+    LoggedRun other = MakeRun(Direction::UP, 0, 1);
+    other.run = 2;
+    other.measurement = 2;
+    other.unit = LengthUnit::MM;
+    other.points[0].approach = Direction::UP;
+    std::ofstream(dir + "/new.csv", std::ios::binary) << upgraded << FormatRun(other);
+    ASSERT_EQ(rename((dir + "/new.csv").c_str(), path.c_str()), 0);
+    flock(held, LOCK_UN);
+    close(held);
+    writer.join();
+    EXPECT_TRUE(waited) << "the writer never waited for the lock";
+    ASSERT_TRUE(appended) << error;
+    EXPECT_EQ(down.run, 3);
+    EXPECT_EQ(down.measurement, 2);
+    EXPECT_EQ(Contents(), upgraded + FormatRun(other) + FormatRun(down));
 }
 
 TEST_F(RunLogFile, AMissingLogReadsEmptyAndAnUnwritablePlaceFails) {

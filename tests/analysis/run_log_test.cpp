@@ -12,7 +12,10 @@ namespace pitchwise {
 
 namespace {
 
-const std::string kHeader = std::string(RUN_LOG_HEADER) + "\n";
+// The hand-made lines are of the older form, without the unit: every log
+// written before it existed must still read.
+const std::string kHeader = std::string(RUN_LOG_HEADER_WITHOUT_UNIT) + "\n";
+const std::string kUnitHeader = std::string(RUN_LOG_HEADER) + "\n";
 const std::string kLine0 = "1,1,2026-12-09T07:00:00Z,X,up,0,2,0,0.0000,0.0000,up,0.000000\n";
 const std::string kLine1 = "1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5000,-0.0012,up,0.001200\n";
 
@@ -23,6 +26,7 @@ LoggedRun SampleRun() {
     run.axis = 'Y';
     run.direction = Direction::DOWN;
     run.tableInForce = true;
+    run.unit = LengthUnit::INCH;
     run.points = {{0, "2026-12-09T07:00:00Z", 10, 0, Direction::UP, -0.0015},
                   {1, "2026-12-09T07:00:02Z", 9.5, 0.00123, Direction::DOWN, 0.0000004},
                   {2, "2026-12-09T07:00:04Z", -9, -0.00004, Direction::DOWN, -1.25}};
@@ -31,12 +35,12 @@ LoggedRun SampleRun() {
 
 TEST(RunLogText, WrittenRunsReadBack) {
     LoggedRun run = SampleRun();
-    std::string text = kHeader + FormatRun(run);
-    EXPECT_NE(text.find("7,3,2026-12-09T07:00:02Z,Y,down,1,3,1,9.5000,0.0012,down,0.000000\n"),
+    std::string text = kUnitHeader + FormatRun(run);
+    EXPECT_NE(text.find("7,3,2026-12-09T07:00:02Z,Y,down,1,3,1,9.5000,0.0012,down,0.000000,inch\n"),
               std::string::npos)
         << text;
     // Rounded to zero is written as zero, never with a minus.
-    EXPECT_NE(text.find(",-9.0000,0.0000,down,-1.250000\n"), std::string::npos) << text;
+    EXPECT_NE(text.find(",-9.0000,0.0000,down,-1.250000,inch\n"), std::string::npos) << text;
     RunLogReading reading;
     std::string error;
     ASSERT_TRUE(ParseRunLog(text, reading, error)) << error;
@@ -48,6 +52,7 @@ TEST(RunLogText, WrittenRunsReadBack) {
     EXPECT_EQ(back.axis, 'Y');
     EXPECT_EQ(back.direction, Direction::DOWN);
     EXPECT_TRUE(back.tableInForce);
+    EXPECT_EQ(back.unit, LengthUnit::INCH);
     ASSERT_EQ(back.points.size(), 3u);
     EXPECT_EQ(back.points[0].approach, Direction::UP);
     EXPECT_EQ(back.points[1].time, "2026-12-09T07:00:02Z");
@@ -66,7 +71,7 @@ TEST(RunLogText, NumbersIgnoreADecimalCommaLocale) {
     std::string text = FormatRun(SampleRun());
     RunLogReading reading;
     std::string error;
-    bool read = ParseRunLog(std::string(RUN_LOG_HEADER) + "\n" + text, reading, error);
+    bool read = ParseRunLog(kUnitHeader + text, reading, error);
     std::setlocale(LC_NUMERIC, saved.c_str());
     EXPECT_NE(text.find(",9.5000,"), std::string::npos) << text;
     ASSERT_TRUE(read) << error;
@@ -178,6 +183,13 @@ const BadCase kBad[] = {
     {"RunBeginsLate", kHeader + kLine1, "must begin with point 0"},
     {"RunNumberGoesBack", kHeader + kRun2 + kLine0 + kLine1, "run 1 comes after run 2"},
     {"NulByte", WithLine1(std::string("1,2026\0", 7)), "NUL"},
+    {"UnitInALogWithoutIt", WithLine1(kLine1.substr(0, kLine1.size() - 1) + ",mm"), "found 13"},
+    {"NoUnitInALogWithIt", kUnitHeader + kLine0, "line 2: expected 13"},
+    {"UnknownUnit", kUnitHeader + kLine0.substr(0, kLine0.size() - 1) + ",cm\n", "unit is not"},
+    {"RunChangesUnit",
+     kUnitHeader + kLine0.substr(0, kLine0.size() - 1) + ",mm\n" +
+         kLine1.substr(0, kLine1.size() - 1) + ",inch\n",
+     "differs from"},
 };
 
 class RunLogRefusals : public ::testing::TestWithParam<BadCase> {};
@@ -193,6 +205,64 @@ TEST_P(RunLogRefusals, SayWhereAndWhy) {
 
 INSTANTIATE_TEST_SUITE_P(Logs, RunLogRefusals, ::testing::ValuesIn(kBad),
                          [](const auto& row) { return std::string(row.param.name); });
+
+struct UnitRow {
+    const char* field;  // the unit column's text
+    LengthUnit unit;
+};
+
+TEST(RunLogText, EachRunCarriesItsUnit) {
+    const UnitRow rows[] = {
+        {"mm", LengthUnit::MM}, {"inch", LengthUnit::INCH}, {"", LengthUnit::UNKNOWN}};
+    for (const UnitRow& row : rows) {
+        const std::string f = std::string(",") + row.field + "\n";
+        const std::string text = kUnitHeader + kLine0.substr(0, kLine0.size() - 1) + f +
+                                 kLine1.substr(0, kLine1.size() - 1) + f;
+        RunLogReading reading;
+        std::string error;
+        ASSERT_TRUE(ParseRunLog(text, reading, error)) << row.field << ": " << error;
+        ASSERT_EQ(reading.runs.size(), 1u) << row.field;
+        EXPECT_EQ(reading.runs[0].unit, row.unit) << row.field;
+        EXPECT_FALSE(reading.withoutUnit);
+        EXPECT_EQ(kUnitHeader + FormatRun(reading.runs[0]), text) << row.field;
+    }
+    RunLogReading reading;
+    std::string error;
+    ASSERT_TRUE(ParseRunLog(kHeader + kLine0 + kLine1, reading, error)) << error;
+    EXPECT_TRUE(reading.withoutUnit);
+    EXPECT_EQ(reading.runs.at(0).unit, LengthUnit::UNKNOWN);
+}
+
+struct UpgradeRow {
+    const char* name;
+    std::string before;
+    std::string after;
+};
+
+TEST(RunLogText, AnOlderLogUpgradesLineByLine) {
+    const auto cut = [](const std::string& line) { return line.substr(0, line.size() - 1); };
+    const UpgradeRow rows[] = {
+        {"header only", kHeader, kUnitHeader},
+        {"runs get an empty unit", kHeader + kLine0 + kLine1,
+         kUnitHeader + cut(kLine0) + ",\n" + cut(kLine1) + ",\n"},
+        {"comments and blank lines stay", kHeader + "# note\n\n" + kLine0,
+         kUnitHeader + "# note\n\n" + cut(kLine0) + ",\n"},
+        {"Windows line ends stay",
+         std::string(RUN_LOG_HEADER_WITHOUT_UNIT) + "\r\n" + cut(kLine0) + "\r\n",
+         std::string(RUN_LOG_HEADER) + "\r\n" + cut(kLine0) + ",\r\n"},
+        {"a run cut short stays cut short", kHeader + kLine0, kUnitHeader + cut(kLine0) + ",\n"},
+    };
+    for (const UpgradeRow& row : rows) {
+        EXPECT_EQ(WithUnitColumn(row.before), row.after) << row.name;
+        RunLogReading before;
+        RunLogReading after;
+        std::string error;
+        ASSERT_TRUE(ParseRunLog(row.before, before, error)) << row.name << ": " << error;
+        ASSERT_TRUE(ParseRunLog(row.after, after, error)) << row.name << ": " << error;
+        EXPECT_EQ(after.runs.size(), before.runs.size()) << row.name;
+        EXPECT_EQ(after.warnings, before.warnings) << row.name;
+    }
+}
 
 }  // namespace
 

@@ -299,6 +299,7 @@ TEST(BenchRunLog, EveryClosedRunIsKeptWithHowEachPointWasReached) {
     ASSERT_EQ(reading.runs.size(), 2u);
     const LoggedRun& down = reading.runs[1];
     EXPECT_EQ(down.direction, Direction::DOWN);
+    EXPECT_EQ(down.unit, LengthUnit::MM);  // the bench's axis counts in mm
     // The down run's start was reached moving up (the axis waited there).
     EXPECT_EQ(down.points[0].approach, Direction::UP);
     EXPECT_EQ(down.points[1].approach, Direction::DOWN);

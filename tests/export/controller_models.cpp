@@ -66,10 +66,10 @@ bool LinuxCncRule(const std::string& text, bool offsets, ControllerRule& rule, s
     return true;
 }
 
-bool SiemensLecRule(const std::string& text, double mmPerUnit, ControllerRule& rule,
-                    std::string& why) {
+bool SiemensLecRule(const std::string& text, double mmPerUnit, double mmPerBasic,
+                    ControllerRule& rule, std::string& why) {
     std::map<std::string, double> values;  // "$AA_ENC_COMP[0,3,X1]" -> value
-    double reversal = 0;                   // the operator sets the backlash from the comment
+    double backlash = 0;                   // MD32450, as the operator enters it from the comment
     std::istringstream lines(text);
     std::string line;
     bool first = true;
@@ -79,9 +79,10 @@ bool SiemensLecRule(const std::string& text, double mmPerUnit, ControllerRule& r
             return false;
         }
         first = false;
-        std::size_t at = line.find("mean reversal (mean up - mean down) ");
+        const std::string enter = "MD32450 $MA_BACKLASH: enter ";
+        std::size_t at = line.find(enter);
         if (line.rfind(";", 0) == 0 && at != std::string::npos)
-            reversal = std::atof(line.c_str() + at + 36);
+            backlash = std::atof(line.c_str() + at + enter.size());
         std::size_t equals = line.find('=');
         if (line.rfind("$AA_ENC_COMP", 0) == 0 && equals != std::string::npos)
             values[line.substr(0, equals)] = std::atof(line.c_str() + equals + 1);
@@ -110,14 +111,15 @@ bool SiemensLecRule(const std::string& text, double mmPerUnit, ControllerRule& r
         why = "points do not reach MAX";
         return false;
     }
-    // A positive value moves the axis negative; the backlash compensation
-    // takes up the lost motion (-reversal) it was set to, half each way
-    // about the table's mean.
-    rule = [table, mmPerUnit, reversal](double commanded, Direction d) {
-        double value = Lookup(*table, commanded * mmPerUnit, true);
-        double lostMotion = -reversal;
-        double backlash = (d == Direction::UP ? 0.5 : -0.5) * lostMotion;
-        return (-value + backlash) / mmPerUnit;
+    // Every length in the basic system. A positive value moves the axis
+    // negative; MD32450, positive for the ordinary lost motion (the encoder
+    // leading the machine part), is taken up half each way about the
+    // table's mean.
+    const double scale = mmPerBasic / mmPerUnit;
+    rule = [table, scale, backlash](double commanded, Direction d) {
+        double value = Lookup(*table, commanded / scale, true);
+        double half = (d == Direction::UP ? 0.5 : -0.5) * backlash;
+        return (-value + half) * scale;
     };
     return true;
 }
@@ -136,6 +138,11 @@ bool IsgRule(const std::string& text, double mmPerUnit, ControllerRule& rule, st
             return false;
         }
         values[key] = value;
+    }
+    // The axis number is kopf.achs_nr (P-COMP-00001); 0 is not allowed.
+    if (values.count("kopf.achs_nr") == 0 || values["kopf.achs_nr"] < 1) {
+        why = "no kopf.achs_nr";
+        return false;
     }
     if (values["kw.ssfk.unit"] != 1 || values["kw.ssfk.interval"] <= 0) {
         why = "not metric or not equally spaced";

@@ -18,10 +18,11 @@ using ControllerRule = std::function<double(double commanded, Direction directio
 
 // False with the reason when the controller would not read `text`.
 // `mmPerUnit` is the machine's length unit in mm (for the formats that
-// hold mm or 0.1 µm).
+// hold mm or 0.1 um); `mmPerBasic` the Siemens control's basic system
+// (MD10240), in which it reads every length a program writes.
 bool LinuxCncRule(const std::string& text, bool offsets, ControllerRule& rule, std::string& why);
-bool SiemensLecRule(const std::string& text, double mmPerUnit, ControllerRule& rule,
-                    std::string& why);
+bool SiemensLecRule(const std::string& text, double mmPerUnit, double mmPerBasic,
+                    ControllerRule& rule, std::string& why);
 bool IsgRule(const std::string& text, double mmPerUnit, ControllerRule& rule, std::string& why);
 
 }  // namespace pitchwise

@@ -17,8 +17,13 @@ TEST(ExportOptions, AcceptedAndRefused) {
         {{"runs.csv", "--axis", "X", "--to", "linuxcnc"}, ""},
         {{"--to", "csv", "--axis", "z", "runs.csv"}, ""},
         {{"runs.csv", "--axis", "X", "--to", "siemens-lec", "--unit", "inch", "--max-points", "801",
-          "--machine-axis", "X1", "--measuring-system", "1"},
+          "--machine-axis", "X1", "--measuring-system", "1", "--basic-system", "inch"},
          ""},
+        {{"runs.csv", "--axis", "X", "--to", "siemens-lec", "--unit", "mm"}, "--basic-system"},
+        {{"runs.csv", "--axis", "X", "--to", "siemens-lec", "--basic-system", "mm"},
+         "--basic-system takes metric or inch"},
+        {{"runs.csv", "--axis", "X", "--to", "isg", "--basic-system", "metric"},
+         "for siemens-lec only"},
         {{"runs.csv", "--axis", "Y", "--to", "isg", "--unit", "mm", "--logical-axis", "4"}, ""},
         {{"runs.csv", "--axis", "X", "--to", "csv", "--spacing", "0.5", "--from", "-10", "--until",
           "10.5", "--zero-at", "0", "--measurement", "3", "--max-correction", "0.1", "-o", "t.csv"},
@@ -66,15 +71,18 @@ TEST(ExportOptions, AcceptedAndRefused) {
 TEST(ExportOptions, DefaultsFollowTheAxisAndUnit) {
     ExportOptions options;
     std::string error;
-    ASSERT_TRUE(ParseExportOptions({"r", "--axis", "y", "--to", "siemens-lec", "--unit", "inch"},
-                                   options, error));
+    ASSERT_TRUE(ParseExportOptions(
+        {"r", "--axis", "y", "--to", "siemens-lec", "--unit", "inch", "--basic-system", "metric"},
+        options, error));
+    EXPECT_EQ(options.basicSystem, LengthUnit::MM);
     EXPECT_EQ(options.axis, 'Y');
     EXPECT_EQ(options.machineAxis, "Y1");
     EXPECT_EQ(options.maxPoints, 200u);
-    EXPECT_NEAR(MaxCorrection(options), 0.5 / 25.4, 1e-12);
+    EXPECT_NEAR(MaxCorrection(options, options.unit), 0.5 / 25.4, 1e-12);
+    EXPECT_EQ(MaxCorrection(options, LengthUnit::MM), 0.5);
     ASSERT_TRUE(ParseExportOptions({"r", "--axis", "Z", "--to", "isg"}, options, error));
     EXPECT_EQ(options.logicalAxis, 3);
-    EXPECT_EQ(MaxCorrection(options), 0.5);
+    EXPECT_EQ(MaxCorrection(options, LengthUnit::UNKNOWN), 0.5);
     ASSERT_TRUE(ParseExportOptions({"r", "--help"}, options, error));
     EXPECT_TRUE(options.help);
 }

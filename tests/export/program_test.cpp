@@ -12,6 +12,8 @@
 #include <functional>
 #include <sstream>
 
+#include "run_log.h"
+
 namespace pitchwise {
 
 namespace {
@@ -49,12 +51,35 @@ struct ExitRow {
     const char* says;  // a part of standard error
 };
 
+// The golden log as an inch machine's library would log it now.
+std::string InchLog(const std::string& golden) {
+    std::ifstream file(golden + "/runs.csv", std::ios::binary);
+    std::stringstream text;
+    text << file.rdbuf();
+    RunLogReading reading;
+    std::string error;
+    EXPECT_TRUE(ParseRunLog(text.str(), reading, error)) << error;
+    std::string log = std::string(RUN_LOG_HEADER) + "\n";
+    for (LoggedRun& run : reading.runs) {
+        run.unit = LengthUnit::INCH;
+        log += FormatRun(run);
+    }
+    return log;
+}
+
 TEST_F(Program, ExitsAndWritesNothingWhenRefused) {
     std::ofstream(dir + "/bad.csv") << "run,measurement\n";
+    std::ofstream(dir + "/inch.csv") << InchLog(golden);
     const ExitRow rows[] = {
         {"RUNLOG --axis X --to linuxcnc -o OUT", 0, ""},
         {"RUNLOG --axis Y --to linuxcnc -o OUT", 1, "no mapping measurement of axis Y"},
-        {"RUNLOG --axis X --to siemens-lec -o OUT", 1, "give --unit"},
+        {"INCH --axis X --to isg --unit mm -o OUT", 1,
+         "pitchwise-export: --unit mm contradicts the run log, whose lengths are in inch"},
+        {"INCH --axis X --to isg --unit inch -o OUT", 0, ""},
+        {"INCH --axis X --to siemens-lec --basic-system inch -o OUT", 0, ""},
+        {"RUNLOG --axis X --to linuxcnc --spacing 0.3 -o OUT", 1, "spacings that fit: 0.25 or 0.4"},
+        {"RUNLOG --axis X --to siemens-lec --basic-system metric -o OUT", 1, "give --unit"},
+        {"RUNLOG --axis X --to siemens-lec --unit mm -o OUT", 2, "needs --basic-system"},
         {"MISSING --axis X --to linuxcnc -o OUT", 1, "cannot read"},
         {"BAD --axis X --to linuxcnc -o OUT", 1, "bad.csv: line 1"},
         {"RUNLOG --axis X --to nothing -o OUT", 2, "usage: pitchwise-export"},
@@ -69,6 +94,7 @@ TEST_F(Program, ExitsAndWritesNothingWhenRefused) {
         put("RUNLOG", golden + "/runs.csv");
         put("MISSING", dir + "/missing.csv");
         put("BAD", dir + "/bad.csv");
+        put("INCH", dir + "/inch.csv");
         put("OUT", dir + "/table.dat");
         std::remove((dir + "/table.dat").c_str());
         EXPECT_EQ(Run(args), row.status) << row.args << "\n" << Read("err");

@@ -63,7 +63,9 @@ struct Trip {
     std::vector<std::string> args;
     double mmPerUnit;
     std::optional<double> zeroAt;
-    bool upOnly = false;  // runs moving up only: a one-column table, checked moving up
+    bool upOnly = false;    // runs moving up only: a one-column table, checked moving up
+    double mmPerBasic = 1;  // siemens-lec: the control's basic system
+    LengthUnit logged = LengthUnit::UNKNOWN;  // the unit the log records
 };
 
 void PrintTo(const Trip& trip, std::ostream* out) {
@@ -74,7 +76,8 @@ bool ModelOf(const Trip& trip, const std::string& text, ControllerRule& rule, st
     const std::string format = trip.args[4];
     if (format == "linuxcnc") return LinuxCncRule(text, false, rule, why);
     if (format == "linuxcnc-offsets") return LinuxCncRule(text, true, rule, why);
-    if (format == "siemens-lec") return SiemensLecRule(text, trip.mmPerUnit, rule, why);
+    if (format == "siemens-lec")
+        return SiemensLecRule(text, trip.mmPerUnit, trip.mmPerBasic, rule, why);
     return IsgRule(text, trip.mmPerUnit, rule, why);
 }
 
@@ -88,8 +91,10 @@ TEST_P(RoundTrip, WhatRemainsIsWithinOneCount) {
     ASSERT_TRUE(ParseExportOptions(trip.args, options, error)) << error;
     ExportResult result;
     std::vector<LoggedRun> log = MeasuredLog(axis);
+    for (LoggedRun& run : log) run.unit = trip.logged;
     if (trip.upOnly) log = {log[0], log[2]};
-    ASSERT_TRUE(ExportTable(log, options, result, error)) << error;
+    const ExportStatus status = ExportTable(log, options, result);
+    ASSERT_TRUE(status.ok()) << ExportCodeName(status.code());
     ControllerRule rule;
     ASSERT_TRUE(ModelOf(trip, result.text, rule, error)) << error << "\n" << result.text;
 
@@ -132,13 +137,22 @@ INSTANTIATE_TEST_SUITE_P(
         Trip{"linuxcnc_by_quarter", Args({"linuxcnc", "--spacing", "0.25"}), 1, {}},
         Trip{"linuxcnc_offsets", Args({"linuxcnc-offsets"}), 1, {}},
         Trip{"linuxcnc_offsets_zero_at_5", Args({"linuxcnc-offsets", "--zero-at", "5"}), 1, 5.0},
-        Trip{"siemens_mm", Args({"siemens-lec", "--unit", "mm"}), 1, {}},
-        Trip{"siemens_inch_zero_at_2", Args({"siemens-lec", "--unit", "inch", "--zero-at", "2"}),
+        Trip{
+            "siemens_mm", Args({"siemens-lec", "--unit", "mm", "--basic-system", "metric"}), 1, {}},
+        Trip{"siemens_inch_zero_at_2",
+             Args({"siemens-lec", "--unit", "inch", "--zero-at", "2", "--basic-system", "metric"}),
              25.4, 2.0},
+        Trip{"siemens_inch_basic_inch_log",
+             Args({"siemens-lec", "--zero-at", "2", "--basic-system", "inch"}), 25.4, 2.0, false,
+             25.4, LengthUnit::INCH},
         Trip{"isg_mm", Args({"isg", "--unit", "mm"}), 1, {}},
         Trip{"isg_inch", Args({"isg", "--unit", "inch", "--max-correction", "0.01"}), 25.4, {}},
         Trip{"isg_up_only", Args({"isg", "--unit", "mm"}), 1, {}, true},
-        Trip{"siemens_up_only", Args({"siemens-lec", "--unit", "mm"}), 1, {}, true}),
+        Trip{"siemens_up_only",
+             Args({"siemens-lec", "--unit", "mm", "--basic-system", "metric"}),
+             1,
+             {},
+             true}),
     [](const ::testing::TestParamInfo<Trip>& trip) { return std::string(trip.param.name); });
 
 }  // namespace

@@ -24,6 +24,7 @@ TEST(ReportCommandLine, EachArgumentMeansOneThing) {
         std::string dir;
         bool help;
         std::string error;
+        LengthUnit unit = LengthUnit::UNKNOWN;
     };
     const std::vector<Row> rows = {
         {{"runs.csv"}, true, "runs.csv", ".", false, ""},
@@ -39,6 +40,10 @@ TEST(ReportCommandLine, EachArgumentMeansOneThing) {
         {{""}, false, "", "", false, "an empty run log name"},
         // A lone dash is a file name the shell could give.
         {{"-"}, true, "-", ".", false, ""},
+        {{"runs.csv", "--unit", "inch"}, true, "runs.csv", ".", false, "", LengthUnit::INCH},
+        {{"--unit", "mm", "runs.csv"}, true, "runs.csv", ".", false, "", LengthUnit::MM},
+        {{"runs.csv", "--unit", "cm"}, false, "", "", false, "--unit takes mm or inch"},
+        {{"runs.csv", "--unit"}, false, "", "", false, "--unit takes mm or inch"},
     };
     for (const Row& row : rows) {
         std::vector<const char*> argv = {"pitchwise-report"};
@@ -56,6 +61,7 @@ TEST(ReportCommandLine, EachArgumentMeansOneThing) {
         EXPECT_EQ(options.runLog, row.runLog) << name;
         EXPECT_EQ(options.dir, row.dir) << name;
         EXPECT_EQ(options.help, row.help) << name;
+        EXPECT_EQ(options.unit, row.unit) << name;
     }
 }
 
@@ -109,11 +115,13 @@ TEST(ReportProgramMessages, HelpOnStandardOutputErrorsOnStandardError) {
     };
     const std::vector<Row> rows = {
         {"--help", 0, "1",
-         "usage: pitchwise-report RUNLOG [-o DIR] [temperature options]\n\nReads the run log"},
+         "usage: pitchwise-report RUNLOG [-o DIR] [--unit mm|inch] [temperature options]\n\nReads "
+         "the run log"},
         {"--help", 0, "1", "  --temperature T --expansion A"},
         {"--help", 0, "1", "\nExits 0 when written"},
         {"--temperature 25 --help", 2, "2", "pitchwise-report: "},
-        {"-h", 0, "1", "  -o DIR      write the report into DIR"},
+        {"-h", 0, "1", "  -o DIR          write the report into DIR"},
+        {"-h", 0, "1", "  --unit mm|inch  the machine's length unit"},
         {"--bogus", 2, "2",
          "pitchwise-report: unknown option --bogus\nusage: pitchwise-report RUNLOG [-o DIR]"},
         {"/nonexistent/missing.csv", 1, "2",

@@ -189,7 +189,7 @@ TEST_F(ReportProgram, RefusesWhatItCannotRead) {
     std::ofstream(dir + "/bad.csv") << RUN_LOG_HEADER << "\n1,1,now,X\n";
     Result bad = RunProgram(dir + "/bad.csv -o " + dir + "/out");
     EXPECT_EQ(bad.status, 1);
-    EXPECT_NE(bad.output.find("line 2: expected 12"), std::string::npos) << bad.output;
+    EXPECT_NE(bad.output.find("line 2: expected 13"), std::string::npos) << bad.output;
     Result missing = RunProgram(dir + "/none.csv");
     EXPECT_EQ(missing.status, 1);
     EXPECT_NE(missing.output.find("cannot open " + dir + "/none.csv: No such file or directory"),
@@ -225,6 +225,34 @@ TEST_F(ReportProgram, NormalisesTo20DegreesWhenAsked) {
         {" --expansion x", 2, "--expansion takes a number"},
     };
     for (const Row& row : rows) {
+        Result result = RunProgram(dir + "/runs.csv -o " + dir + "/out" + row.options);
+        EXPECT_EQ(result.status, row.status) << row.options << result.output;
+        EXPECT_NE(result.output.find(row.says), std::string::npos) << row.says << result.output;
+    }
+}
+
+TEST_F(ReportProgram, TakesTheUnitFromTheLogAndRefusesAContradiction) {
+    struct Row {
+        LengthUnit logged;
+        std::string options;
+        int status;
+        const char* says;
+    };
+    const Row rows[] = {
+        {LengthUnit::MM, "", 0, "deviation = actual - target, in mm;"},
+        {LengthUnit::MM, " --unit mm", 0, "deviation = actual - target, in mm;"},
+        {LengthUnit::MM, " --unit inch", 1,
+         "--unit inch contradicts the run log, whose axis X lengths are in mm"},
+        {LengthUnit::INCH, " --unit mm", 1, "whose axis X lengths are in inch"},
+        {LengthUnit::UNKNOWN, " --unit inch", 0, "deviation = actual - target, in inch;"},
+        {LengthUnit::UNKNOWN, "", 0, "deviation = actual - target, in the length unit;"},
+    };
+    for (const Row& row : rows) {
+        LoggedRun up = MakeRun(1, Direction::UP, {0, 1, 2}, {0, 0.001, 0.003});
+        LoggedRun down = MakeRun(2, Direction::DOWN, {2, 1, 0}, {0.003, 0.002, 0.001});
+        up.unit = down.unit = row.logged;
+        std::ofstream(dir + "/runs.csv") << RUN_LOG_HEADER << "\n"
+                                         << FormatRun(up) << FormatRun(down);
         Result result = RunProgram(dir + "/runs.csv -o " + dir + "/out" + row.options);
         EXPECT_EQ(result.status, row.status) << row.options << result.output;
         EXPECT_NE(result.output.find(row.says), std::string::npos) << row.says << result.output;

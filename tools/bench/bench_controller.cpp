@@ -183,6 +183,7 @@ std::string CBenchController::KeepRun(const BenchRun& run) {
     if (m_behaviour.runLog.empty()) return std::string();
     LoggedRun logged;
     logged.axis = run.axis;
+    logged.unit = LengthUnit::MM;  // the bench's axis counts in mm
     logged.direction = ToDirection(run.direction != 0 ? run.direction : m_axis.LastDirection());
     for (const BenchEntry& e : run.entries) {
         logged.points.push_back(

@@ -89,7 +89,7 @@ bool ReadJoint(const CIniFile& ini, const std::string& iniFolder, int joint, Joi
     return true;
 }
 
-bool ReadUnit(const CIniFile& ini, double& mmPerUnit, std::string& why) {
+bool ReadUnit(const CIniFile& ini, AxisIni& axis, std::string& why) {
     std::string units;
     if (!ini.Find("TRAJ", "LINEAR_UNITS", units)) {
         why = "the INI file has no [TRAJ]LINEAR_UNITS";
@@ -97,13 +97,14 @@ bool ReadUnit(const CIniFile& ini, double& mmPerUnit, std::string& why) {
     }
     const std::string name = Upper(units);
     if (name == "MM" || name == "METRIC") {
-        mmPerUnit = 1.0;
+        axis.unit = LengthUnit::MM;
     } else if (name == "INCH" || name == "IN" || name == "IMPERIAL") {
-        mmPerUnit = 25.4;
+        axis.unit = LengthUnit::INCH;
     } else {
         why = "[TRAJ]LINEAR_UNITS = " + units + " is neither mm nor inch";
         return false;
     }
+    axis.mmPerUnit = MillimetresPerUnit(axis.unit);
     return true;
 }
 
@@ -114,7 +115,7 @@ bool DescribeAxis(const CIniFile& ini, const std::string& iniFolder, char axis, 
     result = AxisIni();
     result.axis = axis;
     std::string letters;
-    if (!ReadUnit(ini, result.mmPerUnit, why) || !JointLetters(ini, letters, why)) return false;
+    if (!ReadUnit(ini, result, why) || !JointLetters(ini, letters, why)) return false;
     std::string coordinates;
     ini.Find("TRAJ", "COORDINATES", coordinates);
     if (Upper(coordinates).find(axis) == std::string::npos ||

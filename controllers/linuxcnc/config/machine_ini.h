@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "ini_file.h"
+#include "length_unit.h"
 
 namespace pitchwise {
 
@@ -23,7 +24,8 @@ struct AxisIni {
     std::vector<JointIni> joints;  // every joint the kinematics gives the letter
     double minLimit = 0.0;         // what all those joints and the axis allow
     double maxLimit = 0.0;
-    double mmPerUnit = 1.0;  // 25.4 on a machine whose LINEAR_UNITS is inch
+    double mmPerUnit = 1.0;            // 25.4 on a machine whose LINEAR_UNITS is inch
+    LengthUnit unit = LengthUnit::MM;  // [TRAJ]LINEAR_UNITS
 };
 
 // Reads the axis through LinuxCNC's trivial kinematics: [KINS]KINEMATICS

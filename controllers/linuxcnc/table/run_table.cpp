@@ -21,6 +21,7 @@ LoggedRun LoggedRunOf(const RunState& state) {
     run.axis = state.setup.axis.axis;
     run.direction = positive ? Direction::UP : Direction::DOWN;
     run.tableInForce = state.setup.compensationInForce;
+    run.unit = state.setup.axis.unit;  // the INI's LINEAR_UNITS
     for (std::size_t i = 0; i < state.entries.size(); ++i) {
         LoggedPoint point;
         point.point = static_cast<int>(i);

@@ -170,6 +170,7 @@ TEST(MachineIniTest, ReadsTheAxisJointsLimitsAndCompensation) {
     EXPECT_EQ(y.joints[0].compFileType, 1);
     EXPECT_DOUBLE_EQ(y.joints[0].backlash, 0.02);
     EXPECT_DOUBLE_EQ(y.mmPerUnit, 1.0);
+    EXPECT_EQ(y.unit, LengthUnit::MM);
 }
 
 TEST(MachineIniTest, JointsComeFromTheKinematics) {
@@ -187,6 +188,7 @@ TEST(MachineIniTest, JointsComeFromTheKinematics) {
     EXPECT_EQ(gantry.joints[0].joint, 1);
     EXPECT_EQ(gantry.joints[1].joint, 2);
     EXPECT_DOUBLE_EQ(gantry.mmPerUnit, 25.4);
+    EXPECT_EQ(gantry.unit, LengthUnit::INCH);  // what the library logs its runs in
     AxisIni lathe = Describe(units +
                                  "X Z\n[KINS]\nKINEMATICS = trivkins coordinates=xz\n"
                                  "JOINTS = 2\n" +

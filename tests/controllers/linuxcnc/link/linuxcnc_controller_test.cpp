@@ -718,7 +718,8 @@ TEST_P(ControllerTest, SeveralRunsEachWayWriteTheTableFromTheirMeans) {
     EXPECT_EQ(lines[0], RUN_LOG_HEADER);
     // Run 3, point 0: the start, reached moving up, carries the tie.
     EXPECT_NE(lines[7].find("3,1,"), std::string::npos) << lines[7];
-    EXPECT_NE(lines[7].find(",X,down,0,3,0,10.0000,0.0000,up,-0.004000"), std::string::npos)
+    // The INI's LINEAR_UNITS, as every run's unit.
+    EXPECT_NE(lines[7].find(",X,down,0,3,0,10.0000,0.0000,up,-0.004000,mm"), std::string::npos)
         << lines[7];
     EXPECT_NE(lines[8].find(",X,down,0,3,1,5.0000,-0.0060,down,0.002000"), std::string::npos)
         << lines[8];
