@@ -4,6 +4,7 @@
 
 #include "export_options.h"
 #include "export_table.h"
+#include "export_words.h"
 #include "report_text.h"
 #include "run_log_file.h"
 
@@ -46,9 +47,14 @@ bool ExportResultTable(const CaptureResult& result, char axis, const ExportChoic
     if (!ParseExportOptions(ExportArguments(result.logPath, axis, choice), options, error))
         return false;
     ExportResult exported;
-    if (!ExportTable(result.runs, options, exported, error)) return false;
+    const ExportStatus made = ExportTable(result.runs, options, exported);
+    if (!made) {
+        error = ExportWords(made);
+        return false;
+    }
     text = exported.text;
-    notes = exported.notes;
+    notes.clear();
+    for (const ExportStatus& note : exported.notes) notes.push_back(ExportWords(note));
     return true;
 }
 
