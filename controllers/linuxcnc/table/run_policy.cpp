@@ -37,10 +37,7 @@ const char* RefusalName(Refusal refusal) {
 }
 
 Verdict Refuse(Refusal refusal, const std::string& why) {
-    Verdict verdict;
-    verdict.refusal = refusal;
-    verdict.why = why;
-    return verdict;
+    return Verdict(refusal, why);
 }
 
 Verdict CheckCanBegin(const MachineStatus& status) {

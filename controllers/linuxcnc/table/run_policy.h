@@ -5,9 +5,11 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "machine_status.h"
 #include "run_state.h"
+#include "status.h"
 
 namespace pitchwise {
 
@@ -20,10 +22,18 @@ enum class Refusal {
 // The refusal's name, as in the code ("NOT_IN_MDI"), for tests and notes.
 const char* RefusalName(Refusal refusal);
 
-struct Verdict {
-    Refusal refusal = Refusal::NONE;
-    std::string why;  // the operator's reason
-    bool Refused() const { return refusal != Refusal::NONE; }
+// A rule's answer: the house status with the refusal as its code (NONE
+// when the line may go on), which callers and tests compare, and the
+// reason the library's log gives the owner, naming the values that broke
+// the rule.
+class Verdict : public Status<Refusal> {
+  public:
+    Verdict() = default;
+    Verdict(Refusal refusal, std::string reason)
+        : Status<Refusal>(refusal), why(std::move(reason)) {}
+    bool Refused() const { return !ok(); }
+
+    std::string why;
 };
 
 Verdict Refuse(Refusal refusal, const std::string& why);
