@@ -159,7 +159,7 @@ bool CCapture::Take(const TriggerResult& result, CaptureReport& report,
             }
             if (m_trigger.NextStop() < m_stops.size()) return true;
             report.outcome = CaptureOutcome::FINISHED;
-            report.message = Format("all %d runs captured", m_plan.runs);
+            report.message = Counted(m_plan.runs, "run", "runs") + " each way captured";
             return false;
         }
         case TriggerEvent::MISSED:

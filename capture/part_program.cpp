@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "number_text.h"
+#include "text.h"
 
 namespace pitchwise {
 
@@ -70,7 +71,7 @@ std::string PartProgram(const CapturePlan& plan) {
     comment("PITCHWISE-CAPTURE TEST CYCLE " + axis + " " +
             FixedText(plan.targets.front(), decimals) + " TO " +
             FixedText(plan.targets.back(), decimals) + ", " + std::to_string(plan.targets.size()) +
-            " TARGETS, " + std::to_string(plan.runs) + " RUNS");
+            " TARGETS, " + Upper(Counted(plan.runs, "run", "runs")));
     // No ";" inside: some controls read it as the end of a block.
     comment("START PITCHWISE-CAPTURE RUN FIRST, EVERY STOP DWELLS " +
             ShortNumber(plan.dwell, false) + " S");

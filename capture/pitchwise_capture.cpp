@@ -19,6 +19,7 @@
 #include "cycle_plan.h"
 #include "part_program.h"
 #include "plan_file.h"
+#include "text.h"
 #include "text_file.h"
 
 namespace pitchwise {
@@ -113,8 +114,9 @@ int Plan(const PlanCommand& command) {
     }
     const std::vector<CycleWaypoint> path = CycleWaypoints(plan);
     const double seconds = CycleSeconds(plan, path, std::nullopt, path.size() - 1);
-    std::printf("wrote %s and %s: %zu targets, %d runs each way, about %d min\n",
-                command.program.c_str(), planPath.c_str(), plan.targets.size(), plan.runs,
+    std::printf("wrote %s and %s: %zu targets, %s each way, about %d min\n",
+                command.program.c_str(), planPath.c_str(), plan.targets.size(),
+                Counted(plan.runs, "run", "runs").c_str(),
                 static_cast<int>(seconds / 60.0 + 0.999));
     return 0;
 }
@@ -162,8 +164,8 @@ int Run(const RunCommand& command) {
         std::fflush(stdout);
     };
     CaptureReport report = RunCapture(plan, settings, progress, note, theStopRequested);
-    note("pitchwise-capture: " + report.message + "; " + std::to_string(report.runsLogged) +
-         " completed run" + (report.runsLogged == 1 ? "" : "s") + " in " + settings.logPath);
+    note("pitchwise-capture: " + report.message + "; " +
+         Counted(report.runsLogged, "completed run", "completed runs") + " in " + settings.logPath);
     switch (report.outcome) {
         case CaptureOutcome::FINISHED:
             return 0;

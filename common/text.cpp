@@ -55,4 +55,8 @@ std::string LastWord(const std::string& text) {
     return space == std::string::npos ? text : text.substr(space + 1);
 }
 
+std::string Counted(long long count, const char* one, const char* many) {
+    return std::to_string(count) + " " + (count == 1 ? one : many);
+}
+
 }  // namespace pitchwise

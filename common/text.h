@@ -22,4 +22,7 @@ std::string Trim(const std::string& text);
 // What follows the last space, or the whole text when it has none.
 std::string LastWord(const std::string& text);
 
+// A count with its noun, in the singular for one: "1 run", "0 runs", "2 runs".
+std::string Counted(long long count, const char* one, const char* many);
+
 }  // namespace pitchwise

@@ -64,7 +64,8 @@ int main(int argc, char** argv) {
     }
     RunLogReading reading;
     if (!ReadRunLogFile(options.runLog, reading, error)) {
-        std::fprintf(stderr, "pitchwise-export: %s: %s\n", options.runLog.c_str(), error.c_str());
+        // The reader's reason names the file already.
+        std::fprintf(stderr, "pitchwise-export: %s\n", error.c_str());
         return 1;
     }
     for (const std::string& warning : reading.warnings)

@@ -15,6 +15,7 @@
 
 #include "before_after.h"
 #include "qsb.h"
+#include "text.h"
 
 namespace pitchwise {
 
@@ -113,10 +114,9 @@ QChart* BuildChart(const AxisReport& report) {
     auto* chart = new QChart();
     chart->setAnimationOptions(QChart::NoAnimation);
     const AxisFigures& f = report.figures;
-    chart->setTitle(QString("Axis %1: %2 %3 — %4, %5, %6, %7, %8 (QSB counts)")
+    chart->setTitle(QString("Axis %1: %2 — %3, %4, %5, %6, %7 (QSB counts)")
                         .arg(QChar(report.axis))
-                        .arg(report.runs.size())
-                        .arg(report.runs.size() == 1 ? "run" : "runs")
+                        .arg(QString::fromStdString(Counted(report.runs.size(), "run", "runs")))
                         .arg(Figure1("E", f.systematic), Figure1("M", f.meanDeviation),
                              Figure1("B", f.reversal), Figure1("R", f.repeat),
                              Figure1("A", f.accuracy)));
@@ -132,7 +132,10 @@ QChart* BuildChart(const AxisReport& report) {
         QColor color = up ? kUp : kDown;
         color.setAlpha(110);
         QLineSeries* series = Line(chart, up ? "runs up" : "runs down", color, 1.0);
-        for (const LoggedPoint& p : run.points) series->append(p.target, Counts(p.deviation));
+        // Point 0 is the run's tie, the zero the QSB was just given, not a
+        // reading: drawn, it would show the tie's value as measured there.
+        for (std::size_t i = 1; i < run.points.size(); ++i)
+            series->append(run.points[i].target, Counts(run.points[i].deviation));
         chart->addSeries(series);
         bool& named = up ? namedUp : namedDown;
         if (named) HideFromLegend(chart, series);
@@ -157,12 +160,13 @@ QChart* BuildChart(const AxisReport& report) {
                                [](const TargetFigures& t) { return t.meanUp; }));
         chart->addSeries(Curve(chart, "after: mean down", kAfterDown, 3, after.targets,
                                [](const TargetFigures& t) { return t.meanDown; }));
-        chart->setTitle(chart->title() +
-                        QString("<br>with the table in force, %1 runs: %2, %3; %4, %5")
-                            .arg(report.verification.size())
-                            .arg(Figure1("E", after.systematic), Figure1("M", after.meanDeviation),
-                                 Removed("E", f.systematic, after.systematic),
-                                 Removed("M", f.meanDeviation, after.meanDeviation)));
+        chart->setTitle(
+            chart->title() +
+            QString("<br>with the table in force, %1: %2, %3; %4, %5")
+                .arg(QString::fromStdString(Counted(report.verification.size(), "run", "runs")))
+                .arg(Figure1("E", after.systematic), Figure1("M", after.meanDeviation),
+                     Removed("E", f.systematic, after.systematic),
+                     Removed("M", f.meanDeviation, after.meanDeviation)));
         // Called out by name, as the text does in full.
         QStringList larger;
         for (const std::string& said : ResidualsLargerThanBefore(f, after))
@@ -175,6 +179,8 @@ QChart* BuildChart(const AxisReport& report) {
     for (QAbstractSeries* series : chart->series()) {
         auto* line = qobject_cast<QXYSeries*>(series);
         if (line && line->count() == 0) HideFromLegend(chart, series);
+        // A line of one point draws nothing: its point is marked instead.
+        if (line && line->count() == 1) line->setPointsVisible(true);
     }
     chart->legend()->setAlignment(Qt::AlignBottom);
     QFont legend = chart->legend()->font();
@@ -223,6 +229,10 @@ QChart* BuildChart(const AxisReport& report) {
 }
 
 }  // namespace
+
+QChart* BuildAxisChart(const AxisReport& report) {
+    return BuildChart(report);
+}
 
 bool DrawAxisChart(const AxisReport& report, const std::string& pngPath, const std::string& svgPath,
                    std::string& error) {

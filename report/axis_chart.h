@@ -8,7 +8,12 @@
 
 #include "axis_report.h"
 
+class QChart;
+
 namespace pitchwise {
+
+// The chart DrawAxisChart renders, sized, with no scene; the caller owns it.
+QChart* BuildAxisChart(const AxisReport& report);
 
 // Writes the picture as PNG and as SVG; false with the reason when a file
 // cannot be written. Needs a QApplication.

@@ -65,9 +65,9 @@ std::vector<AxisReport> BuildAxisReports(const std::vector<LoggedRun>& log) {
 }
 
 std::string AxisReportText(const AxisReport& report) {
-    std::string text =
-        Format("axis %c: %zu runs moving up, %zu moving down", report.axis,
-               Count(report.runs, Direction::UP), Count(report.runs, Direction::DOWN));
+    std::string text = Format("axis %c: %s moving up, %zu moving down", report.axis,
+                              Counted(Count(report.runs, Direction::UP), "run", "runs").c_str(),
+                              Count(report.runs, Direction::DOWN));
     if (!report.runs.empty()) {
         text += Format(" (runs %d to %d, measurement %d)", report.runs.front().run,
                        report.runs.back().run, report.runs.front().measurement);
@@ -87,10 +87,12 @@ std::string AxisReportText(const AxisReport& report) {
     text += Figures(report.figures);
     if (!report.verification.empty()) {
         text += Format(
-            "axis %c with the table in force: %zu verification runs (%zu up, %zu "
+            "axis %c with the table in force: %s (%zu up, %zu "
             "down; measurement %d), before and after\n",
-            report.axis, report.verification.size(), Count(report.verification, Direction::UP),
-            Count(report.verification, Direction::DOWN), report.verification.front().measurement);
+            report.axis,
+            Counted(report.verification.size(), "verification run", "verification runs").c_str(),
+            Count(report.verification, Direction::UP), Count(report.verification, Direction::DOWN),
+            report.verification.front().measurement);
         text += BeforeAfterText(report.figures, report.residual);
     }
     return text;

@@ -33,6 +33,14 @@ cd "$root"
 # positions only.
 cycles=${DEMO_CYCLES:-1}
 interactive=""
+usage="usage: $0 [--interactive] [--cycles N] [START END INCREMENT]"
+case ${1:-} in
+  -h | --help)
+    # The opening comment is the help.
+    sed -n '2,/^set -eu$/{ /^set -eu$/d; s/^# \{0,1\}//; p; }' "$0"
+    exit 0
+    ;;
+esac
 if [ "${1:-}" = "--interactive" ]; then
   interactive=1
   shift
@@ -42,10 +50,10 @@ if [ "${1:-}" = "--cycles" ]; then
   shift 2 || true
 fi
 case $cycles in
-  ''|*[!0-9]*|0) echo "usage: $0 [--interactive] [--cycles N] [START END INCREMENT]" >&2; exit 2 ;;
+  ''|*[!0-9]*|0) echo "$usage" >&2; exit 2 ;;
 esac
 if [ $# -ne 0 ] && [ $# -ne 3 ]; then
-  echo "usage: $0 [--interactive] [--cycles N] [START END INCREMENT]" >&2
+  echo "$usage" >&2
   exit 2
 fi
 start=${1:-0}

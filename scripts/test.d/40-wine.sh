@@ -28,29 +28,18 @@ mkdir -p "$stage/alone" "$stage/with-bench"
 cp "$win/app/win32/Pitchwise.exe" "$stage/alone/"
 cp "$win/app/win32/Pitchwise.exe" "$win/tools/tarvex_sim/lib/Tarvex.dll" "$stage/with-bench/"
 
-export WINEPREFIX="$stage/prefix" WINEARCH=win64 WINEDEBUG=-all
-# No Mono or Gecko: nothing may be downloaded, and nothing here needs them.
-# No menu builder: it would copy Start-menu entries into this machine's menus.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-
-display=90
-while [ -e "/tmp/.X$display-lock" ] || [ -e "/tmp/.X11-unix/X$display" ]; do
-  display=$((display + 1))
-done
-Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >"$stage/xvfb.log" 2>&1 &
-xvfb=$!
+. "$root/scripts/lib/wine_session.sh"
 bench=""
-export DISPLAY=":$display"
 # Every step may fail (the bench has usually exited already): under set -e a
 # failing step would end the trap there and leave Xvfb and wineserver behind.
 cleanup() {
   if [ -n "$bench" ]; then kill "$bench" 2>/dev/null || true; fi
-  wineserver -k 2>/dev/null || true
-  kill "$xvfb" 2>/dev/null || true
+  end_wine
 }
 trap cleanup EXIT
 # An interrupt ends the script, and the EXIT trap cleans up once.
 trap 'exit 130' INT TERM
+begin_wine "$stage"
 
 echo "--- a fresh Wine prefix"
 sh "$root/tests/wine/make_prefix.sh"

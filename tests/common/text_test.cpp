@@ -36,6 +36,14 @@ TEST(TextTest, Comparisons) {
     EXPECT_EQ(LastWord("word"), "word");
 }
 
+TEST(TextTest, CountedTakesTheSingularForOneOnly) {
+    struct Row {
+        long long count;
+        const char* text;
+    } rows[] = {{0, "0 runs"}, {1, "1 run"}, {2, "2 runs"}, {-1, "-1 runs"}, {11, "11 runs"}};
+    for (const Row& row : rows) EXPECT_EQ(Counted(row.count, "run", "runs"), row.text);
+}
+
 }  // namespace
 
 }  // namespace pitchwise

@@ -52,7 +52,7 @@ TEST_F(Program, ExitsAndWritesNothingWhenRefused) {
         {"RUNLOG --axis Y --to linuxcnc -o OUT", 1, "no mapping measurement of axis Y"},
         {"RUNLOG --axis X --to siemens-lec -o OUT", 1, "give --unit"},
         {"MISSING --axis X --to linuxcnc -o OUT", 1, "cannot read"},
-        {"BAD --axis X --to linuxcnc -o OUT", 1, "line 1"},
+        {"BAD --axis X --to linuxcnc -o OUT", 1, "bad.csv: line 1"},
         {"RUNLOG --axis X --to nothing -o OUT", 2, "usage: pitchwise-export"},
         {"RUNLOG --axis X -o OUT", 2, "usage: pitchwise-export"},
     };
@@ -70,6 +70,11 @@ TEST_F(Program, ExitsAndWritesNothingWhenRefused) {
         EXPECT_EQ(Run(args), row.status) << row.args << "\n" << Read("err");
         EXPECT_EQ(Exists("table.dat"), row.status == 0) << row.args;
         EXPECT_NE(Read("err").find(row.says), std::string::npos) << Read("err");
+        // The log's name once, however deep the reason it failed.
+        const std::string err = Read("err");
+        const std::size_t named = err.find(".csv");
+        EXPECT_TRUE(named == std::string::npos || err.find(".csv", named + 1) == std::string::npos)
+            << err;
     }
 }
 

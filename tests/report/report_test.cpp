@@ -49,7 +49,7 @@ TEST(ReportText, FiguresPerDirectionAndForTheAxis) {
     std::vector<AxisReport> reports = BuildAxisReports(log);
     ASSERT_EQ(reports.size(), 1u);
     std::string text = AxisReportText(reports[0]);
-    EXPECT_NE(text.find("axis X: 1 runs moving up, 1 moving down"), std::string::npos) << text;
+    EXPECT_NE(text.find("axis X: 1 run moving up, 1 moving down"), std::string::npos) << text;
     EXPECT_NE(LineOf(text, "E+ ").find("0.002000"), std::string::npos) << text;
     EXPECT_NE(LineOf(text, "E- ").find("0.001500"), std::string::npos) << text;
     EXPECT_NE(LineOf(text, "E  ").find("0.004000       40.1 counts"), std::string::npos) << text;
@@ -66,7 +66,7 @@ TEST(ReportText, FiguresPerDirectionAndForTheAxis) {
     EXPECT_EQ(reports[0].runs.size(), 2u);
     ASSERT_EQ(reports[0].verification.size(), 1u);
     text = AxisReportText(reports[0]);
-    EXPECT_NE(text.find("axis X with the table in force: 1 verification runs"), std::string::npos);
+    EXPECT_NE(text.find("axis X with the table in force: 1 verification run ("), std::string::npos);
     // The residual: up at 1, 2: 0.0001, -0.0001.
     EXPECT_NE(text.substr(text.find("table in force")).find("0.000200"), std::string::npos) << text;
 }

@@ -133,6 +133,11 @@ Started Start(const char* exe) {
         const POINT wanted = DoubledCentre(work);
         Check(std::abs(centre.x - wanted.x) <= 2 && std::abs(centre.y - wanted.y) <= 2,
               "the main dialog is centred in the work area");
+        // The dialog is visible, and even in front, before its thread has
+        // given Find QSB the keyboard; a key pressed then reaches no control
+        // and is lost.
+        CheckEqual(FocusOnceItIs(started.dialog, IDC_FIND_QSB), IDC_FIND_QSB,
+                   "Find QSB has the keyboard");
     }
     return started;
 }
@@ -140,6 +145,9 @@ Started Start(const char* exe) {
 // Escape ends the program; it exits with code 0.
 void EndWithEscape(Started& started) {
     Check(BringToFront(started.dialog), "the window comes to the front");
+    // As at the start: a control must have the keyboard, or the key is lost.
+    Check(WaitFor([&] { return FocusedId(started.dialog) != 0 || !IsWindow(started.dialog); }),
+          "a control of the main dialog has the keyboard");
     PressKey(VK_ESCAPE);
     const DWORD waited = WaitForSingleObject(started.process.hProcess, FAULT_LIMIT_MS);
     if (!Check(waited == WAIT_OBJECT_0, "Escape ends Pitchwise.exe")) {
@@ -179,6 +187,8 @@ std::string ReadMessage(DWORD processId, int milliseconds) {
         }
     }
     Check(BringToFront(box), "the window comes to the front");
+    Check(WaitFor([&] { return FocusedId(box) != 0; }),
+          "the message box's button has the keyboard");
     PressKey(VK_RETURN);
     Check(WaitFor([&] { return !IsWindow(box); }), "Enter closes the message box");
     return text;

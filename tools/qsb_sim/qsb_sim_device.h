@@ -25,8 +25,8 @@ std::string QsbSimAcknowledgeReply(const std::string& command);
 
 // Faults a real device shows, played instead of the device's own replies.
 struct QsbSimFaults {
-    std::optional<std::string> identityReply;  // the whole identity reply
-    bool ignoreZeroing = false;                // "W092!\n" neither answered nor taken
+    std::optional<std::string> identityReply;      // the whole identity reply
+    bool ignoreZeroing = false;                    // "W092!\n" neither answered nor taken
     std::deque<std::string> queuedCounterReplies;  // one-shot, before counterReply
     std::optional<std::string> counterReply;       // every counter reply
 };

@@ -253,8 +253,8 @@ Verdict CLinuxCncController::WriteRefinedCandidate(const LoggedRun& run,
     const AtomicWrite written = WriteFileAtomically(path, FormatCompTable(candidate));
     if (!written.written) return Refuse(Refusal::CANDIDATE_REFUSED, written.message);
     LogMessage("verified " + setup.compFile + " (unchanged) by measurement " +
-               std::to_string(run.measurement) + ", " + std::to_string(verification.size()) +
-               " runs; refined candidate in " + path +
+               std::to_string(run.measurement) + ", " +
+               Counted(verification.size(), "run", "runs") + "; refined candidate in " + path +
                ": apply it with tarvex-linuxcnc-apply and restart LinuxCNC to use it");
     return Go();
 }

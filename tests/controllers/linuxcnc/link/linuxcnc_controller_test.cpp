@@ -816,7 +816,7 @@ TEST_P(ControllerTest, VerificationRunIsLoggedWithTheTableInForce) {
         << text;
     std::string report;
     ASSERT_TRUE(ReadFileForTest(m_folder + "/comp_x-report.txt", report));
-    EXPECT_NE(report.find("with the table in force: 1 verification runs"), std::string::npos)
+    EXPECT_NE(report.find("with the table in force: 1 verification run ("), std::string::npos)
         << report;
 }
 
