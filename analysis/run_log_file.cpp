@@ -16,6 +16,7 @@
 #include <utility>
 
 #include "run_tie.h"
+#include "text_file.h"
 
 namespace pitchwise {
 
@@ -37,17 +38,6 @@ bool ReadAll(int fd, std::string& text) {
     }
 }
 
-bool WriteAll(int fd, const std::string& text) {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-        if (wrote < 0 && errno == EINTR) continue;
-        if (wrote <= 0) return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
-
 // Makes a newly created file's name durable too.
 void SyncDirectoryOf(const std::string& path) {
     std::string dir = path.find('/') == std::string::npos ? "." : path.substr(0, path.rfind('/'));
@@ -56,6 +46,12 @@ void SyncDirectoryOf(const std::string& path) {
     if (fd < 0) return;
     fsync(fd);
     close(fd);
+}
+
+// "# " and the text, its line ends made spaces: one comment line.
+std::string CommentLine(std::string text) {
+    std::replace(text.begin(), text.end(), '\n', ' ');
+    return "# " + text + "\n";
 }
 
 class CFile {
@@ -101,12 +97,15 @@ namespace {
 // with the new one appended.
 bool Append(const std::string& path, LoggedRun& run,
             const std::function<bool(const std::vector<LoggedRun>&)>& fresh,
-            std::vector<LoggedRun>* after, std::string& error) {
+            std::vector<LoggedRun>* after, const std::string& comment, std::string& error) {
     struct stat before {};
     const bool existed = stat(path.c_str(), &before) == 0;
-    CFile file(open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644));
-    if (file.Fd() < 0) {
-        error = Reason("cannot open", path);
+    // A link is followed; a folder, device or FIFO is refused.
+    int fd = -1;
+    const FileStatus opened = OpenToAppend(path, fd);
+    CFile file(fd);
+    if (!opened) {
+        error = FileStatusText(opened);
         return false;
     }
     // One writer at a time: the tie reads the runs the append follows.
@@ -152,6 +151,7 @@ bool Append(const std::string& path, LoggedRun& run,
         return false;
     }
     std::string append = kept == 0 ? std::string(RUN_LOG_HEADER) + "\n" : std::string();
+    if (!comment.empty()) append += CommentLine(comment);
     append += FormatRun(run);
     if (lseek(file.Fd(), 0, SEEK_END) < 0 || !WriteAll(file.Fd(), append) ||
         fsync(file.Fd()) != 0) {
@@ -168,9 +168,11 @@ bool Append(const std::string& path, LoggedRun& run,
 
 }  // namespace
 
-bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error) {
+bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error,
+                    const std::string& comment) {
     return Append(
-        path, run, [fresh](const std::vector<LoggedRun>&) { return fresh; }, nullptr, error);
+        path, run, [fresh](const std::vector<LoggedRun>&) { return fresh; }, nullptr, comment,
+        error);
 }
 
 bool AppendRunToLog(const std::string& path, LoggedRun& run, double referenceSince,
@@ -179,7 +181,7 @@ bool AppendRunToLog(const std::string& path, LoggedRun& run, double referenceSin
         return !latest.empty() && !latest.back().points.empty() &&
                RunLogTimeSeconds(latest.back().points.back().time) < referenceSince;
     };
-    return Append(path, run, lostSince, &runs, error);
+    return Append(path, run, lostSince, &runs, std::string(), error);
 }
 
 std::string RunLogTimeNow() {

@@ -19,8 +19,10 @@ bool ReadRunLogFile(const std::string& path, RunLogReading& reading, std::string
 // when missing. Returns only once the run is on the disk (fsync), so a run acknowledged is a run
 // kept. The bytes of a line a crash cut short are dropped first, so the new
 // run begins on a line of its own. Refuses, and writes nothing, when the log
-// cannot be read or the run cannot be tied.
-bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error);
+// cannot be read or the run cannot be tied. A `comment`, when given, goes
+// on a line of its own ("# ...") just before the run, in the same append.
+bool AppendRunToLog(const std::string& path, LoggedRun& run, bool fresh, std::string& error,
+                    const std::string& comment = std::string());
 
 // As above, with the choice of a new measurement made under the log's lock,
 // on the runs the append follows: the run begins one when the latest

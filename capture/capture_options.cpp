@@ -2,20 +2,14 @@
 
 #include <algorithm>
 #include <charconv>
-#include <cmath>
 #include <functional>
+
+#include "number_text.h"
+#include "qsb.h"
 
 namespace pitchwise {
 
 namespace {
-
-bool ReadDecimal(const std::string& text, double& value) {
-    if (text.empty() || text.size() > 24) return false;
-    auto result =
-        std::from_chars(text.data(), text.data() + text.size(), value, std::chars_format::fixed);
-    return result.ec == std::errc() && result.ptr == text.data() + text.size() &&
-           std::isfinite(value);
-}
 
 bool ReadWhole(const std::string& text, long long low, long long high, long long& value) {
     if (text.empty() || text.size() > 12) return false;
@@ -24,11 +18,11 @@ bool ReadWhole(const std::string& text, long long low, long long high, long long
            value <= high;
 }
 
-// "COM3" or "3".
+// "COM3" or "3", one of the ports the QSB is looked for on.
 bool ReadPort(const std::string& text, int& port) {
     const std::string digits = text.rfind("COM", 0) == 0 ? text.substr(3) : text;
     long long n = 0;
-    if (!ReadWhole(digits, 1, 255, n)) return false;
+    if (!ReadWhole(digits, QSB_FIRST_PORT, QSB_LAST_PORT, n)) return false;
     port = static_cast<int>(n);
     return true;
 }
@@ -39,8 +33,8 @@ using TakeOption = std::function<Took(const std::string& option, const std::stri
 // Walks the arguments after the command word. A flag (in `flags`) comes
 // alone, an argument without a dash is taken as the value of option "",
 // every other option takes the argument after it.
-bool WalkOptions(const std::vector<std::string>& a, const std::vector<std::string>& flags,
-                 const TakeOption& take, std::string& error) {
+CaptureStatus WalkOptions(const std::vector<std::string>& a, const std::vector<std::string>& flags,
+                          const TakeOption& take) {
     for (std::size_t i = 1; i < a.size(); ++i) {
         std::string option = a[i];
         std::string value;
@@ -51,30 +45,32 @@ bool WalkOptions(const std::vector<std::string>& a, const std::vector<std::strin
             if (i + 1 >= a.size()) {
                 // Last on the line, an unknown option is still named as unknown,
                 // not as one missing its value; the command is refused either way.
-                error = take(option, "") == Took::UNKNOWN ? "unknown option " + option
-                                                          : option + " needs a value";
-                return false;
+                return CaptureStatus(take(option, "") == Took::UNKNOWN
+                                         ? CaptureCode::USAGE_UNKNOWN_OPTION
+                                         : CaptureCode::USAGE_NEEDS_VALUE,
+                                     {}, option);
             }
             value = a[++i];
         }
         const Took took = take(option, value);
         if (took == Took::UNKNOWN) {
-            error = option.empty() ? "unexpected argument " + value : "unknown option " + option;
-            return false;
+            return option.empty() ? CaptureStatus(CaptureCode::USAGE_UNEXPECTED_ARGUMENT, {}, value)
+                                  : CaptureStatus(CaptureCode::USAGE_UNKNOWN_OPTION, {}, option);
         }
         if (took == Took::BAD_VALUE) {
-            error = option.empty() ? "one plan at a time" : option + " cannot be " + value;
-            return false;
+            return option.empty() ? CaptureStatus(CaptureCode::USAGE_ONE_PLAN, {}, value)
+                                  : CaptureStatus(CaptureCode::USAGE_BAD_VALUE,
+                                                  {static_cast<double>(i)}, option);
         }
     }
-    return true;
+    return CaptureStatus();
 }
 
 Took Check(bool read) {
     return read ? Took::OK : Took::BAD_VALUE;
 }
 
-bool ParsePlan(const std::vector<std::string>& a, PlanCommand& plan, std::string& error) {
+CaptureStatus ParsePlan(const std::vector<std::string>& a, PlanCommand& plan) {
     PlanRequest& r = plan.request;
     bool axis = false, from = false, to = false, dialect = false;
     auto take = [&](const std::string& option, const std::string& value) {
@@ -103,9 +99,12 @@ bool ParsePlan(const std::vector<std::string>& a, PlanCommand& plan, std::string
             return Check(read);
         }
         if (option == "--dwell") return Check(ReadDecimal(value, r.dwell));
+        if (option == "--counts-per-unit")
+            return Check(ReadDecimal(value, r.countsPerUnit) && r.countsPerUnit > 0);
         if (option == "--overrun" || option == "--feed" || option == "--window" ||
             option == "--lost-motion") {
-            const bool read = ReadDecimal(value, number);
+            // A feed of 0 is a slip on the line, as a spacing of 0 is.
+            const bool read = ReadDecimal(value, number) && (option != "--feed" || number > 0);
             std::optional<double>& field = option == "--overrun"  ? r.overrun
                                            : option == "--feed"   ? r.feed
                                            : option == "--window" ? r.window
@@ -127,15 +126,17 @@ bool ParsePlan(const std::vector<std::string>& a, PlanCommand& plan, std::string
         }
         return Took::UNKNOWN;
     };
-    if (!WalkOptions(a, {"--random-offsets"}, take, error)) return false;
-    if (!axis || !from || !to || !dialect || plan.program.empty()) {
-        error = "plan needs --axis, --from, --to, --dialect and -o";
-        return false;
-    }
-    return true;
+    const CaptureStatus walked = WalkOptions(a, {"--random-offsets"}, take);
+    if (!walked) return walked;
+    if (!axis || !from || !to || !dialect || plan.program.empty())
+        return CaptureStatus(CaptureCode::USAGE_PLAN_INCOMPLETE);
+    // A seed without offsets would be silently unused.
+    if (plan.seedGiven && !r.randomOffsets)
+        return CaptureStatus(CaptureCode::USAGE_SEED_WITHOUT_OFFSETS, {}, "--seed");
+    return CaptureStatus();
 }
 
-bool ParseRun(const std::vector<std::string>& a, RunCommand& run, std::string& error) {
+CaptureStatus ParseRun(const std::vector<std::string>& a, RunCommand& run) {
     auto take = [&run](const std::string& option, const std::string& value) {
         if (option.empty()) {
             const bool first = run.plan.empty();
@@ -165,36 +166,30 @@ bool ParseRun(const std::vector<std::string>& a, RunCommand& run, std::string& e
         }
         return Took::UNKNOWN;
     };
-    if (!WalkOptions(a, {"--table-in-force"}, take, error)) return false;
-    if (run.plan.empty()) {
-        error = "run needs a plan";
-        return false;
-    }
+    const CaptureStatus walked = WalkOptions(a, {"--table-in-force"}, take);
+    if (!walked) return walked;
+    if (run.plan.empty()) return CaptureStatus(CaptureCode::USAGE_RUN_WITHOUT_PLAN);
     if (run.log.empty()) run.log = RunLogPathFor(run.plan);
-    return true;
+    return CaptureStatus();
 }
 
 }  // namespace
 
-bool ParseCaptureCommand(const std::vector<std::string>& arguments, CaptureCommand& command,
-                         std::string& error) {
+CaptureStatus ParseCaptureCommand(const std::vector<std::string>& arguments,
+                                  CaptureCommand& command) {
     command = CaptureCommand();
-    if (arguments.empty()) {
-        error = "give a command: plan or run";
-        return false;
-    }
+    if (arguments.empty()) return CaptureStatus(CaptureCode::USAGE_NO_COMMAND);
     const std::string& verb = arguments[0];
-    if (verb == "--help" || verb == "-h") return true;
+    if (verb == "--help" || verb == "-h") return CaptureStatus();
     if (verb == "plan") {
         command.kind = CaptureCommand::PLAN;
-        return ParsePlan(arguments, command.plan, error);
+        return ParsePlan(arguments, command.plan);
     }
     if (verb == "run") {
         command.kind = CaptureCommand::RUN;
-        return ParseRun(arguments, command.run, error);
+        return ParseRun(arguments, command.run);
     }
-    error = "unknown command " + verb;
-    return false;
+    return CaptureStatus(CaptureCode::USAGE_UNKNOWN_COMMAND, {}, verb);
 }
 
 std::string PlanPathFor(const std::string& program) {

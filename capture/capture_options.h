@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "capture_status.h"
 #include "cycle_plan.h"
 
 namespace pitchwise {
@@ -17,7 +18,7 @@ struct PlanCommand {
 
 struct RunCommand {
     std::string plan;
-    int port = 0;     // --port COMn; 0 scans
+    int port = 0;     // --port COMn (1 to 7, as the QSB is found); 0 scans
     std::string log;  // empty: beside the plan
     std::optional<double> window;
     int bandCounts = 3;
@@ -30,9 +31,10 @@ struct CaptureCommand {
     RunCommand run;
 };
 
-// False with the reason on a usage error.
-bool ParseCaptureCommand(const std::vector<std::string>& arguments, CaptureCommand& command,
-                         std::string& error);
+// A usage error's code names the option (or the argument) as its subject
+// and, for a value refused, the value's index in `arguments` as its number.
+CaptureStatus ParseCaptureCommand(const std::vector<std::string>& arguments,
+                                  CaptureCommand& command);
 
 // Beside the program: its name with the extension replaced by ".plan".
 std::string PlanPathFor(const std::string& program);

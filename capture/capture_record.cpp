@@ -1,14 +1,12 @@
 #include "capture_record.h"
 
+#include <charconv>
 #include <cmath>
-
-#include "qsb.h"
 
 namespace pitchwise {
 
 namespace {
 
-constexpr double kScale = static_cast<double>(QSB_COUNTS_PER_UNIT);
 constexpr double kSlackSeconds = 10;
 
 LoggedRun Sweep(const CapturePlan& plan, Direction direction, const CapturedPoint& start,
@@ -17,6 +15,7 @@ LoggedRun Sweep(const CapturePlan& plan, Direction direction, const CapturedPoin
     run.axis = plan.axis;
     run.direction = direction;
     run.tableInForce = tableInForce;
+    run.unit = plan.unit;
     const double startTarget = plan.targets[start.target];
     int index = 0;
     auto add = [&](const CapturedPoint& p) {
@@ -25,7 +24,7 @@ LoggedRun Sweep(const CapturePlan& plan, Direction direction, const CapturedPoin
         point.time = p.time;
         point.target = plan.targets[p.target];
         point.approach = p.approach;
-        const double measured = static_cast<double>(p.counts - start.counts) / kScale;
+        const double measured = static_cast<double>(p.counts - start.counts) / plan.countsPerUnit;
         point.correction = (point.target - startTarget) - measured;
         run.points.push_back(point);
     };
@@ -37,7 +36,7 @@ LoggedRun Sweep(const CapturePlan& plan, Direction direction, const CapturedPoin
 }  // namespace
 
 std::int64_t CountsFromFirst(const CapturePlan& plan, double position) {
-    return std::llround((position - plan.targets.front()) * kScale);
+    return std::llround((position - plan.targets.front()) * plan.countsPerUnit);
 }
 
 std::vector<TriggerStop> TriggerStopsFor(const CapturePlan& plan) {
@@ -63,9 +62,9 @@ std::vector<TriggerStop> TriggerStopsFor(const CapturePlan& plan) {
 
 TriggerSettings TriggerSettingsFor(const CapturePlan& plan, double window, int bandCounts) {
     TriggerSettings settings;
-    settings.windowCounts = std::llround(window * kScale);
+    settings.windowCounts = std::llround(window * plan.countsPerUnit);
     settings.bandCounts = bandCounts;
-    settings.startRiseCounts = std::llround(plan.overrun * kScale);
+    settings.startRiseCounts = std::llround(plan.overrun * plan.countsPerUnit);
     return settings;
 }
 
@@ -74,6 +73,16 @@ double SecondsLeftAfter(const CapturePlan& plan, std::size_t done) {
     const std::vector<std::size_t> at = StopWaypoints(path);
     if (done >= at.size()) return 0;
     return CycleSeconds(plan, path, at[done], path.size() - 1);
+}
+
+std::string CaptureLogComment(const CapturePlan& plan) {
+    char scale[64];
+    auto written =
+        std::to_chars(scale, scale + sizeof scale, plan.countsPerUnit, std::chars_format::fixed);
+    const std::string unit = UnitName(plan.unit);
+    return std::string("pitchwise-capture: axis ") + plan.axis + " in " + unit +
+           ", machine coordinates, the QSB at " + std::string(scale, written.ptr) + " counts per " +
+           unit;
 }
 
 std::vector<LoggedRun> CycleRunLogs(const CapturePlan& plan, const CapturedPoint& start,

@@ -1,5 +1,6 @@
-// The cycle in the QSB's counts and the captures as logged runs. The QSB is
-// zeroed once, at the first target, so every capture counts from there.
+// The cycle in the QSB's counts (at the plan's counts per unit) and the
+// captures as logged runs, in the plan's unit. The QSB is zeroed once, at
+// the first target, so every capture counts from there.
 #pragma once
 
 #include <cstdint>
@@ -38,5 +39,9 @@ struct CapturedPoint {
 std::vector<LoggedRun> CycleRunLogs(const CapturePlan& plan, const CapturedPoint& start,
                                     const std::vector<CapturedPoint>& up,
                                     const std::vector<CapturedPoint>& down, bool tableInForce);
+
+// The run log's comment before a capture's runs: the axis, the unit, the
+// machine coordinates and the QSB's counts per unit the counts took.
+std::string CaptureLogComment(const CapturePlan& plan);
 
 }  // namespace pitchwise

@@ -90,8 +90,8 @@ std::string CCapture::StopName(std::size_t k) const {
 }
 
 std::string CCapture::Position(std::int64_t counts) const {
-    return Format("%.4f", m_plan.targets.front() + static_cast<double>(counts) /
-                                                       static_cast<double>(QSB_COUNTS_PER_UNIT));
+    return Format("%.4f",
+                  m_plan.targets.front() + static_cast<double>(counts) / m_plan.countsPerUnit);
 }
 
 std::string CCapture::ProgressLine() const {
@@ -120,8 +120,10 @@ bool CCapture::AppendRun(CaptureReport& report) {
         std::string error;
         // The first run after the zero is a new measurement's reference: the
         // runs of an earlier capture counted from another zero.
-        if (!AppendRunToLog(m_settings.logPath, run,
-                            report.runsLogged == 0 && run.direction == Direction::UP, error)) {
+        const bool first = report.runsLogged == 0 && run.direction == Direction::UP;
+        // The scale the counts were converted with stays beside the runs.
+        if (!AppendRunToLog(m_settings.logPath, run, first, error,
+                            first ? CaptureLogComment(m_plan) : std::string())) {
             report.outcome = CaptureOutcome::LOG_REFUSED;
             report.message = "the run log refused the run: " + error;
             return false;

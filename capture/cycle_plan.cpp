@@ -31,20 +31,15 @@ bool Sane(double value) {
     return std::isfinite(value) && std::fabs(value) < kLargest;
 }
 
-std::string Number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
-
 }  // namespace
 
-bool MakePlan(const PlanRequest& request, CapturePlan& plan, std::string& error) {
+CaptureStatus MakePlan(const PlanRequest& request, CapturePlan& plan) {
     const UnitDefaults defaults = DefaultsFor(request.unit);
     plan = CapturePlan();
     plan.axis = request.axis;
     plan.dialect = request.dialect;
     plan.unit = request.unit;
+    plan.countsPerUnit = request.countsPerUnit;
     plan.runs = request.runs;
     plan.dwell = request.dwell;
     plan.feed = request.feed.value_or(defaults.feed);
@@ -53,28 +48,18 @@ bool MakePlan(const PlanRequest& request, CapturePlan& plan, std::string& error)
     plan.lostMotion = request.lostMotion.value_or(defaults.lostMotion);
 
     const double travel = request.to - request.from;
-    if (!Sane(request.from) || !Sane(request.to) || !(travel > 0)) {
-        error = "--to must lie above --from";
-        return false;
-    }
+    if (!Sane(request.from) || !Sane(request.to) || !(travel > 0))
+        return CaptureStatus(CaptureCode::RANGE_BACKWARDS);
     int count = request.targets;
-    if ((count > 0) == (request.spacing > 0)) {
-        error = "give either --targets or --spacing";
-        return false;
-    }
+    if ((count > 0) == (request.spacing > 0)) return CaptureStatus(CaptureCode::COUNT_OR_SPACING);
     if (count == 0) {
         const double spaces = travel / request.spacing;
-        if (!Sane(spaces) || std::fabs(spaces - std::round(spaces)) > 1e-6) {
-            error = "the travel " + Number(travel) + " is not a whole number of spacings " +
-                    Number(request.spacing);
-            return false;
-        }
+        if (!Sane(spaces) || std::fabs(spaces - std::round(spaces)) > 1e-6)
+            return CaptureStatus(CaptureCode::SPACING_NOT_WHOLE, {travel, request.spacing});
         count = static_cast<int>(std::round(spaces)) + 1;
     }
-    if (count < 2 || count > 10000) {
-        error = "a cycle needs from 2 to 10000 targets";
-        return false;
-    }
+    if (count < MIN_TARGETS || count > MAX_TARGETS)
+        return CaptureStatus(CaptureCode::TARGET_COUNT, {MIN_TARGETS, MAX_TARGETS});
     const double pitch = travel / (count - 1);
     std::mt19937 random(request.seed);
     for (int i = 0; i < count; ++i) {
@@ -89,45 +74,40 @@ bool MakePlan(const PlanRequest& request, CapturePlan& plan, std::string& error)
         plan.targets.push_back(RoundTo(target, defaults.decimals));
     }
     if (request.randomOffsets) plan.seed = request.seed;
-    error = CheckPlan(plan);
-    return error.empty();
+    return CheckPlan(plan);
 }
 
-std::string CheckPlan(const CapturePlan& plan) {
-    if (plan.axis != 'X' && plan.axis != 'Y' && plan.axis != 'Z') return "the axis is X, Y or Z";
-    if (plan.targets.size() < 2) return "a cycle needs at least two targets";
+CaptureStatus CheckPlan(const CapturePlan& plan) {
+    using S = CaptureStatus;
+    if (plan.axis != 'X' && plan.axis != 'Y' && plan.axis != 'Z')
+        return S(CaptureCode::AXIS, {}, std::string(1, plan.axis));
+    if (plan.targets.size() < 2) return S(CaptureCode::TOO_FEW_TARGETS);
     double smallest = kLargest;
     for (std::size_t i = 0; i < plan.targets.size(); ++i) {
-        if (!Sane(plan.targets[i])) return "a target lies beyond any machine's travel";
+        if (!Sane(plan.targets[i])) return S(CaptureCode::TARGET_BEYOND_TRAVEL, {plan.targets[i]});
         if (i > 0) {
             const double spacing = plan.targets[i] - plan.targets[i - 1];
-            if (!(spacing > 0)) return "the targets must rise one after the other";
+            if (!(spacing > 0)) return S(CaptureCode::TARGETS_NOT_RISING, {plan.targets[i]});
             smallest = std::min(smallest, spacing);
         }
     }
-    if (plan.runs < 1 || plan.runs > 100) return "--runs must lie from 1 to 100";
-    if (!Sane(plan.feed) || !(plan.feed > 0)) return "the feed must be above 0";
-    if (!Sane(plan.dwell) || plan.dwell < MIN_DWELL_SECONDS) {
-        // A reader taking one reading a second needs two at standstill, and
-        // the stop need not begin just as a reading does.
-        return "a dwell under " + Number(MIN_DWELL_SECONDS) +
-               " s is too short for two readings at standstill";
-    }
-    if (!Sane(plan.window) || !(plan.window > 0)) return "the window must be above 0";
-    if (!Sane(plan.lostMotion) || plan.lostMotion < 0) return "the lost motion cannot be negative";
-    if (plan.window > smallest / 2) {
-        // Windows that overlap could take one stop for its neighbour.
-        return "the window " + Number(plan.window) + " is wider than half the smallest spacing " +
-               Number(smallest);
-    }
-    if (!Sane(plan.overrun) || !(plan.overrun > plan.window + plan.lostMotion)) {
-        // The turn must leave the end target's window, lost motion and all,
-        // or its two directions could not be told apart.
-        return "the overrun " + Number(plan.overrun) +
-               " must be larger than the window plus the lost motion (" +
-               Number(plan.window + plan.lostMotion) + ")";
-    }
-    return std::string();
+    if (plan.runs < MIN_RUNS || plan.runs > MAX_RUNS)
+        return S(CaptureCode::RUNS_RANGE, {MIN_RUNS, MAX_RUNS});
+    if (!Sane(plan.feed) || !(plan.feed > 0)) return S(CaptureCode::FEED);
+    // A reader taking one reading a second needs two at standstill, and
+    // the stop need not begin just as a reading does.
+    if (!Sane(plan.dwell) || plan.dwell < MIN_DWELL_SECONDS)
+        return S(CaptureCode::DWELL_TOO_SHORT, {MIN_DWELL_SECONDS});
+    if (!Sane(plan.window) || !(plan.window > 0)) return S(CaptureCode::WINDOW);
+    if (!Sane(plan.lostMotion) || plan.lostMotion < 0) return S(CaptureCode::LOST_MOTION);
+    // Windows that overlap could take one stop for its neighbour.
+    if (plan.window > smallest / 2) return S(CaptureCode::WINDOW_TOO_WIDE, {plan.window, smallest});
+    // The turn must leave the end target's window, lost motion and all, or
+    // its two directions could not be told apart.
+    if (!Sane(plan.overrun) || !(plan.overrun > plan.window + plan.lostMotion))
+        return S(CaptureCode::OVERRUN_TOO_SMALL, {plan.overrun, plan.window + plan.lostMotion});
+    if (!Sane(plan.countsPerUnit) || !(plan.countsPerUnit > 0)) return S(CaptureCode::SCALE);
+    return S();
 }
 
 std::vector<CycleStop> CycleStops(const CapturePlan& plan) {

@@ -1,5 +1,7 @@
 // The linear test cycle a capture measures: its targets and settings, the
-// rules a sound cycle keeps, and the path the program follows: from below
+// rules a sound cycle keeps, and the path the program follows, in machine
+// coordinates (a compensation table is keyed to the machine position, so a
+// work offset must not shift the targets): from below
 // the first target by the overrun, then per run up through every target and
 // past the last by the overrun, down through every target and past the
 // first by the overrun, dwelling at every stop. Pure: no files, no clock.
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "capture_status.h"
 #include "length_unit.h"
 #include "run_log.h"
 
@@ -18,11 +21,16 @@ namespace pitchwise {
 
 enum class Dialect { LINUXCNC, GRBL, FANUC, SIEMENS };
 
+// The QSB's counts per unit as the dialog takes them (its QSB_COUNTS_PER_UNIT,
+// as written there): right for a plan in the unit of the dialog's machine.
+constexpr double DEFAULT_COUNTS_PER_UNIT = 10034.463;
+
 struct CapturePlan {
     char axis = 'X';
     Dialect dialect = Dialect::LINUXCNC;
     LengthUnit unit = LengthUnit::MM;
-    std::vector<double> targets;  // ascending, as the program writes them
+    double countsPerUnit = DEFAULT_COUNTS_PER_UNIT;  // the QSB's, per unit of the plan
+    std::vector<double> targets;  // machine coordinates, ascending, as the program writes them
     int runs = 5;
     double feed = 1000;  // length unit per minute
     double dwell = 5;    // seconds, at every target and at each turn
@@ -37,6 +45,7 @@ struct PlanRequest {
     char axis = 'X';
     Dialect dialect = Dialect::LINUXCNC;
     LengthUnit unit = LengthUnit::MM;
+    double countsPerUnit = DEFAULT_COUNTS_PER_UNIT;
     double from = 0;
     double to = 0;
     int targets = 0;     // or
@@ -48,11 +57,17 @@ struct PlanRequest {
     std::uint32_t seed = 0;
 };
 
-// Builds the plan; false with the reason when it is refused.
-bool MakePlan(const PlanRequest& request, CapturePlan& plan, std::string& error);
+// Builds the plan, or says why it is refused.
+CaptureStatus MakePlan(const PlanRequest& request, CapturePlan& plan);
 
-// Empty when the plan is sound, otherwise why it is not.
-std::string CheckPlan(const CapturePlan& plan);
+// OK when the plan is sound, otherwise why it is not.
+CaptureStatus CheckPlan(const CapturePlan& plan);
+
+// The plan's limits, for the words of a refusal.
+constexpr int MIN_TARGETS = 2;
+constexpr int MAX_TARGETS = 10000;
+constexpr int MIN_RUNS = 1;
+constexpr int MAX_RUNS = 100;
 
 // The first target takes longer: the counter is zeroed there, then read.
 constexpr double ZERO_DWELL_EXTRA_SECONDS = 3;

@@ -1,8 +1,5 @@
 #include "part_program.h"
 
-#include <charconv>
-#include <cmath>
-
 #include "number_text.h"
 #include "text.h"
 
@@ -11,11 +8,13 @@ namespace pitchwise {
 namespace {
 
 struct DialectWords {
-    const char* move;    // linear move at feed
+    const char* move;    // a linear move in machine coordinates, the axis word follows
+    bool feed;           // the move runs at the programmed feed (else at rapid)
     const char* dwell;   // the dwell word, seconds follow
     bool dwellPoint;     // the seconds need a decimal point
-    const char* metric;  // unit codes
+    const char* metric;  // unit codes, for the geometry and the feed alike
     const char* inch;
+    bool unitAlone;           // the unit code stands in a block of its own
     const char* modes;        // absolute coordinates, feed per minute
     const char* end;          // end of program
     const char* commentOpen;  // a comment's delimiters
@@ -25,18 +24,21 @@ struct DialectWords {
 DialectWords WordsOf(Dialect dialect) {
     switch (dialect) {
         case Dialect::GRBL:
-            return {"G1", "G4 P", false, "G21", "G20", "G90 G94", "M2", "(", ")"};
+            return {"G53 G1", true, "G4 P", false, "G21", "G20", false, "G90 G94", "M2", "(", ")"};
         case Dialect::FANUC:
-            // G94 is left out: on a lathe it is a cycle, not a feed mode; the
-            // dwell's X with a decimal point is in seconds.
-            return {"G01", "G04 X", true, "G21", "G20", "G90", "M30", "(", ")"};
+            // G53 is positioning at rapid traverse; the dwell's X with a
+            // decimal point counts seconds under G94.
+            return {"G53", false, "G04 X", true, "G21", "G20", true, "G90 G94", "M30", "(", ")"};
         case Dialect::SIEMENS:
-            // G4 F is seconds; G4 S would count spindle turns.
-            return {"G1", "G4 F", false, "G71", "G70", "G90 G94", "M30", "; ", ""};
+            // SUPA suppresses every frame; G710/G700 switch the feed with the
+            // geometry (G71/G70 would leave F in the control's basic system);
+            // G4 F is seconds, G4 S would count spindle turns.
+            return {"SUPA G1", true,      "G4 F", false, "G710", "G700",
+                    false,     "G90 G94", "M30",  "; ",  ""};
         case Dialect::LINUXCNC:
             break;
     }
-    return {"G1", "G4 P", false, "G21", "G20", "G90 G94", "M2", "(", ")"};
+    return {"G53 G1", true, "G4 P", false, "G21", "G20", false, "G90 G94", "M2", "(", ")"};
 }
 
 int Decimals(LengthUnit unit) {
@@ -54,11 +56,14 @@ std::string ShortNumber(double value, bool point) {
 
 }  // namespace
 
-std::string PartProgram(const CapturePlan& plan) {
+CaptureStatus PartProgram(const CapturePlan& plan, std::string& program) {
+    program.clear();
+    const CaptureStatus sound = CheckPlan(plan);
+    if (!sound) return sound;
     const DialectWords w = WordsOf(plan.dialect);
     const int decimals = Decimals(plan.unit);
     const std::string axis(1, plan.axis);
-    std::string text;
+    std::string& text = program;
     auto line = [&text](const std::string& block) { text += block + "\n"; };
     auto comment = [&](const std::string& what) {
         line(std::string(w.commentOpen) + what + w.commentClose);
@@ -72,23 +77,29 @@ std::string PartProgram(const CapturePlan& plan) {
             FixedText(plan.targets.front(), decimals) + " TO " +
             FixedText(plan.targets.back(), decimals) + ", " + std::to_string(plan.targets.size()) +
             " TARGETS, " + Upper(Counted(plan.runs, "run", "runs")));
+    comment(w.feed ? "IN MACHINE COORDINATES"
+                   : "FOR MILLS, IN MACHINE COORDINATES, G53 MOVES AT RAPID TRAVERSE");
     // No ";" inside: some controls read it as the end of a block.
     comment("START PITCHWISE-CAPTURE RUN FIRST, EVERY STOP DWELLS " +
             ShortNumber(plan.dwell, false) + " S");
-    line(std::string(plan.unit == LengthUnit::MM ? w.metric : w.inch) + " " + w.modes);
+    const std::string unit = plan.unit == LengthUnit::MM ? w.metric : w.inch;
+    if (w.unitAlone) {
+        line(unit);
+        line(w.modes);
+    } else {
+        line(unit + " " + w.modes);
+    }
     bool first = true;
     for (const CycleWaypoint& p : CycleWaypoints(plan)) {
         std::string move = std::string(w.move) + " " + axis + FixedText(p.position, decimals);
-        if (first) {
-            move += " F" + ShortNumber(plan.feed, w.dwellPoint);
-            first = false;
-        }
+        if (first && w.feed) move += " F" + ShortNumber(plan.feed, w.dwellPoint);
+        first = false;
         line(move);
         line(w.dwell + ShortNumber(p.dwellSeconds, w.dwellPoint));
     }
     line(w.end);
     if (plan.dialect == Dialect::FANUC) line("%");
-    return text;
+    return CaptureStatus();
 }
 
 }  // namespace pitchwise

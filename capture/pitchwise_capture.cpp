@@ -5,15 +5,16 @@
 // run to the run log that pitchwise-report reads.
 #include <unistd.h>
 
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "capture_messages.h"
 #include "capture_options.h"
 #include "capture_session.h"
 #include "cycle_plan.h"
@@ -33,14 +34,17 @@ const char* const kUsageLine =
 const char* const kUsage =
     "usage: pitchwise-capture plan --axis X|Y|Z --from A --to B (--targets N | --spacing S)\n"
     "                              --dialect linuxcnc|grbl|fanuc|siemens -o PROGRAM\n"
-    "                              [--unit mm|inch] [--runs 5] [--dwell 5] [--feed F]\n"
+    "                              [--unit mm|inch] [--counts-per-unit 10034.463]\n"
+    "                              [--runs 5] [--dwell 5] [--feed F]\n"
     "                              [--overrun 5] [--window 1] [--lost-motion 0.1]\n"
     "                              [--random-offsets [--seed N]]\n"
     "       pitchwise-capture run PLAN [--port COMn] [--log RUNLOG] [--window W]\n"
     "                              [--band 3] [--table-in-force]\n"
     "\n"
-    "plan writes the part program of the linear test cycle and PROGRAM's plan\n"
-    "beside it (the extension replaced by .plan). run finds the QSB, waits for\n"
+    "plan writes the part program of the linear test cycle, in machine\n"
+    "coordinates, and PROGRAM's plan beside it (the extension replaced by\n"
+    ".plan); Fanuc's G53 positions at rapid traverse, and that dialect is for\n"
+    "mills only. run finds the QSB, waits for\n"
     "the program to start, zeroes at the first target and takes a reading at\n"
     "every stop of the plan; each completed run (up and down) is appended to\n"
     "RUNLOG (default: the plan's name with -runs.csv). Ctrl-C stops it; the\n"
@@ -48,12 +52,14 @@ const char* const kUsage =
     "\n"
     "plan:\n"
     "  --axis X|Y|Z      the axis to measure\n"
-    "  --from A, --to B  the first and last targets (the program's coordinates)\n"
+    "  --from A, --to B  the first and last targets, in machine coordinates\n"
     "  --targets N       N targets evenly from A to B, or\n"
     "  --spacing S       a target every S from A to B\n"
     "  --dialect NAME    linuxcnc, grbl, fanuc or siemens\n"
     "  -o PROGRAM        the program's file; the plan goes beside it\n"
     "  --unit mm|inch    the program's unit (default mm)\n"
+    "  --counts-per-unit C  the QSB's counts per unit of the program (default\n"
+    "                    10034.463, the dialog's, per unit of its machine)\n"
     "  --runs N          runs each way (default 5)\n"
     "  --dwell SECONDS   dwell at every stop (default 5, at least 3)\n"
     "  --feed F          the feed per minute (default 1000 mm, 40 in)\n"
@@ -64,7 +70,7 @@ const char* const kUsage =
     "  --seed N          the random offsets' seed (default: from the clock)\n"
     "\n"
     "run:\n"
-    "  --port COMn       the QSB's port (default: COM1 to COM7 scanned)\n"
+    "  --port COMn       the QSB's port, COM1 to COM7 (default: all scanned)\n"
     "  --log RUNLOG      the run log (default: beside the plan, -runs.csv)\n"
     "  --window W        another window than the plan's\n"
     "  --band COUNTS     counts two readings at standstill may differ (default 3)\n"
@@ -90,9 +96,9 @@ int Plan(const PlanCommand& command) {
     if (request.randomOffsets && !command.seedGiven)
         request.seed = static_cast<std::uint32_t>(std::time(nullptr));
     CapturePlan plan;
-    std::string error;
-    if (!MakePlan(request, plan, error)) {
-        std::fprintf(stderr, "pitchwise-capture: refused: %s\n", error.c_str());
+    const CaptureStatus made = MakePlan(request, plan);
+    if (!made) {
+        std::fprintf(stderr, "pitchwise-capture: refused: %s\n", CaptureMessage(made).c_str());
         return 1;
     }
     const std::string planPath = PlanPathFor(command.program);
@@ -102,13 +108,19 @@ int Plan(const PlanCommand& command) {
     }
     // Each written whole or not at all: a program half written never
     // stands under its own name.
+    std::string program;
+    const CaptureStatus programmed = PartProgram(plan, program);
+    if (!programmed) {
+        std::fprintf(stderr, "pitchwise-capture: refused: %s\n",
+                     CaptureMessage(programmed).c_str());
+        return 1;
+    }
     const std::pair<std::string, std::string> files[] = {
-        {command.program, PartProgram(plan)},
-        {planPath, FormatPlan(plan, BaseName(command.program))}};
+        {command.program, program}, {planPath, FormatPlan(plan, BaseName(command.program))}};
     for (const auto& file : files) {
-        const AtomicWrite written = WriteFileAtomically(file.first, file.second);
-        if (!written.written) {
-            std::fprintf(stderr, "pitchwise-capture: %s\n", written.message.c_str());
+        const FileStatus written = WriteFileAtomically(file.first, file.second);
+        if (!written) {
+            std::fprintf(stderr, "pitchwise-capture: %s\n", FileStatusText(written).c_str());
             return 1;
         }
     }
@@ -122,21 +134,29 @@ int Plan(const PlanCommand& command) {
 }
 
 int Run(const RunCommand& command) {
-    std::ifstream file(command.plan);
-    std::stringstream text;
-    text << file.rdbuf();
+    std::string text, error;
+    const FileRead read = ReadTextFile(command.plan, text, error);
+    if (read != FileRead::READ) {
+        if (read == FileRead::ABSENT)
+            std::fprintf(stderr, "pitchwise-capture: %s: cannot be read: %s\n",
+                         command.plan.c_str(), std::strerror(ENOENT));
+        else
+            std::fprintf(stderr, "pitchwise-capture: %s\n", error.c_str());
+        return 1;
+    }
     CapturePlan plan;
-    std::string error;
-    if (!file || !ParsePlan(text.str(), plan, error)) {
+    const CaptureStatus parsed = ParsePlan(text, plan);
+    if (!parsed) {
         std::fprintf(stderr, "pitchwise-capture: %s: %s\n", command.plan.c_str(),
-                     file ? error.c_str() : "cannot be read");
+                     CaptureMessage(parsed).c_str());
         return 1;
     }
     if (command.window) {
         plan.window = *command.window;
-        error = CheckPlan(plan);
-        if (!error.empty()) {
-            std::fprintf(stderr, "pitchwise-capture: --window refused: %s\n", error.c_str());
+        const CaptureStatus checked = CheckPlan(plan);
+        if (!checked) {
+            std::fprintf(stderr, "pitchwise-capture: --window refused: %s\n",
+                         CaptureMessage(checked).c_str());
             return 1;
         }
     }
@@ -185,9 +205,10 @@ using namespace pitchwise;
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     CaptureCommand command;
-    std::string error;
-    if (!ParseCaptureCommand(arguments, command, error)) {
-        std::fprintf(stderr, "pitchwise-capture: %s\n%s", error.c_str(), kUsageLine);
+    const CaptureStatus parsed = ParseCaptureCommand(arguments, command);
+    if (!parsed) {
+        std::fprintf(stderr, "pitchwise-capture: %s\n%s", CaptureMessage(parsed, arguments).c_str(),
+                     kUsageLine);
         return 2;
     }
     switch (command.kind) {

@@ -1,18 +1,22 @@
 #include "plan_file.h"
 
 #include <charconv>
-#include <cmath>
 #include <map>
-#include <vector>
+#include <utility>
+
+#include "number_text.h"
 
 namespace pitchwise {
 
 namespace {
 
-const char* const kHeader = "pitchwise-capture plan 1";
-const char* const kKeys[] = {"program", "axis",       "unit",        "dialect",
-                             "runs",    "directions", "feed",        "dwell",
-                             "overrun", "window",     "lost_motion", "random_offsets"};
+const char* const kHeader = "pitchwise-capture plan 2";
+// Its targets were work coordinates and its counts took one scale for every
+// unit: capturing by it again would measure elsewhere or count wrongly.
+const char* const kOldHeader = "pitchwise-capture plan 1";
+const char* const kKeys[] = {"program", "axis",   "unit",        "coordinates",   "counts_per_unit",
+                             "dialect", "runs",   "directions",  "feed",          "dwell",
+                             "overrun", "window", "lost_motion", "random_offsets"};
 
 // Shortest text that reads back to the same value, whatever the locale,
 // and never in exponent form (0.0004, not 4e-04), which no reader takes.
@@ -22,21 +26,6 @@ std::string Exact(double value) {
     return std::string(text, result.ptr);
 }
 
-// -?digits(.digits)?, nothing else.
-bool ReadNumber(const std::string& text, double& value) {
-    if (text.empty() || text.size() > 24) return false;
-    std::size_t i = text[0] == '-' ? 1 : 0;
-    std::size_t digits = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
-    if (i < text.size() && text[i] == '.') {
-        ++i;
-        while (i < text.size() && text[i] >= '0' && text[i] <= '9') ++i, ++digits;
-    }
-    if (digits == 0 || i != text.size()) return false;
-    auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    return result.ec == std::errc() && std::isfinite(value);
-}
-
 bool ReadWhole(const std::string& text, long long low, long long high, long long& value) {
     if (text.empty() || text.size() > 12) return false;
     auto result = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -44,14 +33,53 @@ bool ReadWhole(const std::string& text, long long low, long long high, long long
            value <= high;
 }
 
+// One key's value as read, with its line for the refusal.
+struct Entry {
+    std::string value;
+    double line = 0;
+};
+
+bool ReadValue(const std::string& key, const std::string& value, CapturePlan& plan) {
+    long long whole = 0;
+    if (key == "program") return true;
+    if (key == "axis") {
+        plan.axis = value.empty() ? '?' : value[0];
+        return value.size() == 1;
+    }
+    if (key == "unit") return UnitFromName(value, plan.unit);
+    if (key == "coordinates") return value == "machine";
+    if (key == "counts_per_unit") return ReadDecimal(value, plan.countsPerUnit);
+    if (key == "dialect") return DialectFromName(value, plan.dialect);
+    if (key == "runs") {
+        const bool read = ReadWhole(value, MIN_RUNS, MAX_RUNS, whole);
+        plan.runs = static_cast<int>(whole);
+        return read;
+    }
+    if (key == "directions") return value == "up down";
+    if (key == "feed") return ReadDecimal(value, plan.feed);
+    if (key == "dwell") return ReadDecimal(value, plan.dwell);
+    if (key == "overrun") return ReadDecimal(value, plan.overrun);
+    if (key == "window") return ReadDecimal(value, plan.window);
+    if (key == "lost_motion") return ReadDecimal(value, plan.lostMotion);
+    if (key == "random_offsets" && value != "no") {
+        const bool read = ReadWhole(value, 0, 4294967295LL, whole);
+        plan.seed = static_cast<std::uint32_t>(whole);
+        return read;
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string FormatPlan(const CapturePlan& plan, const std::string& program) {
     std::string text = std::string(kHeader) + "\n";
-    text += "# the stops of the program: per run up through the targets, then down\n";
+    text += "# the stops of the program: per run up through the targets, then down,\n";
+    text += "# in machine coordinates; the QSB's counts per unit of the plan\n";
     text += "program " + program + "\n";
     text += std::string("axis ") + plan.axis + "\n";
     text += std::string("unit ") + UnitName(plan.unit) + "\n";
+    text += "coordinates machine\n";
+    text += "counts_per_unit " + Exact(plan.countsPerUnit) + "\n";
     text += std::string("dialect ") + DialectName(plan.dialect) + "\n";
     text += "runs " + std::to_string(plan.runs) + "\n";
     text += "directions up down\n";
@@ -65,13 +93,12 @@ std::string FormatPlan(const CapturePlan& plan, const std::string& program) {
     return text;
 }
 
-bool ParsePlan(const std::string& text, CapturePlan& plan, std::string& error) {
+CaptureStatus ParsePlan(const std::string& text, CapturePlan& plan) {
     plan = CapturePlan();
-    std::map<std::string, std::string> values;
-    std::size_t lineNumber = 0;
-    auto refuse = [&](const std::string& why) {
-        error = "line " + std::to_string(lineNumber) + ": " + why;
-        return false;
+    std::map<std::string, Entry> values;
+    double lineNumber = 0;
+    auto refuse = [&](CaptureCode code, const std::string& subject = std::string()) {
+        return CaptureStatus(code, {lineNumber}, subject);
     };
     for (std::size_t begin = 0; begin < text.size();) {
         std::size_t end = text.find('\n', begin);
@@ -81,72 +108,37 @@ bool ParsePlan(const std::string& text, CapturePlan& plan, std::string& error) {
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (lineNumber == 1) {
-            if (line != kHeader) return refuse("not a pitchwise-capture plan");
+            if (line == kOldHeader) return refuse(CaptureCode::PLAN_OLD_FORMAT);
+            if (line != kHeader) return refuse(CaptureCode::PLAN_NOT_A_PLAN);
             continue;
         }
         if (line.empty() || line[0] == '#') continue;
         const std::size_t space = line.find(' ');
-        if (space == std::string::npos) return refuse("expected a key and a value");
+        if (space == std::string::npos) return refuse(CaptureCode::PLAN_NOT_KEY_VALUE);
         const std::string key = line.substr(0, space);
         const std::string value = line.substr(space + 1);
         if (key == "target") {
-            double target;
-            if (!ReadNumber(value, target)) return refuse("target is not a decimal number");
+            double target = 0;
+            if (!ReadDecimal(value, target)) return refuse(CaptureCode::PLAN_BAD_VALUE, line);
             plan.targets.push_back(target);
             continue;
         }
         bool known = false;
         for (const char* k : kKeys) known = known || key == k;
-        if (!known) return refuse("unknown key " + key);
-        if (!values.emplace(key, value).second) return refuse(key + " given twice");
+        if (!known) return refuse(CaptureCode::PLAN_UNKNOWN_KEY, key);
+        if (!values.emplace(key, Entry{value, lineNumber}).second)
+            return refuse(CaptureCode::PLAN_KEY_TWICE, key);
     }
-    for (const char* key : kKeys) {
-        if (!values.count(key)) {
-            error = std::string("no ") + key + " line";
-            return false;
-        }
-    }
+    if (lineNumber == 0) return CaptureStatus(CaptureCode::PLAN_NOT_A_PLAN, {1});
+    for (const char* key : kKeys)
+        if (!values.count(key)) return CaptureStatus(CaptureCode::PLAN_KEY_MISSING, {}, key);
     for (const auto& entry : values) {
-        const std::string& key = entry.first;
-        const std::string& value = entry.second;
-        bool read = true;
-        long long whole = 0;
-        if (key == "program") {
-        } else if (key == "axis") {
-            read = value.size() == 1;
-            plan.axis = value.empty() ? '?' : value[0];
-        } else if (key == "unit") {
-            read = UnitFromName(value, plan.unit);
-        } else if (key == "dialect") {
-            read = DialectFromName(value, plan.dialect);
-        } else if (key == "runs") {
-            read = ReadWhole(value, 1, 100, whole);
-            plan.runs = static_cast<int>(whole);
-        } else if (key == "directions") {
-            read = value == "up down";
-        } else if (key == "feed") {
-            read = ReadNumber(value, plan.feed);
-        } else if (key == "dwell") {
-            read = ReadNumber(value, plan.dwell);
-        } else if (key == "overrun") {
-            read = ReadNumber(value, plan.overrun);
-        } else if (key == "window") {
-            read = ReadNumber(value, plan.window);
-        } else if (key == "lost_motion") {
-            read = ReadNumber(value, plan.lostMotion);
-        } else if (key == "random_offsets") {
-            if (value != "no") {
-                read = ReadWhole(value, 0, 4294967295LL, whole);
-                plan.seed = static_cast<std::uint32_t>(whole);
-            }
-        }
-        if (!read) {
-            error = key + " cannot be " + value;
-            return false;
+        if (!ReadValue(entry.first, entry.second.value, plan)) {
+            return CaptureStatus(CaptureCode::PLAN_BAD_VALUE, {entry.second.line},
+                                 entry.first + " " + entry.second.value);
         }
     }
-    error = CheckPlan(plan);
-    return error.empty();
+    return CheckPlan(plan);
 }
 
 }  // namespace pitchwise

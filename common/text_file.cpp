@@ -12,30 +12,110 @@ namespace pitchwise {
 
 namespace {
 
-class CDescriptor {
-  public:
-    explicit CDescriptor(int fd) : m_fd(fd) {}
-    ~CDescriptor() { Close(); }
-    CDescriptor(const CDescriptor&) = delete;
-    CDescriptor& operator=(const CDescriptor&) = delete;
-    int Fd() const { return m_fd; }
-    // Close's own result matters for a file being written: NFS reports
-    // a failed write there.
-    bool Close() {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd < 0 || close(fd) == 0;
+// Linux's own limit on links followed in one path.
+constexpr int MAX_LINKS = 40;
+
+FileCode KindCode(mode_t mode) {
+    if (S_ISDIR(mode)) return FileCode::IS_FOLDER;
+    if (S_ISCHR(mode) || S_ISBLK(mode)) return FileCode::IS_DEVICE;
+    if (S_ISFIFO(mode)) return FileCode::IS_FIFO;
+    if (S_ISSOCK(mode)) return FileCode::IS_SOCKET;
+    return FileCode::OK;
+}
+
+}  // namespace
+
+std::string FileStatusText(const FileStatus& status) {
+    static const char* const words[] = {
+#define PITCHWISE_FILE_WORDS(name, text) text,
+        PITCHWISE_FILE_CODES(PITCHWISE_FILE_WORDS)
+#undef PITCHWISE_FILE_WORDS
+    };
+    const char* said = words[static_cast<int>(status.code())];
+    if (status.ok()) return std::string();
+    if (status.systemError() == 0) return status.subject() + " " + said;
+    return std::string("cannot ") + said + " " + status.subject() + ": " +
+           std::strerror(status.systemError());
+}
+
+std::string FolderOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+FileRead ReadTextFile(const std::string& path, std::string& text, std::string& error) {
+    text.clear();
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return FileRead::ABSENT;
+        error = "cannot read " + path + ": " + std::strerror(errno);
+        return FileRead::UNREADABLE;
     }
+    char buffer[65536];
+    for (;;) {
+        ssize_t got = read(fd, buffer, sizeof buffer);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            // A folder opens but reads as EISDIR.
+            error = "cannot read " + path + ": " + std::strerror(errno);
+            text.clear();
+            close(fd);
+            return FileRead::UNREADABLE;
+        }
+        if (got == 0) break;
+        text.append(buffer, static_cast<std::size_t>(got));
+    }
+    close(fd);
+    return FileRead::READ;
+}
 
-  private:
-    int m_fd;
-};
+FileStatus ResolveTarget(const std::string& path, std::string& target) {
+    target = path;
+    for (int hops = 0;; ++hops) {
+        struct stat info {};
+        if (lstat(target.c_str(), &info) != 0) {
+            // Nothing there yet: the write creates it, in a folder that
+            // must then exist, which creating the temporary file finds out.
+            if (errno == ENOENT) return FileStatus::Ok();
+            return FileStatus(FileCode::CANNOT_FOLLOW, {}, path, errno);
+        }
+        if (!S_ISLNK(info.st_mode)) {
+            const FileCode kind = KindCode(info.st_mode);
+            return kind == FileCode::OK ? FileStatus::Ok() : FileStatus(kind, {}, path);
+        }
+        if (hops == MAX_LINKS) return FileStatus(FileCode::CANNOT_FOLLOW, {}, path, ELOOP);
+        std::vector<char> named(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 255) +
+                                2);
+        const ssize_t length = readlink(target.c_str(), named.data(), named.size());
+        if (length < 0) return FileStatus(FileCode::CANNOT_FOLLOW, {}, path, errno);
+        if (static_cast<std::size_t>(length) >= named.size())  // it changed under us
+            return FileStatus(FileCode::CANNOT_FOLLOW, {}, path, EAGAIN);
+        const std::string link(named.data(), static_cast<std::size_t>(length));
+        target = link[0] == '/' ? link : FolderOf(target) + "/" + link;
+    }
+}
 
-AtomicWrite Failed(const char* step, const std::string& path, int error) {
-    AtomicWrite result;
-    result.error = error;
-    result.message = std::string("cannot ") + step + " " + path + ": " + std::strerror(error);
-    return result;
+FileStatus OpenToAppend(const std::string& path, int& fd) {
+    fd = -1;
+    std::string target;
+    const FileStatus resolved = ResolveTarget(path, target);
+    if (!resolved) return resolved;
+    // O_NONBLOCK: a FIFO put there since the check must not hang the open.
+    const int opened =
+        open(target.c_str(), O_RDWR | O_APPEND | O_CREAT | O_CLOEXEC | O_NONBLOCK, 0644);
+    if (opened < 0) return FileStatus(FileCode::CANNOT_OPEN, {}, path, errno);
+    struct stat info {};
+    if (fstat(opened, &info) != 0 || KindCode(info.st_mode) != FileCode::OK ||
+        fcntl(opened, F_SETFL, O_APPEND) != 0) {
+        const FileCode kind = KindCode(info.st_mode);
+        const int error = errno;
+        close(opened);
+        return kind != FileCode::OK ? FileStatus(kind, {}, path)
+                                    : FileStatus(FileCode::CANNOT_OPEN, {}, path, error);
+    }
+    fd = opened;
+    return FileStatus::Ok();
 }
 
 bool WriteAll(int fd, const std::string& text) {
@@ -51,81 +131,6 @@ bool WriteAll(int fd, const std::string& text) {
         sent += static_cast<std::size_t>(n);
     }
     return true;
-}
-
-}  // namespace
-
-std::string FolderOf(const std::string& path) {
-    std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-FileRead ReadTextFile(const std::string& path, std::string& text, std::string& error) {
-    text.clear();
-    CDescriptor file(open(path.c_str(), O_RDONLY | O_CLOEXEC));
-    if (file.Fd() < 0) {
-        if (errno == ENOENT) return FileRead::ABSENT;
-        error = "cannot read " + path + ": " + std::strerror(errno);
-        return FileRead::UNREADABLE;
-    }
-    char buffer[65536];
-    for (;;) {
-        ssize_t got = read(file.Fd(), buffer, sizeof buffer);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) {
-            // A folder opens but reads as EISDIR.
-            error = "cannot read " + path + ": " + std::strerror(errno);
-            text.clear();
-            return FileRead::UNREADABLE;
-        }
-        if (got == 0) return FileRead::READ;
-        text.append(buffer, static_cast<std::size_t>(got));
-    }
-}
-
-AtomicWrite WriteFileAtomically(const std::string& path, const std::string& contents,
-                                const AtomicWriteOptions& options) {
-    struct stat old {};
-    const bool hadOld = stat(path.c_str(), &old) == 0;
-    std::string temporary = path + ".XXXXXX";
-    std::vector<char> name(temporary.begin(), temporary.end());
-    name.push_back('\0');
-    CDescriptor file(mkostemp(name.data(), O_CLOEXEC));
-    if (file.Fd() < 0) return Failed("create a file beside", path, errno);
-    temporary = name.data();
-    auto failed = [&temporary](const char* step, const std::string& subject) {
-        const int error = errno;
-        unlink(temporary.c_str());
-        return Failed(step, subject, error);
-    };
-    // mkostemp makes the file 0600 whatever the umask: the reader may be
-    // another user.
-    if (fchmod(file.Fd(), hadOld ? (old.st_mode & 07777) : options.newFileMode) != 0)
-        return failed("set the mode of", temporary);
-    if (hadOld && (old.st_uid != geteuid() || old.st_gid != getegid()) &&
-        fchown(file.Fd(), old.st_uid, old.st_gid) != 0)
-        return failed("give the owner of the old file to", temporary);
-    if (!WriteAll(file.Fd(), contents)) return failed("write", temporary);
-    if (fsync(file.Fd()) != 0) return failed("sync", temporary);
-    if (!file.Close()) return failed("write", temporary);
-    if (hadOld && !options.backupPath.empty()) {
-        // A hard link keeps the old file in place while the backup appears.
-        if (unlink(options.backupPath.c_str()) != 0 && errno != ENOENT)
-            return failed("replace", options.backupPath);
-        if (link(path.c_str(), options.backupPath.c_str()) != 0)
-            return failed("keep the previous file as", options.backupPath);
-    }
-    if (rename(temporary.c_str(), path.c_str()) != 0) return failed("replace", path);
-    // The rename lasts a power cut only once the folder is on disk.
-    // A folder that cannot be opened for reading, or a file system that
-    // cannot sync folders (EINVAL), gives what it can; an I/O error is said.
-    CDescriptor folder(open(FolderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (folder.Fd() >= 0 && fsync(folder.Fd()) != 0 && errno != EINVAL)
-        return Failed("sync the folder of", path, errno);
-    AtomicWrite result;
-    result.written = true;
-    return result;
 }
 
 }  // namespace pitchwise

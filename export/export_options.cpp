@@ -21,7 +21,7 @@ const char* const EXPORT_USAGE =
     "      siemens-lec       leadscrew error compensation (%_N_AX_EEC_INI), mm\n"
     "      isg               leadscrew compensation list (kw.ssfk), 0.1 um\n"
     "      csv               target, means, reversal, s per direction\n"
-    "  -o FILE               write the table into FILE (default: standard output)\n"
+    "  -o FILE               write the table into FILE (\"-\", the default: standard output)\n"
     "  --unit mm|inch        the machine's length unit (needed by siemens-lec, isg)\n"
     "  --spacing S           grid spacing (default: the measured one, when even)\n"
     "  --from A --until B    the grid's range (default: the measured range)\n"

@@ -1,7 +1,6 @@
 // pitchwise-export: one axis's compensation table, from a run log, in a
 // controller's format, to a file or standard output.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -11,34 +10,7 @@
 
 #include "export_table.h"
 #include "run_log_file.h"
-
-namespace pitchwise {
-
-namespace {
-
-// Written whole or not at all: a table cut short by a full disk would be
-// read by a controller without a word, so a failed write removes it.
-bool WriteFile(const std::string& path, const std::string& text, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) {
-        error = "cannot write " + path + ": " + std::strerror(errno);
-        return false;
-    }
-    bool written = std::fwrite(text.data(), 1, text.size(), file) == text.size();
-    written = std::fflush(file) == 0 && written;
-    written = fsync(fileno(file)) == 0 && written;
-    int saved = errno;
-    written = std::fclose(file) == 0 && written;
-    if (!written) {
-        std::remove(path.c_str());
-        error = "cannot write " + path + ": " + std::strerror(saved != 0 ? saved : errno);
-    }
-    return written;
-}
-
-}  // namespace
-
-}  // namespace pitchwise
+#include "text_file.h"
 
 using namespace pitchwise;
 
@@ -77,12 +49,14 @@ int main(int argc, char** argv) {
     }
     for (const std::string& note : result.notes)
         std::fprintf(stderr, "pitchwise-export: note: %s\n", note.c_str());
-    if (options.output.empty()) {
+    // "-" names standard output, as elsewhere.
+    if (options.output.empty() || options.output == "-") {
         std::fputs(result.text.c_str(), stdout);
         return std::fflush(stdout) == 0 ? 0 : 1;
     }
-    if (!WriteFile(options.output, result.text, error)) {
-        std::fprintf(stderr, "pitchwise-export: %s\n", error.c_str());
+    const FileStatus written = WriteFileAtomically(options.output, result.text);
+    if (!written) {
+        std::fprintf(stderr, "pitchwise-export: %s\n", FileStatusText(written).c_str());
         return 1;
     }
     return 0;

@@ -5,6 +5,7 @@
 #include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
+#include <QtCore/QBuffer>
 #include <QtGui/QImage>
 #include <QtGui/QPainter>
 #include <QtSvg/QSvgGenerator>
@@ -234,7 +235,7 @@ QChart* BuildAxisChart(const AxisReport& report) {
     return BuildChart(report);
 }
 
-bool DrawAxisChart(const AxisReport& report, const std::string& pngPath, const std::string& svgPath,
+bool DrawAxisChart(const AxisReport& report, std::string& png, std::string& svg,
                    std::string& error) {
     QGraphicsScene scene;
     QChart* chart = BuildChart(report);
@@ -250,23 +251,30 @@ bool DrawAxisChart(const AxisReport& report, const std::string& pngPath, const s
     }
     // Light compression: the picture is written in a fraction of the time,
     // a little larger.
-    if (!image.save(QString::fromStdString(pngPath), "PNG", 80)) {
-        error = "cannot write " + pngPath;
+    QByteArray pngBytes;
+    QBuffer pngBuffer(&pngBytes);
+    if (!pngBuffer.open(QIODevice::WriteOnly) || !image.save(&pngBuffer, "PNG", 80)) {
+        error = "cannot draw the PNG picture";
         return false;
     }
 
-    QSvgGenerator svg;
-    svg.setFileName(QString::fromStdString(svgPath));
-    svg.setSize(QSize(kWidth, kHeight));
-    svg.setViewBox(QRect(0, 0, kWidth, kHeight));
-    svg.setTitle(chart->title().replace("<br>", " / "));
+    QByteArray svgBytes;
+    QBuffer svgBuffer(&svgBytes);
+    svgBuffer.open(QIODevice::WriteOnly);
+    QSvgGenerator generator;
+    generator.setOutputDevice(&svgBuffer);
+    generator.setSize(QSize(kWidth, kHeight));
+    generator.setViewBox(QRect(0, 0, kWidth, kHeight));
+    generator.setTitle(chart->title().replace("<br>", " / "));
     QPainter painter;
-    if (!painter.begin(&svg)) {
-        error = "cannot write " + svgPath;
+    if (!painter.begin(&generator)) {
+        error = "cannot draw the SVG picture";
         return false;
     }
     scene.render(&painter);
     painter.end();
+    png.assign(pngBytes.constData(), static_cast<std::size_t>(pngBytes.size()));
+    svg.assign(svgBytes.constData(), static_cast<std::size_t>(svgBytes.size()));
     return true;
 }
 

@@ -15,9 +15,10 @@ namespace pitchwise {
 // The chart DrawAxisChart renders, sized, with no scene; the caller owns it.
 QChart* BuildAxisChart(const AxisReport& report);
 
-// Writes the picture as PNG and as SVG; false with the reason when a file
-// cannot be written. Needs a QApplication.
-bool DrawAxisChart(const AxisReport& report, const std::string& pngPath, const std::string& svgPath,
+// The picture as the bytes of a PNG and of an SVG file, for the caller to
+// write whole; false with the reason when one cannot be drawn. Needs a
+// QApplication.
+bool DrawAxisChart(const AxisReport& report, std::string& png, std::string& svg,
                    std::string& error);
 
 }  // namespace pitchwise

@@ -4,8 +4,8 @@
 #include <QtWidgets/QApplication>
 #include <clocale>
 #include <cstdio>
-#include <fstream>
 #include <string>
+#include <utility>
 
 #include "axis_chart.h"
 #include "axis_report.h"
@@ -13,6 +13,7 @@
 #include "run_log_file.h"
 #include "runtime_dir.h"
 #include "temperature.h"
+#include "text_file.h"
 
 using namespace pitchwise;
 
@@ -67,17 +68,25 @@ int main(int argc, char** argv) {
     for (const AxisReport& report : reports) {
         text += AxisReportText(report);
         std::string name = base + "axis-" + static_cast<char>(report.axis - 'X' + 'x');
-        if (!DrawAxisChart(report, name + ".png", name + ".svg", error)) {
+        std::string png;
+        std::string svg;
+        if (!DrawAxisChart(report, png, svg, error)) {
             std::fprintf(stderr, "pitchwise-report: %s\n", error.c_str());
             return 1;
         }
+        for (const auto& picture :
+             {std::make_pair(name + ".png", &png), std::make_pair(name + ".svg", &svg)}) {
+            const FileStatus written = WriteFileAtomically(picture.first, *picture.second);
+            if (!written) {
+                std::fprintf(stderr, "pitchwise-report: %s\n", FileStatusText(written).c_str());
+                return 1;
+            }
+        }
         text += "picture: " + name + ".png, " + name + ".svg\n";
     }
-    std::ofstream out(base + "report.txt", std::ios::trunc);
-    out << text;
-    out.close();
-    if (!out) {
-        std::fprintf(stderr, "pitchwise-report: cannot write %sreport.txt\n", base.c_str());
+    const FileStatus written = WriteFileAtomically(base + "report.txt", text);
+    if (!written) {
+        std::fprintf(stderr, "pitchwise-report: %s\n", FileStatusText(written).c_str());
         return 1;
     }
     std::fputs(text.c_str(), stdout);

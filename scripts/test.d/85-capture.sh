@@ -1,7 +1,10 @@
 #!/bin/sh
 # pitchwise-capture end to end on a real controller: LinuxCNC's simulator
 # runs the generated test cycle (started from outside through linuxcncrsh:
-# set mode auto, set open, set run) while pitchwise-capture reads a simulated
+# set mode auto, set open, set run) with a work offset in force (G54 at
+# X7.3: the program moves in machine coordinates, so it must not shift the
+# targets; 7.3 is no multiple of the screw's 40 period, so a shifted cycle
+# would measure other errors) while pitchwise-capture reads a simulated
 # QSB that follows the simulator's carriage (0.01 of lost motion on X) plus
 # an injected pitch error. The same machine is mapped through libTarvex.so
 # too. E, M and B of the captured runs, as pitchwise-report gives them, must
@@ -76,6 +79,7 @@ capture_cycle() {
   echo "--- the program's first lines"; head -12 "$work/x-cycle.ngc"
   # Parked well away from the start, so no standstill before it looks like one.
   lcnc_sim_rsh mdi "G53 G0 X25" || return 1
+  lcnc_sim_rsh mdi "G10 L2 P1 X7.3" && lcnc_sim_rsh mdi "G54" || return 1
   # shellcheck disable=SC2086
   "$build/tests/capture/capture_hal_qsb" serve "$work/ports" carriage_pos.out $screw &
   qsb_pid=$!

@@ -5,6 +5,8 @@
 #include "run_log_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -167,6 +169,39 @@ TEST_F(RunLogFile, AMissingLogReadsEmptyAndAnUnwritablePlaceFails) {
     LoggedRun run = MakeRun(Direction::UP, 0, 1);
     EXPECT_FALSE(AppendRunToLog(dir + "/no/such/dir/runs.csv", run, false, error));
     EXPECT_NE(error.find("cannot open"), std::string::npos) << error;
+}
+
+// The log is what its name leads to: a link is appended through and kept;
+// a folder or FIFO is refused and left as it was.
+TEST_F(RunLogFile, ALinkIsFollowedAndWhatIsNotAFileRefused) {
+    struct Row {
+        const char* name;
+        int (*make)(const std::string& dir);  // makes "runs.csv"
+        bool appended;
+        const char* said;
+        mode_t kind;  // of "runs.csv" afterwards
+    };
+    const Row rows[] = {
+        {"a link",
+         [](const std::string& at) { return symlink("real.csv", (at + "/runs.csv").c_str()); },
+         true, "", S_IFLNK},
+        {"a folder", [](const std::string& at) { return mkdir((at + "/runs.csv").c_str(), 0755); },
+         false, "is a folder, not a file", S_IFDIR},
+        {"a FIFO", [](const std::string& at) { return mkfifo((at + "/runs.csv").c_str(), 0644); },
+         false, "is a FIFO, not a file", S_IFIFO},
+    };
+    for (const Row& row : rows) {
+        std::system(("rm -rf '" + dir + "'/*").c_str());
+        ASSERT_EQ(row.make(dir), 0) << row.name;
+        LoggedRun run = MakeRun(Direction::UP, 0, 1);
+        std::string error;
+        EXPECT_EQ(AppendRunToLog(path, run, false, error), row.appended) << row.name;
+        EXPECT_NE(error.find(row.said), std::string::npos) << row.name << ": " << error;
+        struct stat info {};
+        ASSERT_EQ(lstat(path.c_str(), &info), 0) << row.name;
+        EXPECT_EQ(info.st_mode & S_IFMT, row.kind) << row.name;
+        EXPECT_EQ(access((dir + "/real.csv").c_str(), F_OK) == 0, row.appended) << row.name;
+    }
 }
 
 }  // namespace

@@ -21,6 +21,7 @@
 #include "qsb_simulator.h"
 #include "recording_clock.h"
 #include "run_log_file.h"
+#include "text_file.h"
 
 namespace pitchwise {
 
@@ -93,8 +94,9 @@ class CaptureSession : public ::testing::Test {
         settings.window = plan.window;
         sim.ExportPortDir();
         ASSERT_TRUE(sim.Plug(1));
-        sim.SetCountSource(
-            [this] { return kDeviceOffset + std::llround(carriage().Reading(m_now) * kScale); });
+        sim.SetCountSource([this] {
+            return kDeviceOffset + std::llround(carriage().Reading(m_now) * plan.countsPerUnit);
+        });
         sim.SetObserver([this](const QsbSimTraffic& t) {
             if (t.direction == QsbSimTraffic::RECEIVED) m_commands.push_back(t.bytes);
         });
@@ -191,6 +193,29 @@ TEST_F(CaptureSession, EveryStopOfEveryRunAtItsTrueDeviation) {
     EXPECT_EQ(runs[1].points[0].approach, Direction::UP);
     EXPECT_EQ(runs[2].points[0].target, 0);
     EXPECT_EQ(runs[2].points[0].approach, Direction::DOWN);
+}
+
+// A QSB counting another scale than the dialog's (an inch plan's, say):
+// the counts are converted with the plan's, which the log names.
+TEST_F(CaptureSession, CountsAtThePlansScale) {
+    plan.countsPerUnit = 254875.3602;  // 25.4 times the dialog's
+    plan.unit = LengthUnit::INCH;
+    ASSERT_EQ(Capture().outcome, CaptureOutcome::FINISHED);
+    std::vector<LoggedRun> runs = LoggedRuns();
+    ASSERT_EQ(runs.size(), 4u);
+    for (const LoggedRun& run : runs) {
+        for (std::size_t i = 1; i < run.points.size(); ++i) {
+            EXPECT_NEAR(run.points[i].deviation, TrueDeviation(run.points[i].target, run.direction),
+                        2.5 / plan.countsPerUnit)
+                << "run " << run.run << " point " << i;
+        }
+    }
+    std::string text, error;
+    ASSERT_EQ(ReadTextFile(settings.logPath, text, error), FileRead::READ) << error;
+    const std::string comment =
+        "\n# pitchwise-capture: axis X in inch, machine coordinates, the QSB at 254875.3602 "
+        "counts per inch\n1,";
+    EXPECT_NE(text.find(comment), std::string::npos) << text;
 }
 
 TEST_F(CaptureSession, ASecondCaptureBeginsANewMeasurement) {

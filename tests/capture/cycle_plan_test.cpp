@@ -8,6 +8,8 @@
 #include <cmath>
 #include <functional>
 
+#include "qsb.h"
+
 namespace pitchwise {
 
 namespace {
@@ -25,32 +27,58 @@ PlanRequest Request() {
 struct RefusalRow {
     const char* name;
     std::function<void(PlanRequest&)> change;
-    const char* error;  // empty: accepted
+    CaptureCode code;
+    std::vector<double> numbers;  // what the refusal is worded with
 };
 
 const RefusalRow kRefusals[] = {
-    {"Defaults", [](PlanRequest&) {}, ""},
-    {"OneTarget", [](PlanRequest& r) { r.spacing = 0, r.targets = 1; },
-     "a cycle needs from 2 to 10000 targets"},
-    {"TwoTargets", [](PlanRequest& r) { r.spacing = 0, r.targets = 2; }, ""},
-    {"NeitherCountNorSpacing", [](PlanRequest& r) { r.spacing = 0; },
-     "give either --targets or --spacing"},
-    {"SpacingNotWhole", [](PlanRequest& r) { r.spacing = 15; },
-     "the travel 40 is not a whole number of spacings 15"},
-    {"Backwards", [](PlanRequest& r) { r.to = -40; }, "--to must lie above --from"},
-    {"DwellJustEnough", [](PlanRequest& r) { r.dwell = 3; }, ""},
-    {"DwellTooShort", [](PlanRequest& r) { r.dwell = 2.9; },
-     "a dwell under 3 s is too short for two readings at standstill"},
-    {"WindowHalfTheSpacing", [](PlanRequest& r) { r.window = 5, r.overrun = 6; }, ""},
-    {"WindowWiderThanHalfTheSpacing", [](PlanRequest& r) { r.window = 5.01, r.overrun = 6; },
-     "the window 5.01 is wider than half the smallest spacing 10"},
-    {"OverrunJustLarger", [](PlanRequest& r) { r.overrun = 1.11; }, ""},
-    {"OverrunNotLarger", [](PlanRequest& r) { r.overrun = 1.1; },
-     "the overrun 1.1 must be larger than the window plus the lost motion (1.1)"},
-    {"InchDefaults", [](PlanRequest& r) { r.unit = LengthUnit::INCH, r.to = 2, r.spacing = 0.5; },
-     ""},
-    {"NoRuns", [](PlanRequest& r) { r.runs = 0; }, "--runs must lie from 1 to 100"},
-    {"NoFeed", [](PlanRequest& r) { r.feed = 0; }, "the feed must be above 0"},
+    {"Defaults", [](PlanRequest&) {}, CaptureCode::OK, {}},
+    {"OneTarget",
+     [](PlanRequest& r) { r.spacing = 0, r.targets = 1; },
+     CaptureCode::TARGET_COUNT,
+     {2, 10000}},
+    {"TwoTargets", [](PlanRequest& r) { r.spacing = 0, r.targets = 2; }, CaptureCode::OK, {}},
+    {"NeitherCountNorSpacing",
+     [](PlanRequest& r) { r.spacing = 0; },
+     CaptureCode::COUNT_OR_SPACING,
+     {}},
+    {"SpacingNotWhole",
+     [](PlanRequest& r) { r.spacing = 15; },
+     CaptureCode::SPACING_NOT_WHOLE,
+     {40, 15}},
+    {"Backwards", [](PlanRequest& r) { r.to = -40; }, CaptureCode::RANGE_BACKWARDS, {}},
+    {"DwellJustEnough", [](PlanRequest& r) { r.dwell = 3; }, CaptureCode::OK, {}},
+    {"DwellTooShort", [](PlanRequest& r) { r.dwell = 2.9; }, CaptureCode::DWELL_TOO_SHORT, {3}},
+    {"WindowHalfTheSpacing",
+     [](PlanRequest& r) { r.window = 5, r.overrun = 6; },
+     CaptureCode::OK,
+     {}},
+    {"WindowWiderThanHalfTheSpacing",
+     [](PlanRequest& r) { r.window = 5.01, r.overrun = 6; },
+     CaptureCode::WINDOW_TOO_WIDE,
+     {5.01, 10}},
+    {"OverrunJustLarger", [](PlanRequest& r) { r.overrun = 1.11; }, CaptureCode::OK, {}},
+    {"OverrunNotLarger",
+     [](PlanRequest& r) { r.overrun = 1.1; },
+     CaptureCode::OVERRUN_TOO_SMALL,
+     {1.1, 1.1}},
+    {"InchDefaults",
+     [](PlanRequest& r) { r.unit = LengthUnit::INCH, r.to = 2, r.spacing = 0.5; },
+     CaptureCode::OK,
+     {}},
+    {"NoRuns", [](PlanRequest& r) { r.runs = 0; }, CaptureCode::RUNS_RANGE, {1, 100}},
+    {"NoFeed", [](PlanRequest& r) { r.feed = 0; }, CaptureCode::FEED, {}},
+    {"NoWindow", [](PlanRequest& r) { r.window = 0; }, CaptureCode::WINDOW, {}},
+    {"NegativeLostMotion",
+     [](PlanRequest& r) { r.lostMotion = -0.1; },
+     CaptureCode::LOST_MOTION,
+     {}},
+    {"NoScale", [](PlanRequest& r) { r.countsPerUnit = 0; }, CaptureCode::SCALE, {}},
+    {"ScaleNotANumber",
+     [](PlanRequest& r) { r.countsPerUnit = std::nan(""); },
+     CaptureCode::SCALE,
+     {}},
+    {"AxisA", [](PlanRequest& r) { r.axis = 'A'; }, CaptureCode::AXIS, {}},
 };
 
 class PlanRefusal : public ::testing::TestWithParam<RefusalRow> {};
@@ -59,26 +87,37 @@ void PrintTo(const RefusalRow& row, std::ostream* out) {
     *out << row.name;
 }
 
-TEST_P(PlanRefusal, Reason) {
+TEST_P(PlanRefusal, Code) {
     PlanRequest request = Request();
     GetParam().change(request);
     CapturePlan plan;
-    std::string error;
-    EXPECT_EQ(MakePlan(request, plan, error), std::string(GetParam().error).empty());
-    EXPECT_EQ(error, GetParam().error);
+    const CaptureStatus status = MakePlan(request, plan);
+    EXPECT_EQ(CaptureCodeName(status.code()), std::string(CaptureCodeName(GetParam().code)));
+    EXPECT_EQ(status.numbers(), GetParam().numbers);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, PlanRefusal, ::testing::ValuesIn(kRefusals),
                          [](const auto& row) { return std::string(row.param.name); });
 
+TEST(Plan, TheScaleIsTheDialogsUnlessGiven) {
+    // The dialog's constant as written, not its float's nearest value.
+    EXPECT_EQ(static_cast<float>(DEFAULT_COUNTS_PER_UNIT), QSB_COUNTS_PER_UNIT);
+    PlanRequest r = Request();
+    CapturePlan plan;
+    ASSERT_TRUE(MakePlan(r, plan));
+    EXPECT_EQ(plan.countsPerUnit, 10034.463);
+    r.unit = LengthUnit::INCH, r.to = 2, r.spacing = 0.5, r.countsPerUnit = 254883.36;
+    ASSERT_TRUE(MakePlan(r, plan));
+    EXPECT_EQ(plan.countsPerUnit, 254883.36);
+}
+
 TEST(Plan, TargetsBySpacingOrCount) {
     CapturePlan bySpacing, byCount;
-    std::string error;
     PlanRequest r = Request();
-    ASSERT_TRUE(MakePlan(r, bySpacing, error)) << error;
+    ASSERT_TRUE(MakePlan(r, bySpacing));
     r.spacing = 0;
     r.targets = 5;
-    ASSERT_TRUE(MakePlan(r, byCount, error)) << error;
+    ASSERT_TRUE(MakePlan(r, byCount));
     EXPECT_EQ(bySpacing.targets, (std::vector<double>{0, 10, 20, 30, 40}));
     EXPECT_EQ(byCount.targets, bySpacing.targets);
     EXPECT_FALSE(byCount.seed);
@@ -89,9 +128,8 @@ TEST(Plan, RandomOffsetsMoveTheInnerTargetsOnly) {
     r.randomOffsets = true;
     r.seed = 7;
     CapturePlan plan, again;
-    std::string error;
-    ASSERT_TRUE(MakePlan(r, plan, error)) << error;
-    ASSERT_TRUE(MakePlan(r, again, error)) << error;
+    ASSERT_TRUE(MakePlan(r, plan));
+    ASSERT_TRUE(MakePlan(r, again));
     EXPECT_EQ(plan.targets, again.targets);  // the seed decides them
     ASSERT_EQ(plan.targets.size(), 5u);
     EXPECT_EQ(plan.targets.front(), 0);

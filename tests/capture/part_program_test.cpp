@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace pitchwise {
 
 namespace {
@@ -24,24 +26,27 @@ struct ProgramRow {
     const char* name;
     Dialect dialect;
     LengthUnit unit;
-    const char* expected;  // the whole program but its two comment lines
+    const char* expected;  // the whole program but its three comment lines
 };
 
 const ProgramRow kPrograms[] = {
     {"LinuxCnc", Dialect::LINUXCNC, LengthUnit::MM,
-     "G21 G90 G94\nG1 X-5.000 F1200\nG4 P3.5\nG1 X0.000\nG4 P6.5\nG1 X10.000\nG4 P3.5\n"
-     "G1 X15.000\nG4 P3.5\nG1 X10.000\nG4 P3.5\nG1 X0.000\nG4 P3.5\nG1 X-5.000\nG4 P3.5\nM2\n"},
+     "G21 G90 G94\nG53 G1 X-5.000 F1200\nG4 P3.5\nG53 G1 X0.000\nG4 P6.5\nG53 G1 X10.000\n"
+     "G4 P3.5\nG53 G1 X15.000\nG4 P3.5\nG53 G1 X10.000\nG4 P3.5\nG53 G1 X0.000\nG4 P3.5\n"
+     "G53 G1 X-5.000\nG4 P3.5\nM2\n"},
     {"GrblInch", Dialect::GRBL, LengthUnit::INCH,
-     "G20 G90 G94\nG1 X-5.0000 F1200\nG4 P3.5\nG1 X0.0000\nG4 P6.5\nG1 X10.0000\nG4 P3.5\n"
-     "G1 X15.0000\nG4 P3.5\nG1 X10.0000\nG4 P3.5\nG1 X0.0000\nG4 P3.5\nG1 X-5.0000\nG4 P3.5\n"
-     "M2\n"},
+     "G20 G90 G94\nG53 G1 X-5.0000 F1200\nG4 P3.5\nG53 G1 X0.0000\nG4 P6.5\nG53 G1 X10.0000\n"
+     "G4 P3.5\nG53 G1 X15.0000\nG4 P3.5\nG53 G1 X10.0000\nG4 P3.5\nG53 G1 X0.0000\nG4 P3.5\n"
+     "G53 G1 X-5.0000\nG4 P3.5\nM2\n"},
+    // Machine coordinates only at rapid: no feed.
     {"Fanuc", Dialect::FANUC, LengthUnit::MM,
-     "G21 G90\nG01 X-5.000 F1200.\nG04 X3.5\nG01 X0.000\nG04 X6.5\nG01 X10.000\nG04 X3.5\n"
-     "G01 X15.000\nG04 X3.5\nG01 X10.000\nG04 X3.5\nG01 X0.000\nG04 X3.5\nG01 X-5.000\n"
+     "G21\nG90 G94\nG53 X-5.000\nG04 X3.5\nG53 X0.000\nG04 X6.5\nG53 X10.000\nG04 X3.5\n"
+     "G53 X15.000\nG04 X3.5\nG53 X10.000\nG04 X3.5\nG53 X0.000\nG04 X3.5\nG53 X-5.000\n"
      "G04 X3.5\nM30\n%\n"},
-    {"Siemens", Dialect::SIEMENS, LengthUnit::MM,
-     "G71 G90 G94\nG1 X-5.000 F1200\nG4 F3.5\nG1 X0.000\nG4 F6.5\nG1 X10.000\nG4 F3.5\n"
-     "G1 X15.000\nG4 F3.5\nG1 X10.000\nG4 F3.5\nG1 X0.000\nG4 F3.5\nG1 X-5.000\nG4 F3.5\nM30\n"},
+    {"SiemensInch", Dialect::SIEMENS, LengthUnit::INCH,
+     "G700 G90 G94\nSUPA G1 X-5.0000 F1200\nG4 F3.5\nSUPA G1 X0.0000\nG4 F6.5\n"
+     "SUPA G1 X10.0000\nG4 F3.5\nSUPA G1 X15.0000\nG4 F3.5\nSUPA G1 X10.0000\nG4 F3.5\n"
+     "SUPA G1 X0.0000\nG4 F3.5\nSUPA G1 X-5.0000\nG4 F3.5\nM30\n"},
 };
 
 class Program : public ::testing::TestWithParam<ProgramRow> {};
@@ -50,11 +55,17 @@ void PrintTo(const ProgramRow& row, std::ostream* out) {
     *out << row.name;
 }
 
+std::string ProgramOf(const CapturePlan& plan) {
+    std::string text;
+    EXPECT_TRUE(PartProgram(plan, text));
+    return text;
+}
+
 TEST_P(Program, Blocks) {
-    std::string text = PartProgram(TwoTargets(GetParam().dialect, GetParam().unit));
-    // Past the heading: Fanuc's "%" and program number, then two comments.
+    std::string text = ProgramOf(TwoTargets(GetParam().dialect, GetParam().unit));
+    // Past the heading: Fanuc's "%" and program number, then three comments.
     std::size_t at = 0;
-    for (int skip = GetParam().dialect == Dialect::FANUC ? 4 : 2; skip > 0; --skip)
+    for (int skip = GetParam().dialect == Dialect::FANUC ? 5 : 3; skip > 0; --skip)
         at = text.find('\n', at) + 1;
     EXPECT_EQ(text.substr(at), GetParam().expected);
 }
@@ -65,17 +76,35 @@ INSTANTIATE_TEST_SUITE_P(Dialects, Program, ::testing::ValuesIn(kPrograms),
 TEST(Program, FanucBeginsWithItsNumberAndWholeSecondsKeepThePoint) {
     CapturePlan plan = TwoTargets(Dialect::FANUC, LengthUnit::MM);
     plan.dwell = 5;
-    std::string text = PartProgram(plan);
+    std::string text = ProgramOf(plan);
     EXPECT_EQ(text.substr(0, 8), "%\nO1000\n");
     EXPECT_NE(text.find("\nG04 X5.\n"), std::string::npos);  // without the point: milliseconds
     EXPECT_EQ(text.find("G04 X5\n"), std::string::npos);
     EXPECT_EQ(text.find(';'), std::string::npos);  // read as the end of a block
+    // It says where it moves, how, and for which machines.
+    EXPECT_NE(text.find("(FOR MILLS, IN MACHINE COORDINATES, G53 MOVES AT RAPID TRAVERSE)\n"),
+              std::string::npos);
+}
+
+TEST(Program, EveryDialectSaysMachineCoordinates) {
+    for (Dialect d : {Dialect::LINUXCNC, Dialect::GRBL, Dialect::FANUC, Dialect::SIEMENS})
+        EXPECT_NE(ProgramOf(TwoTargets(d, LengthUnit::MM)).find("IN MACHINE COORDINATES"),
+                  std::string::npos)
+            << DialectName(d);
+}
+
+TEST(Program, AnUnsoundPlanMakesNoProgram) {
+    CapturePlan plan = TwoTargets(Dialect::LINUXCNC, LengthUnit::MM);
+    plan.feed = std::nan("");
+    std::string text = "old";
+    EXPECT_EQ(PartProgram(plan, text).code(), CaptureCode::FEED);
+    EXPECT_EQ(text, "");
 }
 
 TEST(Program, WholeSecondsElsewhereAreWhole) {
     CapturePlan plan = TwoTargets(Dialect::LINUXCNC, LengthUnit::MM);
     plan.dwell = 5;
-    EXPECT_NE(PartProgram(plan).find("\nG4 P5\n"), std::string::npos);
+    EXPECT_NE(ProgramOf(plan).find("\nG4 P5\n"), std::string::npos);
 }
 
 }  // namespace

@@ -3,9 +3,12 @@
 // usage error names its cause on standard error.
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -50,6 +53,21 @@ TEST(CaptureProgram, HelpOnStandardOutputUsageErrorsOnStandardError) {
          "run PLAN [OPTIONS]   (pitchwise-capture --help says more)\n"},
         {"measure", 2, 2, "pitchwise-capture: unknown command measure\nusage: "},
         {"", 2, 2, "pitchwise-capture: give a command: plan or run\nusage: "},
+        // A feed of 0 is a usage error like any other value refused.
+        {"plan --axis X --from 0 --to 40 --spacing 10 --dialect grbl -o /nonexistent/x.ngc "
+         "--feed 0",
+         2, 2, "pitchwise-capture: --feed cannot be 0\nusage: "},
+        {"plan --axis X --from 0 --to 40 --spacing 10 --dialect grbl -o /nonexistent/x.ngc "
+         "--seed 3",
+         2, 2, "pitchwise-capture: --seed is for --random-offsets only\nusage: "},
+        {"run x.plan --port COM9", 2, 2, "pitchwise-capture: --port cannot be COM9\nusage: "},
+        // Why a plan cannot be read, in the system's words.
+        {"run /nonexistent/nosuch.plan", 1, 2,
+         "pitchwise-capture: /nonexistent/nosuch.plan: cannot be read: No such file or "
+         "directory\n"},
+        {"run /", 1, 2, "pitchwise-capture: cannot read /: "},
+        {"run " PITCHWISE_CAPTURE_EARLIER_PLAN, 1, 2, "plan again\n"},
+        {"--help", 0, 1, "\n  --counts-per-unit C  "},
     };
     for (const Row& row : rows) {
         const Said said = RunCapture(row.arguments, row.stream);
@@ -58,6 +76,56 @@ TEST(CaptureProgram, HelpOnStandardOutputUsageErrorsOnStandardError) {
             << row.arguments << ": " << said.text;
         EXPECT_EQ(RunCapture(row.arguments, 3 - row.stream).text, "") << row.arguments;
     }
+}
+
+// The program is written where -o leads: through a link, kept as a link,
+// so the controller's own file is the one replaced; a FIFO is refused.
+TEST(CaptureProgram, ThePlansProgramGoesWhereALinkLeadsAndNotIntoAFifo) {
+    char made[] = "/tmp/capture-program-test.XXXXXX";
+    ASSERT_NE(mkdtemp(made), nullptr);
+    const std::string folder = made;
+    struct Row {
+        const char* name;
+        int status;
+        const char* said;  // on standard error
+    };
+    const Row rows[] = {
+        {"a link", 0, ""},
+        {"a FIFO", 1, "cycle.ngc is a FIFO, not a file"},
+    };
+    for (const Row& row : rows) {
+        std::system(("rm -f '" + folder + "'/*").c_str());
+        const std::string program = folder + "/cycle.ngc";
+        if (row.status == 0) {
+            std::FILE* real = std::fopen((folder + "/real.ngc").c_str(), "w");
+            ASSERT_NE(real, nullptr);
+            std::fputs("old", real);
+            std::fclose(real);
+            ASSERT_EQ(symlink("real.ngc", program.c_str()), 0);
+        } else {
+            ASSERT_EQ(mkfifo(program.c_str(), 0644), 0);
+        }
+        const Said said = RunCapture(
+            "plan --axis X --from 0 --to 100 --spacing 50 --runs 1 "
+            "--feed 1200 --dialect linuxcnc -o '" +
+                program + "'",
+            2);
+        EXPECT_EQ(said.status, row.status) << row.name << ": " << said.text;
+        EXPECT_NE(said.text.find(row.said), std::string::npos) << row.name << ": " << said.text;
+        struct stat info {};
+        ASSERT_EQ(lstat(program.c_str(), &info), 0) << row.name;
+        EXPECT_EQ(S_ISLNK(info.st_mode), row.status == 0) << row.name;
+        EXPECT_EQ(S_ISFIFO(info.st_mode), row.status != 0) << row.name;
+        if (row.status == 0) {
+            std::FILE* real = std::fopen((folder + "/real.ngc").c_str(), "r");
+            char start[4] = {};
+            ASSERT_NE(real, nullptr);
+            EXPECT_NE(std::fread(start, 1, 3, real), 0u);
+            std::fclose(real);
+            EXPECT_NE(std::string(start), "old") << row.name;
+        }
+    }
+    std::system(("rm -rf '" + folder + "'").c_str());
 }
 
 }  // namespace

@@ -1,11 +1,15 @@
 // The program as the demo and an operator start it: its exits, and that a
 // refusal writes nothing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 namespace pitchwise {
@@ -85,10 +89,59 @@ TEST_F(Program, WritesTheFileOrStandardOutput) {
     // The comment names the log as given.
     ASSERT_EQ(Run("'" + golden + "/runs.csv' --axis X --to linuxcnc"), 0);
     EXPECT_EQ(Read("out"), file);
+    ASSERT_EQ(Run("'" + golden + "/runs.csv' --axis X --to linuxcnc -o -"), 0);
+    EXPECT_EQ(Read("out"), file);
+    EXPECT_FALSE(Exists("-"));
     EXPECT_EQ(file.substr(0, 31), "1.000000 1.001100 1.002900\n2.00");
     // A folder that is not there: said, nothing left behind.
     EXPECT_EQ(Run("'" + golden + "/runs.csv' --axis X --to csv -o '" + dir + "/no/t.csv'"), 1);
-    EXPECT_NE(Read("err").find("cannot write"), std::string::npos);
+    EXPECT_NE(Read("err").find("cannot create a file beside"), std::string::npos);
+}
+
+// What -o names decides: a link is followed and kept, and a folder, FIFO
+// or device is refused with nothing written and nothing removed.
+TEST_F(Program, FollowsALinkAndRefusesWhatIsNotAFile) {
+    struct Row {
+        const char* name;
+        std::function<void(const std::string&)> make;  // makes "target"
+        int status;
+        const char* says;
+        mode_t kind;  // of "target" afterwards
+    };
+    const Row rows[] = {
+        {"a link",
+         [](const std::string& at) {
+             std::ofstream(at + "/real") << "old";
+             symlink("real", (at + "/target").c_str());
+         },
+         0, "", S_IFLNK},
+        {"a folder", [](const std::string& at) { mkdir((at + "/target").c_str(), 0755); }, 1,
+         "is a folder, not a file", S_IFDIR},
+        {"a FIFO", [](const std::string& at) { mkfifo((at + "/target").c_str(), 0644); }, 1,
+         "is a FIFO, not a file", S_IFIFO},
+        {"a device node",
+         [](const std::string& at) {
+             mknod((at + "/target").c_str(), S_IFCHR | 0666, makedev(1, 3));
+         },
+         1, "is a device, not a file", S_IFCHR},
+    };
+    for (const Row& row : rows) {
+        std::system(("rm -rf '" + dir + "'/target '" + dir + "'/real").c_str());
+        if (row.kind == S_IFCHR && geteuid() != 0) {
+            std::printf("skipped \"%s\": only root can make a device node\n", row.name);
+            continue;
+        }
+        row.make(dir);
+        EXPECT_EQ(Run("'" + golden + "/runs.csv' --axis X --to csv -o '" + dir + "/target'"),
+                  row.status)
+            << row.name << ": " << Read("err");
+        EXPECT_NE(Read("err").find(row.says), std::string::npos) << row.name << ": " << Read("err");
+        struct stat info {};
+        ASSERT_EQ(lstat((dir + "/target").c_str(), &info), 0) << row.name;
+        EXPECT_EQ(info.st_mode & S_IFMT, row.kind) << row.name;
+        EXPECT_EQ(Read("real").find("target,") != std::string::npos, row.kind == S_IFLNK)
+            << row.name;
+    }
 }
 
 struct HelpRow {

@@ -27,9 +27,9 @@ bool WriteFile(const std::string& path, const std::string& text) {
     const std::filesystem::path parent = std::filesystem::path(path).parent_path();
     if (!parent.empty()) std::filesystem::create_directories(parent, ignored);
     // Replaced in one step, so a script that waits for it never reads half.
-    const AtomicWrite written = WriteFileAtomically(path, text);
-    if (!written.written) std::fprintf(stderr, "pitchwise-bench: %s\n", written.message.c_str());
-    return written.written;
+    const FileStatus written = WriteFileAtomically(path, text);
+    if (!written) std::fprintf(stderr, "pitchwise-bench: %s\n", FileStatusText(written).c_str());
+    return written.ok();
 }
 
 }  // namespace

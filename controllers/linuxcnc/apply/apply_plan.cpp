@@ -101,31 +101,28 @@ double LargestCorrectionSlope(const std::vector<CompPoint>& table) {
     return largest;
 }
 
-bool PlanApply(const CIniFile& ini, const ApplyRequest& request, ApplyPlan& plan,
-               std::string& why) {
+PlanStatus PlanApply(const CIniFile& ini, const ApplyRequest& request, ApplyPlan& plan) {
     plan = ApplyPlan();
     AxisIni axis;
-    if (!DescribeAxis(ini, request.iniFolder, request.axis, axis, why)) return false;
-    std::string lint;
-    if (!CheckCompTableText(request.tableText, lint)) {
-        why = request.tablePath + ": " + lint;
-        return false;
-    }
+    std::string why;
+    if (!DescribeAxis(ini, request.iniFolder, request.axis, axis, why))
+        return PlanStatus(PlanCode::AXIS_NOT_READ, {}, why);
+    if (!CheckCompTableText(request.tableText, why))
+        return PlanStatus(PlanCode::TABLE_MISREAD, {}, why);
     const std::vector<CompPoint> table = ParseCompTable(request.tableText);
-    if (table.empty()) {
-        why = request.tablePath + " holds no point";
-        return false;
-    }
+    if (table.empty()) return PlanStatus(PlanCode::TABLE_EMPTY, {}, request.tablePath);
     // One table for a gantry's joints: a correction on one side only would
     // rack it. Which of two named tables is meant is the owner's choice.
     int naming = -1;  // the first joint that names a table
     for (const JointIni& joint : axis.joints) {
         if (joint.compFile.empty()) continue;
         if (naming >= 0 && joint.compFile != plan.installPath) {
-            why = std::string(1, request.axis) + " is driven by joints " + std::to_string(naming) +
-                  " and " + std::to_string(joint.joint) + ", which name different tables (" +
-                  plan.installPath + ", " + joint.compFile + "): name one in both";
-            return false;
+            const std::string first = plan.installPath;
+            plan = ApplyPlan();
+            plan.installPath = first;
+            return PlanStatus(PlanCode::TABLES_DIFFER,
+                              {static_cast<double>(naming), static_cast<double>(joint.joint)},
+                              joint.compFile);
         }
         if (naming < 0) naming = joint.joint;
         plan.installPath = joint.compFile;
@@ -143,7 +140,7 @@ bool PlanApply(const CIniFile& ini, const ApplyRequest& request, ApplyPlan& plan
         if (joint.backlash != 0.0) SetKey(ini, section, "BACKLASH", "0", plan.edits);
         Warn(ini, request.axis, section, slope, plan.warnings);
     }
-    return true;
+    return PlanStatus::Ok();
 }
 
 }  // namespace pitchwise

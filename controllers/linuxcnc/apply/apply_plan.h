@@ -9,6 +9,7 @@
 #include "comp_table.h"
 #include "ini_edit.h"
 #include "ini_file.h"
+#include "status.h"
 
 namespace pitchwise {
 
@@ -19,8 +20,18 @@ struct ApplyRequest {
     std::string tableText;
 };
 
+enum class PlanCode {
+    OK = 0,
+    AXIS_NOT_READ,  // subject: why the INI does not give the axis
+    TABLE_MISREAD,  // subject: where and how LinuxCNC would misread the table
+    TABLE_EMPTY,    // subject: the table's path
+    TABLES_DIFFER,  // numbers: the two joints; subject: the second one's table
+};
+
+using PlanStatus = Status<PlanCode>;
+
 struct ApplyPlan {
-    std::string installPath;  // every joint's COMP_FILE; the table is installed there
+    std::string installPath;  // every joint's COMP_FILE (on TABLES_DIFFER: the first's)
     std::vector<int> joints;
     std::vector<IniEdit> edits;  // files indexed as ini.Files()
     std::vector<std::string> warnings;
@@ -30,10 +41,10 @@ struct ApplyPlan {
 // COMP_FILE_TYPE 0, BACKLASH 0 where it is set to something else (LinuxCNC
 // ignores it once a table is loaded, and the library refuses to map while
 // it is set). The install path is the one the joints already name, else
-// the table's own. False with the reason, and no plan, when LinuxCNC would
-// read the table wrongly, the joints of a gantry name different tables, or
-// the INI does not give the axis through kinematics the library knows.
-bool PlanApply(const CIniFile& ini, const ApplyRequest& request, ApplyPlan& plan, std::string& why);
+// the table's own. Refused, with no edit, when LinuxCNC would read the
+// table wrongly, the joints of a gantry name different tables, or the INI
+// does not give the axis through kinematics the library knows.
+PlanStatus PlanApply(const CIniFile& ini, const ApplyRequest& request, ApplyPlan& plan);
 
 // The largest change of correction per unit of travel between neighbouring
 // points, over both columns: at speed v the correction asks the joint for

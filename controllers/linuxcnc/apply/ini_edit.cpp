@@ -33,6 +33,11 @@ std::string FileLineEnd(const std::vector<Line>& lines) {
     return "\n";
 }
 
+bool Continues(const std::string& line) {
+    const std::size_t last = line.find_last_not_of(" \t\r");
+    return last != std::string::npos && line[last] == '\\';
+}
+
 std::string Replaced(const std::string& line, const IniEdit& edit) {
     const std::size_t equals = line.find('=');
     if (equals == std::string::npos) return edit.key + " = " + edit.value;
@@ -67,14 +72,20 @@ std::string EditOne(const std::string& text, const std::vector<const IniEdit*>& 
         bool noted = false;
         for (const IniEdit* edit : edits) {
             if (edit->lines != 0 || edit->line != last) continue;
-            if (!noted) note(last, "after line ");
-            noted = true;
             // A last line without an end needs one before anything follows it.
             std::string end = lines[last].end;
             if (out.empty() || out.back() != '\n') {
                 out += FileLineEnd(lines);
                 end.clear();
             }
+            // A line continued by '\' at the end of the file would take the
+            // new keys into its value: an empty line ends it first.
+            const bool endContinuation =
+                !noted && replace == nullptr && Continues(lines[last].text);
+            if (endContinuation) out += FileLineEnd(lines);
+            if (!noted) note(last, "after line ");
+            if (endContinuation) diff += "+\n";
+            noted = true;
             const std::string added = edit->key + " = " + edit->value;
             diff += "+" + added + "\n";
             out += added + (end.empty() ? std::string() : end);

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <ctime>
 #include <string>
 
+#include "apply_files.h"
 #include "apply_plan.h"
 #include "linuxcnc_config.h"
 #include "machine_ini.h"
@@ -38,7 +40,12 @@ const char* const kHelp =
     "  --dry-run       print the changes and write nothing\n"
     "  -h, --help      print this help and exit\n"
     "\n"
-    "Exits 0 when done, 1 when refused (nothing written), 2 on a usage error.\n";
+    "Every file is written whole beside the one it replaces before the first is\n"
+    "replaced; when a replacement fails, those already replaced are put back.\n"
+    "\n"
+    "Exits 0 when done, 1 when refused (nothing written), 2 on a usage error,\n"
+    "3 when a replacement failed and a file could not be put back (each file's\n"
+    "state is said).\n";
 
 struct Arguments {
     std::string ini;
@@ -135,26 +142,67 @@ bool DefaultTable(const CIniFile& ini, const std::string& iniFolder, char axis, 
     return true;
 }
 
-// "FILE.20261209T193000Z.bak", one not yet taken.
-std::string BackupName(const std::string& path) {
-    char stamp[32];
-    const std::time_t now = std::time(nullptr);
-    std::tm utc{};
-    gmtime_r(&now, &utc);
-    std::strftime(stamp, sizeof stamp, "%Y%m%dT%H%M%SZ", &utc);
-    std::string name = path + "." + stamp + ".bak";
-    for (int n = 2; Exists(name); ++n) name = path + "." + stamp + "-" + std::to_string(n) + ".bak";
-    return name;
+std::string PlanRefusalText(const PlanStatus& status, const ApplyRequest& request,
+                            const ApplyPlan& plan) {
+    switch (status.code()) {
+        case PlanCode::OK:
+            break;
+        case PlanCode::AXIS_NOT_READ:
+            return status.subject();
+        case PlanCode::TABLE_MISREAD:
+            return request.tablePath + ": " + status.subject();
+        case PlanCode::TABLE_EMPTY:
+            return request.tablePath + " holds no point";
+        case PlanCode::TABLES_DIFFER:
+            return std::string(1, request.axis) + " is driven by joints " +
+                   std::to_string(static_cast<int>(status.number(0))) + " and " +
+                   std::to_string(static_cast<int>(status.number(1))) +
+                   ", which name different tables (" + plan.installPath + ", " + status.subject() +
+                   "): name one in both";
+    }
+    return std::string();
 }
 
-// Through the one atomic writer: the old file stays as `backup` (if any).
-bool Replace(const std::string& path, const std::string& text, const std::string& backup,
-             std::string& why) {
-    AtomicWriteOptions options;
-    options.backupPath = backup;
-    const AtomicWrite written = WriteFileAtomically(path, text, options);
-    if (!written.written) why = written.message;
-    return written.written;
+const char* StateText(FileState state) {
+    switch (state) {
+        case FileState::UNCHANGED:
+            return "unchanged";
+        case FileState::REPLACED:
+            return "replaced";
+        case FileState::PUT_BACK:
+            return "put back as it was";
+        case FileState::NOT_PUT_BACK:
+            return "NOT put back";
+    }
+    return "";
+}
+
+// What became of every file after a failed replacement.
+int SayFailure(const ApplyStatus& status, const std::vector<FileChange>& changes) {
+    std::fprintf(stderr, "tarvex-linuxcnc-apply: %s\n", FileStatusText(FailedStep(status)).c_str());
+    for (const FileChange& change : changes) {
+        std::fprintf(stderr, "  %s: %s", change.path.c_str(), StateText(change.state));
+        if (change.state == FileState::NOT_PUT_BACK && !change.backup.empty())
+            std::fprintf(stderr, " (the previous one is in %s)", change.backup.c_str());
+        std::fputc('\n', stderr);
+    }
+    if (status.code() == ApplyCode::PUT_BACK) {
+        std::fputs("tarvex-linuxcnc-apply: refused: nothing changed\n", stderr);
+        return 1;
+    }
+    std::fputs(
+        "tarvex-linuxcnc-apply: the files above are left half changed: put them right "
+        "by hand\n",
+        stderr);
+    return 3;
+}
+
+// With the system's reason, a missing file's too.
+std::string ReadRefusal(const char* what, const std::string& path, const std::string& error) {
+    const std::size_t reason = error.rfind(": ");
+    return std::string("cannot read ") + what + " " + path + ": " +
+           (error.empty() || reason == std::string::npos ? std::strerror(ENOENT)
+                                                         : error.substr(reason + 2));
 }
 
 int Refuse(const std::string& why) {
@@ -201,15 +249,16 @@ int main(int argc, char** argv) {
         return Refuse(why);
     std::string error;
     if (ReadTextFile(request.tablePath, request.tableText, error) != FileRead::READ)
-        return Refuse("cannot read the table " + request.tablePath +
-                      (error.empty() ? std::string() : " (" + error + ")"));
+        return Refuse(ReadRefusal("the table", request.tablePath, error));
     ApplyPlan plan;
-    if (!PlanApply(ini, request, plan, why)) return Refuse(why);
+    const PlanStatus planned = PlanApply(ini, request, plan);
+    if (!planned) return Refuse(PlanRefusalText(planned, request, plan));
 
     std::vector<std::string> texts;
     for (const std::string& file : ini.Files()) {
         std::string text;
-        if (ReadTextFile(file, text, error) != FileRead::READ) return Refuse("cannot read " + file);
+        if (ReadTextFile(file, text, error) != FileRead::READ)
+            return Refuse(ReadRefusal("the INI file", file, error));
         texts.push_back(text);
     }
     const IniEditResult edited = EditIniTexts(texts, plan.edits);
@@ -230,22 +279,22 @@ int main(int argc, char** argv) {
         return 0;
     }
     // The table first: an INI never names a table that is not there.
-    if (install) {
-        const std::string backup = Exists(plan.installPath) ? BackupName(plan.installPath) : "";
-        if (!Replace(plan.installPath, request.tableText, backup, why)) return Refuse(why);
-        if (!backup.empty()) std::printf("kept the table it replaced as %s\n", backup.c_str());
-    }
-    bool changed = install;
+    std::vector<FileChange> changes;
+    if (install) changes.push_back(FileChange{plan.installPath, request.tableText, "", {}});
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        if (edited.texts[i] == texts[i]) continue;
-        const std::string backup = BackupName(ini.Files()[i]);
-        if (!Replace(ini.Files()[i], edited.texts[i], backup, why)) {
-            std::fprintf(stderr, "tarvex-linuxcnc-apply: %s\n", why.c_str());
-            return 1;
-        }
-        std::printf("kept %s as %s\n", ini.Files()[i].c_str(), backup.c_str());
-        changed = true;
+        if (edited.texts[i] != texts[i])
+            changes.push_back(FileChange{ini.Files()[i], edited.texts[i], "", {}});
     }
+    CDiskSteps disk;
+    const ApplyStatus applied = ApplyFileChanges(changes, disk);
+    if (applied.code() == ApplyCode::NOT_PREPARED)
+        return Refuse(FileStatusText(FailedStep(applied)));
+    if (!applied) return SayFailure(applied, changes);
+    for (const FileChange& change : changes) {
+        if (!change.backup.empty())
+            std::printf("kept %s as %s\n", change.path.c_str(), change.backup.c_str());
+    }
+    const bool changed = !changes.empty();
     if (!changed) {
         std::puts("nothing to change: the INI already uses the table");
         return 0;

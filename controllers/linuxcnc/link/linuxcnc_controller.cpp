@@ -250,8 +250,8 @@ Verdict CLinuxCncController::WriteRefinedCandidate(const LoggedRun& run,
         return Refuse(Refusal::CANDIDATE_REFUSED,
                       why + " (the run is kept in " + setup.runLog + ")");
     const std::string path = RefinedCandidatePath(setup.compFile);
-    const AtomicWrite written = WriteFileAtomically(path, FormatCompTable(candidate));
-    if (!written.written) return Refuse(Refusal::CANDIDATE_REFUSED, written.message);
+    const FileStatus written = WriteFileAtomically(path, FormatCompTable(candidate));
+    if (!written) return Refuse(Refusal::CANDIDATE_REFUSED, FileStatusText(written));
     LogMessage("verified " + setup.compFile + " (unchanged) by measurement " +
                std::to_string(run.measurement) + ", " +
                Counted(verification.size(), "run", "runs") + "; refined candidate in " + path +
@@ -284,12 +284,12 @@ void CLinuxCncController::WriteReport(const AxisReport& report) {
     const RunSetup& setup = m_run.setup;
     const std::string text =
         report.runs.empty() && report.verification.empty() ? std::string() : AxisReportText(report);
-    const AtomicWrite written =
+    const FileStatus written =
         WriteFileAtomically(setup.report, "run log " + setup.runLog + "\n" + text);
-    if (written.written)
+    if (written)
         LogMessage("figures of the runs in " + setup.report);
     else
-        LogMessage("no report: " + written.message);
+        LogMessage("no report: " + FileStatusText(written));
 }
 
 }  // namespace pitchwise

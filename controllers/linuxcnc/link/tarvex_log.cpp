@@ -1,12 +1,14 @@
 #include "tarvex_log.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+
+#include "text_file.h"
 
 namespace pitchwise {
 
@@ -41,16 +43,23 @@ void LogMessage(const std::string& message) {
         mkdir(folder.substr(0, folder.rfind('/')).c_str(), 0755);
         mkdir(folder.c_str(), 0755);
     }
-    if (std::FILE* file = std::fopen(path.c_str(), "a")) {
-        std::fprintf(file, "%s %s\n", stamp, message.c_str());
-        std::fclose(file);
+    // One write of the whole line to a file opened for appending, so two
+    // processes logging at once never mix their lines; a link is followed,
+    // and a folder, device or FIFO is refused.
+    int fd = -1;
+    const FileStatus opened = OpenToAppend(path, fd);
+    if (opened) {
+        WriteAll(fd, std::string(stamp) + " " + message + "\n");
+        close(fd);
     } else if (path != theUnopenedPath) {
         // Once per path: the owner must learn the log is missing, not read it on every line.
         theUnopenedPath = path;
-        std::fprintf(stderr,
-                     "tarvex-linuxcnc: cannot open the log %s (%s): messages go to "
-                     "standard error only\n",
-                     path.c_str(), std::strerror(errno));
+        std::fprintf(
+            stderr,
+            "tarvex-linuxcnc: cannot open the log %s (%s): messages go to "
+            "standard error only\n",
+            path.c_str(),
+            opened.systemError() != 0 ? std::strerror(opened.systemError()) : "not a regular file");
     }
 }
 

@@ -184,9 +184,9 @@ bool WriteCompTable(const std::string& path, const std::vector<CompPoint>& table
                     std::string& error) {
     AtomicWriteOptions options;
     options.backupPath = path + ".bak";
-    const AtomicWrite written = WriteFileAtomically(path, FormatCompTable(table), options);
-    if (!written.written) error = written.message;
-    return written.written;
+    const FileStatus written = WriteFileAtomically(path, FormatCompTable(table), options);
+    if (!written) error = FileStatusText(written);
+    return written.ok();
 }
 
 }  // namespace pitchwise

@@ -22,8 +22,8 @@ struct PlanRow {
     std::string ini;
     char axis;
     std::string table;
-    bool planned;
-    std::string expected;               // the edited INI, or a piece of the refusal
+    PlanCode code;
+    std::string expected;               // the edited INI, or a piece of the refusal's subject
     std::vector<std::string> warnings;  // pieces, one per warning expected
 };
 
@@ -34,7 +34,7 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
          xy + Joint(0, "") + Joint(1, ""),
          'X',
          kTable,
-         true,
+         PlanCode::OK,
          xy + Joint(0, "COMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n") + Joint(1, ""),
          {}},
         {"keys set where they stand, BACKLASH to 0",
@@ -42,7 +42,7 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
              Joint(1, "BACKLASH = 0.03\n"),
          'X',
          kTable,
-         true,
+         PlanCode::OK,
          xy + Joint(0, "BACKLASH = 0\nCOMP_FILE = /m/old.dat\nCOMP_FILE_TYPE = 0\n# kept\n") +
              Joint(1, "BACKLASH = 0.03\n"),
          {}},
@@ -50,7 +50,7 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
          xy + Joint(0, "BACKLASH = 0.000\nCOMP_FILE = /m/t.dat\n# kept\n") + Joint(1, ""),
          'X',
          kTable,
-         true,
+         PlanCode::OK,
          xy + Joint(0, "BACKLASH = 0.000\nCOMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n# kept\n") +
              Joint(1, ""),
          {}},
@@ -58,7 +58,7 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
          xy + Joint(0, "BACKLASH = 0.02\n") + Joint(1, "BACKLASH = 0.03\n"),
          'X',
          kTable,
-         true,
+         PlanCode::OK,
          xy + Joint(0, "BACKLASH = 0\nCOMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n") +
              Joint(1, "BACKLASH = 0.03\n"),
          {}},
@@ -66,7 +66,7 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
          xy + Joint(0, "COMP_FILE = old.dat\nCOMP_FILE_TYPE = 0\n") + Joint(1, ""),
          'X',
          kTable,
-         true,
+         PlanCode::OK,
          xy + Joint(0, "COMP_FILE = /m/old.dat\nCOMP_FILE_TYPE = 0\n") + Joint(1, ""),
          {}},
         {"gantry: both joints, one table",
@@ -75,56 +75,84 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
              Joint(0, "") + Joint(1, "COMP_FILE = /m/t.dat\n") + Joint(2, ""),
          'Y',
          kTable,
-         true,
+         PlanCode::OK,
          "[KINS]\nKINEMATICS = trivkins coordinates=xyy\n[TRAJ]\nCOORDINATES = X Y Y\n"
          "LINEAR_UNITS = mm\n[AXIS_Y]\nMAX_VELOCITY = 10\n" +
              Joint(0, "") + Joint(1, "COMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n") +
              Joint(2, "COMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n"),
          {}},
+        {"gantry: BACKLASH set on both joints is zeroed on both",
+         "[KINS]\nKINEMATICS = trivkins coordinates=xyy\n[TRAJ]\nCOORDINATES = X Y Y\n"
+         "LINEAR_UNITS = mm\n[AXIS_Y]\nMAX_VELOCITY = 10\n" +
+             Joint(0, "") + Joint(1, "BACKLASH = 0.02\n") + Joint(2, "BACKLASH = 0.03\n"),
+         'Y',
+         kTable,
+         PlanCode::OK,
+         "[KINS]\nKINEMATICS = trivkins coordinates=xyy\n[TRAJ]\nCOORDINATES = X Y Y\n"
+         "LINEAR_UNITS = mm\n[AXIS_Y]\nMAX_VELOCITY = 10\n" +
+             Joint(0, "") + Joint(1, "BACKLASH = 0\nCOMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n") +
+             Joint(2, "BACKLASH = 0\nCOMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n"),
+         {}},
+        {"a joint whose last line is continued into the end of the file",
+         "[KINS]\nKINEMATICS = trivkins\n[TRAJ]\nCOORDINATES = X\nLINEAR_UNITS = mm\n"
+         "[JOINT_0]\nMIN_LIMIT = 0\nMAX_LIMIT = 110\n= \\",
+         'X',
+         kTable,
+         PlanCode::OK,
+         "[KINS]\nKINEMATICS = trivkins\n[TRAJ]\nCOORDINATES = X\nLINEAR_UNITS = mm\n"
+         "[JOINT_0]\nMIN_LIMIT = 0\nMAX_LIMIT = 110\n= \\\n\nCOMP_FILE = /m/t.dat\n"
+         "COMP_FILE_TYPE = 0",
+         {"[JOINT_0]MAX_VELOCITY = 1 is less than the 1.0001"}},
         {"gantry naming two tables is refused",
          "[KINS]\nKINEMATICS = trivkins coordinates=xyy\n[TRAJ]\nCOORDINATES = X Y Y\n"
          "LINEAR_UNITS = mm\n" +
              Joint(0, "") + Joint(1, "COMP_FILE = a.dat\n") + Joint(2, "COMP_FILE = b.dat\n"),
          'Y',
          kTable,
-         false,
-         "joints 1 and 2, which name different tables (/m/a.dat, /m/b.dat)",
+         PlanCode::TABLES_DIFFER,
+         "/m/b.dat",
          {}},
         {"kinematics it does not understand",
          "[KINS]\nKINEMATICS = genserkins\n[TRAJ]\nCOORDINATES = X\nLINEAR_UNITS = mm\n" +
              Joint(0, ""),
          'X',
          kTable,
-         false,
+         PlanCode::AXIS_NOT_READ,
          "genserkins",
          {}},
         {"an axis the machine lacks",
          xy + Joint(0, "") + Joint(1, ""),
          'Z',
          kTable,
-         false,
+         PlanCode::AXIS_NOT_READ,
          "no Z axis",
          {}},
         {"a table LinuxCNC stops reading early",
          xy + Joint(0, "") + Joint(1, ""),
          'X',
          "0 0 0\n# note\n10 10 10\n",
-         false,
+         PlanCode::TABLE_MISREAD,
          "LinuxCNC stops reading there",
          {}},
         {"a table with nominals out of order",
          xy + Joint(0, "") + Joint(1, ""),
          'X',
          "10 10 10\n0 0 0\n",
-         false,
+         PlanCode::TABLE_MISREAD,
          "nominals must ascend",
          {}},
-        {"an empty table", xy + Joint(0, "") + Joint(1, ""), 'X', "", false, "holds no point", {}},
+        {"an empty table",
+         xy + Joint(0, "") + Joint(1, ""),
+         'X',
+         "",
+         PlanCode::TABLE_EMPTY,
+         "/m/t.dat",
+         {}},
         {"stepper short of headroom: 1.5 x 100 = 150",
          xy + Joint(0, "STEPGEN_MAXACCEL = 149\n") + Joint(1, ""),
          'X',
          kTable,
-         true,
+         PlanCode::OK,
          xy + Joint(0, "STEPGEN_MAXACCEL = 149\nCOMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n") +
              Joint(1, ""),
          {"[JOINT_0]STEPGEN_MAXACCEL = 149 is less than 1.5 x MAX_ACCELERATION = 150 (100)"}},
@@ -132,7 +160,7 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
          xy + Joint(0, "STEPGEN_MAXACCEL = 150\n") + Joint(1, ""),
          'X',
          kTable,
-         true,
+         PlanCode::OK,
          xy + Joint(0, "STEPGEN_MAXACCEL = 150\nCOMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n") +
              Joint(1, ""),
          {}},
@@ -140,7 +168,7 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
          xy + Joint(0, "", "10.5") + Joint(1, ""),
          'X',
          "0 0 0\n1 1.1 1\n",
-         true,
+         PlanCode::OK,
          xy + Joint(0, "COMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n", "10.5") + Joint(1, ""),
          {"[JOINT_0]MAX_VELOCITY = 10.5 is less than the 11 the table asks at "
           "[AXIS_X]MAX_VELOCITY = 10: its largest slope 0.1"}},
@@ -148,7 +176,7 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
          xy + Joint(0, "", "11") + Joint(1, ""),
          'X',
          "0 0 0\n1 1 0.9\n",
-         true,
+         PlanCode::OK,
          xy + Joint(0, "COMP_FILE = /m/t.dat\nCOMP_FILE_TYPE = 0\n", "11") + Joint(1, ""),
          {}},
     };
@@ -161,14 +189,22 @@ TEST(ApplyPlanTest, SetsTheTableInEveryJointOfTheAxisOrRefusesWithTheReason) {
         request.tablePath = "/m/t.dat";
         request.tableText = row.table;
         ApplyPlan plan;
-        std::string why;
-        ASSERT_EQ(PlanApply(ini, request, plan, why), row.planned) << row.name << ": " << why;
-        if (!row.planned) {
-            EXPECT_NE(why.find(row.expected), std::string::npos) << row.name << ": " << why;
+        const PlanStatus planned = PlanApply(ini, request, plan);
+        ASSERT_EQ(planned.code(), row.code) << row.name << ": " << planned.subject();
+        if (!planned) {
+            EXPECT_NE(planned.subject().find(row.expected), std::string::npos)
+                << row.name << ": " << planned.subject();
             EXPECT_TRUE(plan.edits.empty()) << row.name;
             continue;
         }
-        EXPECT_EQ(EditIniTexts({row.ini}, plan.edits).texts[0], row.expected) << row.name;
+        const std::string edited = EditIniTexts({row.ini}, plan.edits).texts[0];
+        EXPECT_EQ(edited, row.expected) << row.name;
+        // Once applied, the INI reads as planned: nothing is left to change.
+        CIniFile again;
+        again.Parse(edited);
+        ApplyPlan second;
+        ASSERT_TRUE(PlanApply(again, request, second).ok()) << row.name;
+        EXPECT_TRUE(second.edits.empty()) << row.name;
         ASSERT_EQ(plan.warnings.size(), row.warnings.size()) << row.name;
         for (std::size_t i = 0; i < row.warnings.size(); ++i)
             EXPECT_NE(plan.warnings[i].find(row.warnings[i]), std::string::npos)

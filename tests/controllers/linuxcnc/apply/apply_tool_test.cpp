@@ -201,7 +201,7 @@ TEST_F(ApplyToolTest, RefusalsAndTheDryRunWriteNothing) {
         {"a table LinuxCNC would read wrongly", "--ini m.ini --axis X --table bad.dat", 1,
          "LinuxCNC stops reading there"},
         {"a table it cannot read", "--ini m.ini --axis X --table none.dat", 1,
-         "cannot read the table"},
+         "none.dat: No such file or directory; nothing written"},
         {"no table named anywhere", "--ini m.ini --axis X", 1, "name the table with --table"},
         {"dry run", "--ini m.ini --axis X --table t.dat --dry-run", 0,
          "+BACKLASH = 0\n@@ after line 14 @@\n+COMP_FILE = "},
@@ -260,6 +260,58 @@ TEST_F(ApplyToolTest, InstallsTheNewerRefinedCandidateOverTheTableAndKeepsTheOld
         Read(m_folder / "m.ini")
             .find("COMP_FILE = " + (m_folder / "comp.dat").string() + "\nCOMP_FILE_TYPE = 0\n"),
         std::string::npos);
+}
+
+// The INI and the table are what their names lead to: a link is followed
+// and kept, and a table's place that is not a file refuses the whole
+// change before anything is written.
+TEST_F(ApplyToolTest, FollowsALinkedIniAndRefusesATablePlaceThatIsNotAFile) {
+    const std::string machine =
+        "[KINS]\nKINEMATICS = trivkins\n[TRAJ]\nCOORDINATES = X\nLINEAR_UNITS = mm\n"
+        "[AXIS_X]\nMAX_VELOCITY = 1\n[JOINT_0]\nMIN_LIMIT = 0\nMAX_LIMIT = 100\n"
+        "MAX_VELOCITY = 2\n";
+    struct Row {
+        const char* name;
+        const char* tableKey;  // added to the joint
+        int status;
+        const char* said;
+    };
+    const std::vector<Row> rows = {
+        {"a linked INI is edited where it leads", "", 0, "restart LinuxCNC"},
+        {"the table's place is a folder", "COMP_FILE = place\n", 1,
+         "place is a folder, not a file"},
+        {"the table's place is a FIFO", "COMP_FILE = place\n", 1, "place is a FIFO, not a file"},
+    };
+    for (const Row& row : rows) {
+        fs::remove_all(m_folder / "conf");
+        fs::remove(m_folder / "m.ini");
+        fs::remove(m_folder / "place");
+        fs::create_directory(m_folder / "conf");
+        Write(m_folder / "conf/real.ini", machine + row.tableKey);
+        fs::create_symlink("conf/real.ini", m_folder / "m.ini");
+        Write(m_folder / "t.dat", kTable);
+        if (std::string(row.said).find("folder") != std::string::npos)
+            fs::create_directory(m_folder / "place");
+        else if (std::string(row.said).find("FIFO") != std::string::npos)
+            mkfifo((m_folder / "place").c_str(), 0644);
+        const auto before = Snapshot(m_folder);
+        std::string output;
+        EXPECT_EQ(Run("--ini m.ini --axis X --table t.dat", output), row.status)
+            << row.name << ":\n"
+            << output;
+        EXPECT_NE(output.find(row.said), std::string::npos) << row.name << ":\n" << output;
+        EXPECT_TRUE(fs::is_symlink(m_folder / "m.ini")) << row.name;
+        if (row.status != 0) {
+            EXPECT_EQ(Snapshot(m_folder), before) << row.name;
+            continue;
+        }
+        // The file LinuxCNC reads changed, and its backup lies beside it.
+        EXPECT_NE(Read(m_folder / "conf/real.ini").find("COMP_FILE = "), std::string::npos);
+        int backups = 0;
+        for (const auto& [name, bytes] : Snapshot(m_folder))
+            backups += name.rfind("conf/real.ini.", 0) == 0 && bytes == machine;
+        EXPECT_EQ(backups, 1) << row.name;
+    }
 }
 
 }  // namespace

@@ -48,6 +48,18 @@ TEST(IniEditTest, ChangesOnlyTheEditedKeysAndKeepsEveryOtherByte) {
          "[J]\nF = a \\\nb\n[K]\n",
          {Replace(1, 2, "F", "x"), Insert(2, "T", "0")},
          "[J]\nF = x\nT = 0\n[K]\n"},
+        {"a CRLF file's last line without an end: the new key on a CRLF line",
+         "[J]\r\nA = 1",
+         {Insert(1, "B", "2")},
+         "[J]\r\nA = 1\r\nB = 2"},
+        {"a continued last line without an end is ended before the new keys",
+         "[J]\nMAX_LIMIT = 110\n= \\",
+         {Insert(2, "B", "2"), Insert(2, "C", "0")},
+         "[J]\nMAX_LIMIT = 110\n= \\\n\nB = 2\nC = 0"},
+        {"a continued last line with its end: ended alike",
+         "[J]\r\nA = \\ \r\n",
+         {Insert(1, "B", "2")},
+         "[J]\r\nA = \\ \r\n\r\nB = 2\r\n"},
         {"no edit: the same bytes", "odd\r\nbytes \t\n\n", {}, "odd\r\nbytes \t\n\n"},
     };
     for (const EditRow& row : rows) {
