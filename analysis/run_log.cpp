@@ -74,40 +74,39 @@ struct ParsedLine {
     int points = 0;
 };
 
-// Empty when the line is a valid point, otherwise why not.
-std::string ParseLine(const std::string& line, bool withUnit, ParsedLine& parsed) {
+// OK when the line is a valid point, otherwise why not (without the line).
+RunLogStatus ParseLine(const std::string& line, bool withUnit, ParsedLine& parsed) {
     std::vector<std::string> f = SplitFields(line);
     const std::size_t fields = withUnit ? kFields : kFields - 1;
     if (f.size() != fields) {
-        return "expected " + std::to_string(fields) + " comma-separated fields, found " +
-               std::to_string(f.size());
+        return RunLogStatus(RunLogCode::FIELD_COUNT,
+                            {static_cast<double>(fields), static_cast<double>(f.size())});
     }
     if (withUnit && !f.back().empty() && !UnitFromName(f.back(), parsed.run.unit))
-        return "unit is not mm, inch or empty";
+        return RunLogStatus(RunLogCode::BAD_UNIT);
     LoggedRun& run = parsed.run;
     LoggedPoint point;
-    if (!ReadWhole(f[0], 1, INT_MAX, run.run)) return "run is not a whole number from 1";
+    if (!ReadWhole(f[0], 1, INT_MAX, run.run)) return RunLogStatus(RunLogCode::BAD_RUN);
     if (!ReadWhole(f[1], 1, INT_MAX, run.measurement))
-        return "measurement is not a whole number from 1";
+        return RunLogStatus(RunLogCode::BAD_MEASUREMENT);
     f.erase(f.begin() + 1);
-    if (!IsTime(f[1])) return "time is not YYYY-MM-DDTHH:MM:SSZ";
+    if (!IsTime(f[1])) return RunLogStatus(RunLogCode::BAD_TIME);
     point.time = f[1];
-    if (f[2] != "X" && f[2] != "Y" && f[2] != "Z") return "axis is not X, Y or Z";
+    if (f[2] != "X" && f[2] != "Y" && f[2] != "Z") return RunLogStatus(RunLogCode::BAD_AXIS);
     run.axis = f[2][0];
-    if (!ReadDirection(f[3], run.direction)) return "direction is not up or down";
-    if (f[4] != "0" && f[4] != "1") return "table_in_force is not 0 or 1";
+    if (!ReadDirection(f[3], run.direction)) return RunLogStatus(RunLogCode::BAD_DIRECTION);
+    if (f[4] != "0" && f[4] != "1") return RunLogStatus(RunLogCode::BAD_TABLE_IN_FORCE);
     run.tableInForce = f[4] == "1";
     if (!ReadWhole(f[5], 1, kMaxPoints, parsed.points))
-        return "points is not a whole number from 1 to " + std::to_string(kMaxPoints);
+        return RunLogStatus(RunLogCode::BAD_POINTS, {static_cast<double>(kMaxPoints)});
     if (!ReadWhole(f[6], 0, parsed.points - 1, point.point))
-        return "point is not a whole number below points";
-    if (!ReadDecimal(f[7], point.target)) return "target is not a decimal number within 1e9";
-    if (!ReadDecimal(f[8], point.correction))
-        return "correction is not a decimal number within 1e9";
-    if (!ReadDirection(f[9], point.approach)) return "approach is not up or down";
-    if (!ReadDecimal(f[10], point.deviation)) return "deviation is not a decimal number within 1e9";
+        return RunLogStatus(RunLogCode::BAD_POINT);
+    if (!ReadDecimal(f[7], point.target)) return RunLogStatus(RunLogCode::BAD_TARGET);
+    if (!ReadDecimal(f[8], point.correction)) return RunLogStatus(RunLogCode::BAD_CORRECTION);
+    if (!ReadDirection(f[9], point.approach)) return RunLogStatus(RunLogCode::BAD_APPROACH);
+    if (!ReadDecimal(f[10], point.deviation)) return RunLogStatus(RunLogCode::BAD_DEVIATION);
     run.points.push_back(point);
-    return std::string();
+    return RunLogStatus();
 }
 
 bool SameRun(const LoggedRun& a, const LoggedRun& b) {
@@ -154,7 +153,7 @@ std::string FormatRun(const LoggedRun& run) {
     return text;
 }
 
-bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& error) {
+RunLogStatus ParseRunLog(const std::string& text, RunLogReading& reading) {
     reading = RunLogReading();
     LoggedRun current;
     int currentPoints = 0;
@@ -187,48 +186,58 @@ bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& e
         std::string line = text.substr(begin, end - begin);
         begin = end + 1;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        auto refuse = [&](const std::string& why) {
-            error = "line " + std::to_string(lineNumber) + ": " + why;
+        // The line's number first, then the code's own numbers.
+        auto refuse = [&](RunLogStatus why) {
+            std::vector<double> numbers = {static_cast<double>(lineNumber)};
+            numbers.insert(numbers.end(), why.numbers().begin(), why.numbers().end());
             reading = RunLogReading();
-            return false;
+            return RunLogStatus(why.code(), numbers);
         };
         if (lineNumber == 1) {
             if (line == RUN_LOG_HEADER_WITHOUT_UNIT) {
                 reading.withoutUnit = true;
                 continue;
             }
-            if (line != RUN_LOG_HEADER) return refuse("not the run log header");
+            if (line != RUN_LOG_HEADER) return refuse(RunLogStatus(RunLogCode::NOT_THE_HEADER));
             continue;
         }
         if (line.empty() || line[0] == '#') continue;
-        if (line.find('\0') != std::string::npos) return refuse("holds a NUL byte");
+        if (line.find('\0') != std::string::npos) return refuse(RunLogStatus(RunLogCode::NUL_BYTE));
 
         ParsedLine parsed;
-        std::string why = ParseLine(line, !reading.withoutUnit, parsed);
-        if (!why.empty()) return refuse(why);
+        const RunLogStatus why = ParseLine(line, !reading.withoutUnit, parsed);
+        if (!why.ok()) return refuse(why);
         const LoggedPoint& point = parsed.run.points[0];
         if (open && parsed.run.run == current.run) {
             if (!SameRun(parsed.run, current) || parsed.points != currentPoints)
-                return refuse("differs from the earlier lines of run " +
-                              std::to_string(current.run));
+                return refuse(
+                    RunLogStatus(RunLogCode::DIFFERS_FROM_RUN, {static_cast<double>(current.run)}));
             if (point.point != static_cast<int>(current.points.size()))
-                return refuse("point " + std::to_string(point.point) + " out of order");
+                return refuse(RunLogStatus(RunLogCode::POINT_OUT_OF_ORDER,
+                                           {static_cast<double>(point.point)}));
             current.points.push_back(point);
             continue;
         }
         closeRun();
         if (parsed.run.run <= lastRun)
-            return refuse("run " + std::to_string(parsed.run.run) + " comes after run " +
-                          std::to_string(lastRun));
-        if (point.point != 0) return refuse("a run must begin with point 0");
+            return refuse(
+                RunLogStatus(RunLogCode::RUN_OUT_OF_ORDER,
+                             {static_cast<double>(parsed.run.run), static_cast<double>(lastRun)}));
+        if (point.point != 0) return refuse(RunLogStatus(RunLogCode::RUN_NOT_AT_POINT_0));
         current = parsed.run;
         currentPoints = parsed.points;
         lastRun = current.run;
         open = true;
     }
-    if (lineNumber == 0) return true;  // an empty log: created, nothing appended yet
+    if (lineNumber == 0) return RunLogStatus();  // an empty log: created, nothing appended yet
     closeRun();
-    return true;
+    return RunLogStatus();
+}
+
+bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& error) {
+    const RunLogStatus status = ParseRunLog(text, reading);
+    if (!status.ok()) error = RunLogMessage(status);
+    return status.ok();
 }
 
 }  // namespace pitchwise

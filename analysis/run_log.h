@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "length_unit.h"
+#include "status.h"
 
 namespace pitchwise {
 
@@ -54,10 +55,24 @@ struct RunLogReading {
     bool withoutUnit = false;           // the older header: no unit column
 };
 
+enum class RunLogCode {
+#define PITCHWISE_RUN_LOG_CODE(name) name,
+#include "run_log_codes.def"
+#undef PITCHWISE_RUN_LOG_CODE
+};
+using RunLogStatus = Status<RunLogCode>;
+
+// The code's name, as in the code ("BAD_AXIS"), for tests and notes.
+const char* RunLogCodeName(RunLogCode code);
+// The refusal in words, for a program's message or a library's log.
+std::string RunLogMessage(const RunLogStatus& status);
+
 // Reads a whole log. A last line cut short (no line end) and a run with
 // fewer points than it declares are skipped with a warning, as a crash in
 // the middle of an append leaves them; anything else malformed refuses the
-// log with the line number and the reason in `error`.
+// log, with the line number as the status's first number.
+RunLogStatus ParseRunLog(const std::string& text, RunLogReading& reading);
+// The same, with the refusal in words in `error`.
 bool ParseRunLog(const std::string& text, RunLogReading& reading, std::string& error);
 
 // A log without the unit column, of whole lines, in the present form: the

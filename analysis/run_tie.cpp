@@ -25,14 +25,6 @@ std::vector<long long> TargetKeys(const LoggedRun& run) {
     return keys;
 }
 
-std::string Position(double target) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.4f", target);
-    for (char& c : text)
-        if (c == ',') c = '.';
-    return text;
-}
-
 }  // namespace
 
 bool SameTarget(double a, double b) {
@@ -43,11 +35,9 @@ bool SameTargets(const LoggedRun& a, const LoggedRun& b) {
     return TargetKeys(a) == TargetKeys(b);
 }
 
-bool TieRun(const std::vector<LoggedRun>& earlier, LoggedRun& run, std::string& error) {
-    if (run.points.empty()) {
-        error = "run " + std::to_string(run.run) + " has no points";
-        return false;
-    }
+RunLogStatus TieRun(const std::vector<LoggedRun>& earlier, LoggedRun& run) {
+    if (run.points.empty())
+        return RunLogStatus(RunLogCode::RUN_WITHOUT_POINTS, {static_cast<double>(run.run)});
     const LoggedPoint& start = run.points.front();
     double offset = 0;  // the deviation at this run's zero, on the reference
     bool placed = earlier.empty();
@@ -68,15 +58,20 @@ bool TieRun(const std::vector<LoggedRun>& earlier, LoggedRun& run, std::string& 
         placed = true;
     }
     if (!placed) {
-        error = "run " + std::to_string(run.run) + " starts at " + Position(start.target) +
-                " reached moving " + DirectionName(start.approach) +
-                ", where no earlier run of the measurement was: it cannot be tied to them";
-        return false;
+        return RunLogStatus(RunLogCode::START_NOT_TIED,
+                            {static_cast<double>(run.run), start.target,
+                             start.approach == Direction::DOWN ? 1.0 : 0.0});
     }
     // The run measured how far each point lies from its start: the deviation
     // there is minus the correction it sent, on top of where the start lies.
     for (LoggedPoint& p : run.points) p.deviation = offset - p.correction;
-    return true;
+    return RunLogStatus();
+}
+
+bool TieRun(const std::vector<LoggedRun>& earlier, LoggedRun& run, std::string& error) {
+    const RunLogStatus status = TieRun(earlier, run);
+    if (!status.ok()) error = RunLogMessage(status);
+    return status.ok();
 }
 
 std::vector<LoggedRun> LatestMeasurement(const std::vector<LoggedRun>& log, char axis,

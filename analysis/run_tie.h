@@ -35,8 +35,10 @@ bool SameTarget(double a, double b);
 bool SameTargets(const LoggedRun& a, const LoggedRun& b);
 
 // Fills every point's deviation of `run` from its corrections, tied to
-// `earlier` (already tied, oldest first). False with the reason when the run
-// cannot be placed on their reference.
+// `earlier` (already tied, oldest first). RUN_WITHOUT_POINTS or
+// START_NOT_TIED when the run cannot be placed on their reference.
+RunLogStatus TieRun(const std::vector<LoggedRun>& earlier, LoggedRun& run);
+// The same, with the refusal in words in `error`.
 bool TieRun(const std::vector<LoggedRun>& earlier, LoggedRun& run, std::string& error);
 
 // The runs of the latest measurement in the log on `axis`, with the table

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "interpolation.h"
+
 namespace pitchwise {
 
 namespace {
@@ -60,19 +62,12 @@ bool RangeOf(const std::vector<MeasuredPoint>& points, bool bothDirections, Meas
 
 Figure InterpolateAt(const std::vector<MeasuredPoint>& points, Figure MeasuredPoint::*column,
                      double position) {
-    const MeasuredPoint* below = nullptr;
+    std::vector<Sample> measured;
     for (const MeasuredPoint& p : points) {
-        if (!(p.*column)) continue;
-        if (std::fabs(p.target - position) <= kSame) return p.*column;
-        if (p.target < position) {
-            below = &p;
-        } else {
-            if (below == nullptr) return std::nullopt;
-            double f = (position - below->target) / (p.target - below->target);
-            return *(below->*column) + f * (*(p.*column) - *(below->*column));
-        }
+        if (p.*column) measured.push_back(Sample{p.target, *(p.*column)});
     }
-    return std::nullopt;
+    // Never beyond what was measured: a table's ends are measured points.
+    return pitchwise::InterpolateAt(measured, position, Beyond::REFUSE, kSame);
 }
 
 void FittingSpacings(double length, double resolution, double spacing, std::size_t maxSteps,

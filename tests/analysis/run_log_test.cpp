@@ -136,7 +136,8 @@ INSTANTIATE_TEST_SUITE_P(Logs, RunLogCuts, ::testing::ValuesIn(kCuts),
 struct BadCase {
     const char* name;
     std::string text;
-    const char* error;  // part of the refusal
+    RunLogCode code;
+    int line;
 };
 
 std::string WithLine1(const std::string& line1) {
@@ -144,52 +145,57 @@ std::string WithLine1(const std::string& line1) {
 }
 
 const BadCase kBad[] = {
-    {"NoHeader", kLine0 + kLine1, "line 1: not the run log header"},
+    {"NoHeader", kLine0 + kLine1, RunLogCode::NOT_THE_HEADER, 1},
     {"TooFewFields", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5000"),
-     "line 3: expected 12"},
-    {"TooManyFields", WithLine1(kLine1.substr(0, kLine1.size() - 1) + ",1"), "found 13"},
-    {"RunZero", WithLine1("0" + kLine1.substr(1, kLine1.size() - 2)), "run is not"},
-    {"MeasurementZero", WithLine1("1,0" + kLine1.substr(3, kLine1.size() - 4)), "measurement is"},
+     RunLogCode::FIELD_COUNT, 3},
+    {"TooManyFields", WithLine1(kLine1.substr(0, kLine1.size() - 1) + ",1"),
+     RunLogCode::FIELD_COUNT, 3},
+    {"RunZero", WithLine1("0" + kLine1.substr(1, kLine1.size() - 2)), RunLogCode::BAD_RUN, 3},
+    {"MeasurementZero", WithLine1("1,0" + kLine1.substr(3, kLine1.size() - 4)),
+     RunLogCode::BAD_MEASUREMENT, 3},
     {"BadTime", WithLine1("1,1,2026-12-09 07:00:01,X,up,0,2,1,0.5000,-0.0012,up,0.001200"),
-     "time is not"},
+     RunLogCode::BAD_TIME, 3},
     {"BadAxis", WithLine1("1,1,2026-12-09T07:00:01Z,A,up,0,2,1,0.5000,-0.0012,up,0.001200"),
-     "axis is not"},
+     RunLogCode::BAD_AXIS, 3},
     {"BadDirection", WithLine1("1,1,2026-12-09T07:00:01Z,X,+,0,2,1,0.5000,-0.0012,up,0.001200"),
-     "direction is not"},
+     RunLogCode::BAD_DIRECTION, 3},
     {"BadTable", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,yes,2,1,0.5000,-0.0012,up,0.001200"),
-     "table_in_force"},
+     RunLogCode::BAD_TABLE_IN_FORCE, 3},
     {"HugePoints", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,999999999,1,0.5,-0.0012,up,0.0012"),
-     "points is not"},
+     RunLogCode::BAD_POINTS, 3},
     {"PointBeyondPoints", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,2,0.5,-0.0012,up,0.0012"),
-     "point is not"},
+     RunLogCode::BAD_POINT, 3},
     {"CommaNumber", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0;5,-0.0012,up,0.0012"),
-     "target is not"},
+     RunLogCode::BAD_TARGET, 3},
     {"Exponent", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-1e-3,up,0.0012"),
-     "correction is not"},
+     RunLogCode::BAD_CORRECTION, 3},
     {"NotANumber", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,up,nan"),
-     "deviation is not"},
+     RunLogCode::BAD_DEVIATION, 3},
     {"OverlongNumber",
      WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,up,1" + std::string(400, '0')),
-     "deviation is not"},
+     RunLogCode::BAD_DEVIATION, 3},
     // Reads as a number, but "%.6f" of it is 26 characters and would not read back.
     {"BeyondAnyTravel",
      WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,up,0022222222222222222000"),
-     "deviation is not a decimal number within 1e9"},
+     RunLogCode::BAD_DEVIATION, 3},
     {"BadApproach", WithLine1("1,1,2026-12-09T07:00:01Z,X,up,0,2,1,0.5,-0.0012,left,0.0012"),
-     "approach is not"},
+     RunLogCode::BAD_APPROACH, 3},
     {"RunChangesDirection",
-     WithLine1("1,1,2026-12-09T07:00:01Z,X,down,0,2,1,0.5,-0.0012,up,0.0012"), "differs from"},
-    {"PointsOutOfOrder", kHeader + kLine0 + kLine0, "point 0 out of order"},
-    {"RunBeginsLate", kHeader + kLine1, "must begin with point 0"},
-    {"RunNumberGoesBack", kHeader + kRun2 + kLine0 + kLine1, "run 1 comes after run 2"},
-    {"NulByte", WithLine1(std::string("1,2026\0", 7)), "NUL"},
-    {"UnitInALogWithoutIt", WithLine1(kLine1.substr(0, kLine1.size() - 1) + ",mm"), "found 13"},
-    {"NoUnitInALogWithIt", kUnitHeader + kLine0, "line 2: expected 13"},
-    {"UnknownUnit", kUnitHeader + kLine0.substr(0, kLine0.size() - 1) + ",cm\n", "unit is not"},
+     WithLine1("1,1,2026-12-09T07:00:01Z,X,down,0,2,1,0.5,-0.0012,up,0.0012"),
+     RunLogCode::DIFFERS_FROM_RUN, 3},
+    {"PointsOutOfOrder", kHeader + kLine0 + kLine0, RunLogCode::POINT_OUT_OF_ORDER, 3},
+    {"RunBeginsLate", kHeader + kLine1, RunLogCode::RUN_NOT_AT_POINT_0, 2},
+    {"RunNumberGoesBack", kHeader + kRun2 + kLine0 + kLine1, RunLogCode::RUN_OUT_OF_ORDER, 4},
+    {"NulByte", WithLine1(std::string("1,2026\0", 7)), RunLogCode::NUL_BYTE, 3},
+    {"UnitInALogWithoutIt", WithLine1(kLine1.substr(0, kLine1.size() - 1) + ",mm"),
+     RunLogCode::FIELD_COUNT, 3},
+    {"NoUnitInALogWithIt", kUnitHeader + kLine0, RunLogCode::FIELD_COUNT, 2},
+    {"UnknownUnit", kUnitHeader + kLine0.substr(0, kLine0.size() - 1) + ",cm\n",
+     RunLogCode::BAD_UNIT, 2},
     {"RunChangesUnit",
      kUnitHeader + kLine0.substr(0, kLine0.size() - 1) + ",mm\n" +
          kLine1.substr(0, kLine1.size() - 1) + ",inch\n",
-     "differs from"},
+     RunLogCode::DIFFERS_FROM_RUN, 3},
 };
 
 class RunLogRefusals : public ::testing::TestWithParam<BadCase> {};
@@ -197,9 +203,9 @@ class RunLogRefusals : public ::testing::TestWithParam<BadCase> {};
 TEST_P(RunLogRefusals, SayWhereAndWhy) {
     const BadCase& c = GetParam();
     RunLogReading reading;
-    std::string error;
-    EXPECT_FALSE(ParseRunLog(c.text, reading, error));
-    EXPECT_NE(error.find(c.error), std::string::npos) << error;
+    const RunLogStatus status = ParseRunLog(c.text, reading);
+    EXPECT_EQ(status.code(), c.code) << RunLogCodeName(status.code());
+    EXPECT_EQ(status.number(0), c.line) << RunLogMessage(status);
     EXPECT_TRUE(reading.runs.empty());
 }
 
@@ -262,6 +268,27 @@ TEST(RunLogText, AnOlderLogUpgradesLineByLine) {
         EXPECT_EQ(after.runs.size(), before.runs.size()) << row.name;
         EXPECT_EQ(after.warnings, before.warnings) << row.name;
     }
+}
+
+// The words a program or the library's log gives each code, with its numbers.
+TEST(RunLogMessage, WordsEachCodeWithItsNumbers) {
+    struct Row {
+        RunLogStatus status;
+        const char* text;
+    };
+    const Row rows[] = {
+        {RunLogStatus(RunLogCode::NOT_THE_HEADER, {1}), "line 1: not the run log header"},
+        {RunLogStatus(RunLogCode::FIELD_COUNT, {3, 12, 13}),
+         "line 3: expected 12 comma-separated fields, found 13"},
+        {RunLogStatus(RunLogCode::BAD_POINTS, {4, 4096}),
+         "line 4: points is not a whole number from 1 to 4096"},
+        {RunLogStatus(RunLogCode::RUN_OUT_OF_ORDER, {5, 1, 2}), "line 5: run 1 comes after run 2"},
+        {RunLogStatus(RunLogCode::RUN_WITHOUT_POINTS, {7}), "run 7 has no points"},
+        {RunLogStatus(RunLogCode::START_NOT_TIED, {4, 2.5, 1}),
+         "run 4 starts at 2.5000 reached moving down, where no earlier run of the measurement "
+         "was: it cannot be tied to them"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(RunLogMessage(row.status), row.text);
 }
 
 }  // namespace

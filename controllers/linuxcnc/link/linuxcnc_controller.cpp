@@ -18,7 +18,7 @@ CLinuxCncController::CLinuxCncController(const LinuxCncConfig& config,
     : m_config(config), m_session(std::move(link)) {}
 
 bool CLinuxCncController::RefuseLine(const std::string& line, const Verdict& verdict) {
-    m_refusal = verdict.refusal;
+    m_refusal = verdict.code();
     // The shell's own "error:" lines say more than its NAK.
     const std::string& said = m_session.Refusal();
     LogMessage("refused \"" + line + "\": " + verdict.why + (said.empty() ? "" : "; " + said));

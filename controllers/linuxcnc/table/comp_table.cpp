@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "interpolation.h"
 #include "text.h"
 #include "text_file.h"
 
@@ -116,15 +117,11 @@ double ActualAt(const std::vector<CompPoint>& table, bool positive, double nomin
     // Held at the ends: the correction there, not the actual position, carries on.
     if (nominal <= table.front().nominal)
         return nominal + column(table.front()) - table.front().nominal;
-    for (std::size_t i = 1; i < table.size(); ++i) {
-        if (nominal <= table[i].nominal) {
-            const CompPoint& a = table[i - 1];
-            const CompPoint& b = table[i];
-            double f = (nominal - a.nominal) / (b.nominal - a.nominal);
-            return column(a) + f * (column(b) - column(a));
-        }
-    }
-    return nominal + column(table.back()) - table.back().nominal;
+    if (nominal >= table.back().nominal)
+        return nominal + column(table.back()) - table.back().nominal;
+    std::vector<Sample> samples;
+    for (const CompPoint& p : table) samples.push_back(Sample{p.nominal, column(p)});
+    return *InterpolateAt(samples, nominal, Beyond::HOLD);
 }
 
 std::vector<CompPoint> MergeRun(const std::vector<CompPoint>& old, const std::vector<RunPoint>& run,

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <map>
 
+#include "interpolation.h"
 #include "run_tie.h"
 
 namespace pitchwise {
@@ -44,15 +45,10 @@ std::vector<Residual> MeanResiduals(const std::vector<LoggedRun>& runs, Directio
 }
 
 double ResidualAt(const std::vector<Residual>& residuals, double target) {
-    if (target <= residuals.front().target) return residuals.front().mean;
-    for (std::size_t i = 1; i < residuals.size(); ++i) {
-        if (target <= residuals[i].target) {
-            const Residual& a = residuals[i - 1];
-            const Residual& b = residuals[i];
-            return a.mean + (target - a.target) / (b.target - a.target) * (b.mean - a.mean);
-        }
-    }
-    return residuals.back().mean;
+    std::vector<Sample> samples;
+    for (const Residual& residual : residuals)
+        samples.push_back(Sample{residual.target, residual.mean});
+    return *InterpolateAt(samples, target, Beyond::HOLD);
 }
 
 bool WithinSlope(const std::vector<RunPoint>& column, double ratio, std::string& why) {

@@ -5,81 +5,35 @@
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "machine_status.h"
 #include "run_state.h"
+#include "status.h"
 
 namespace pitchwise {
 
 enum class Refusal {
-    NONE,
-    // Any line
-    NO_SESSION,
-    EARLIER_MOVE_FAULTED,
-    NOT_A_COMMAND,
-    // "L600" and "L602"
-    L600_AFTER_AXIS_LINE,
-    ALREADY_MAPPING,
-    MACHINE_OFF,
-    NOT_IDLE,
-    NOT_IN_MDI,
-    OTHER_INI_RUNNING,
-    NO_INI,
-    FILE_UNREADABLE,  // the INI, a file it includes, the table or the run log
-    AXIS_NOT_MAPPABLE,
-    NO_LOCK_FILE,
-    CHANGED_SINCE_START,
-    JOINT_CONTRADICTS_KINEMATICS,
-    NOT_HOMED,
-    GANTRY_TABLES_DIFFER,
-    COMP_FILE_TYPE_NOT_0,
-    COMP_FILE_DIFFERS,
-    L600_WITH_TABLE_IN_FORCE,
-    BACKLASH_IN_FORCE,
-    NO_COMP_FILE,
-    TABLE_UNSOUND,
-    MODES_DIFFER,
-    MDI_SWITCH_FAILED,
-    // "G0" to the start
-    NOT_THE_MAPPED_AXIS,
-    START_ALREADY_SET,
-    START_OUTSIDE_LIMITS,
-    NO_ROOM_TO_APPROACH,
-    MOVE_REFUSED,
-    // "G4D1" and "G1" steps
-    NO_MAPPING,
-    DWELL_REFUSED,
-    NO_START,
-    POINT_WITHOUT_ENTRY,
-    TABLE_FULL,
-    WRONG_DIRECTION,
-    POINT_OUTSIDE_LIMITS,
-    NOTHING_TO_TIE_TO,
-    // "L606"
-    NO_START_YET,
-    ENTRY_OUT_OF_ORDER,
-    STILL_MOVING,
-    NOT_IN_POSITION,
-    START_ENTRY_NOT_0,
-    CORRECTION_TOO_LARGE,
-    CHANGE_TOO_STEEP,
-    MERGED_TABLE_FULL,
-    // "L601"
-    MAPPING_INCOMPLETE,
-    STEEP_JUNCTION,
-    RUN_NOT_KEPT,
-    TABLE_NOT_WRITTEN,
-    CANDIDATE_REFUSED,  // with the table in force: the refined candidate beyond a limit or
-                        // unwritten
+#define PITCHWISE_REFUSAL(name) name,
+#include "refusals.def"
+#undef PITCHWISE_REFUSAL
 };
 
 // The refusal's name, as in the code ("NOT_IN_MDI"), for tests and notes.
 const char* RefusalName(Refusal refusal);
 
-struct Verdict {
-    Refusal refusal = Refusal::NONE;
-    std::string why;  // the operator's reason
-    bool Refused() const { return refusal != Refusal::NONE; }
+// A rule's answer: the house status with the refusal as its code (NONE
+// when the line may go on), which callers and tests compare, and the
+// reason the library's log gives the owner, naming the values that broke
+// the rule.
+class Verdict : public Status<Refusal> {
+  public:
+    Verdict() = default;
+    Verdict(Refusal refusal, std::string reason)
+        : Status<Refusal>(refusal), why(std::move(reason)) {}
+    bool Refused() const { return !ok(); }
+
+    std::string why;
 };
 
 Verdict Refuse(Refusal refusal, const std::string& why);

@@ -43,7 +43,7 @@ TEST(RunPolicyTest, InPositionNeedsEveryJointOfTheAxis) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        EXPECT_EQ(CheckInPosition(row.status, 5.0, 0.001).refusal, row.refusal);
+        EXPECT_EQ(CheckInPosition(row.status, 5.0, 0.001).code(), row.refusal);
     }
 }
 
@@ -66,15 +66,15 @@ TEST(RunPolicyTest, ReadyAndModesFromTheStatusAlone) {
         status.machine = row.machine;
         status.mode = row.mode;
         status.programStatus = row.program;
-        EXPECT_EQ(CheckReady(status).refusal, row.refusal);
+        EXPECT_EQ(CheckReady(status).code(), row.refusal);
     }
     MachineStatus unread;
-    EXPECT_EQ(CheckModes(unread, 1.0).refusal, Refusal::MODES_DIFFER);
+    EXPECT_EQ(CheckModes(unread, 1.0).code(), Refusal::MODES_DIFFER);
     MachineStatus inch;
     inch.codesRead = true;
     inch.codes = "G20 G90 G94 G8";
-    EXPECT_EQ(CheckModes(inch, 25.4).refusal, Refusal::NONE);
-    EXPECT_EQ(CheckModes(inch, 1.0).refusal, Refusal::MODES_DIFFER);
+    EXPECT_EQ(CheckModes(inch, 25.4).code(), Refusal::NONE);
+    EXPECT_EQ(CheckModes(inch, 1.0).code(), Refusal::MODES_DIFFER);
 }
 
 TEST(RunPolicyTest, EntryValues) {
@@ -99,10 +99,10 @@ TEST(RunPolicyTest, EntryValues) {
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.correction);
-        EXPECT_EQ(CheckEntryPlace(run, row.index).refusal, Refusal::NONE);
-        EXPECT_EQ(CheckEntryValue(run, row.index, row.correction).refusal, row.refusal);
+        EXPECT_EQ(CheckEntryPlace(run, row.index).code(), Refusal::NONE);
+        EXPECT_EQ(CheckEntryValue(run, row.index, row.correction).code(), row.refusal);
     }
-    EXPECT_EQ(CheckEntryPlace(run, 0).refusal, Refusal::ENTRY_OUT_OF_ORDER);
+    EXPECT_EQ(CheckEntryPlace(run, 0).code(), Refusal::ENTRY_OUT_OF_ORDER);
 }
 
 }  // namespace
