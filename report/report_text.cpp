@@ -4,7 +4,11 @@ namespace pitchwise {
 
 std::string ReportHeaderText(const std::string& logPath, const TemperatureOptions& temperature,
                              const std::vector<std::string>& warnings) {
-    std::string text = "run log " + logPath + ", " + TemperatureText(temperature) + "\n";
+    // Every log holds machine positions: the controller library's joint
+    // positions, the bench's axis, and capture's programs in machine
+    // coordinates; a table is looked up by that position.
+    std::string text = "run log " + logPath + ", targets in machine coordinates, " +
+                       TemperatureText(temperature) + "\n";
     for (const std::string& warning : warnings) text += "warning: " + warning + "\n";
     return text;
 }

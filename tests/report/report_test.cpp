@@ -217,7 +217,7 @@ TEST_F(ReportProgram, NormalisesTo20DegreesWhenAsked) {
         const char* says;
     };
     const Row rows[] = {
-        {"", 0, "not normalised to 20 °C"},
+        {"", 0, "targets in machine coordinates, not normalised to 20 °C"},
         {"", 0, "500.0000   1   0   0.010000"},
         {warm, 0, "normalised to 20 °C: axis at 23.00 °C, 11.50 µm/m/K; scale at 21.00 °C"},
         {warm, 0, "500.0000   1   0  -0.003250"},
